@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/system_error.h"
+
+namespace platform {
+
+/// True for an existing normal file; folders, special files and hidden (dot) files count as missing.
+bool IsRegularFile(const std::u16string& path);
+
+/// Appends bytes to a file, creating it if missing; opens and closes it, every failure ignored.
+void AppendToFile(const std::u16string& path, std::string_view bytes);
+
+/// Reads a whole file into content, reusing its storage; a file too large for memory is a failure.
+std::optional<SystemError> ReadWholeFile(const std::u16string& path, std::string& content);
+
+/// Deletes one file.
+std::optional<SystemError> DeleteFile(const std::u16string& path);
+
+/// A file open for sequential reading; closed when destroyed.
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&& other) noexcept;
+  ~InputFile();
+
+  /// Opens a file for reading.
+  std::optional<SystemError> Open(const std::u16string& path);
+  /// Reads up to size bytes; returns the count read (0 at the end), or the failure.
+  std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count);
+  /// The open file's length in bytes.
+  std::optional<SystemError> Length(std::int64_t& length) const;
+  /// Closes the file; harmless when it is not open.
+  void Close();
+  bool IsOpen() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_ = -1;
+};
+
+}  // namespace platform

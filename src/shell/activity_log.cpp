@@ -1,0 +1,21 @@
+#include "shell/main_form.h"
+#include "support/fileio_code.h"
+
+void MainForm::WriteLog(std::u16string_view line) {
+  std::u16string text(line);
+  // A line break inside a line (possible only through a file name) would split the log line or
+  // let a crafted name forge one.
+  for (char16_t& character : text) {
+    if (character == u'\r' || character == u'\n') character = u'?';
+  }
+  switch (options_.Log) {
+    case LogDestination::BesideProgram:
+      AppendLine(AppDir + BaseName() + u".log", text);
+      break;
+    case LogDestination::File:
+      AppendLine(options_.LogFile, text);
+      break;
+    case LogDestination::None:
+      break;
+  }
+}

@@ -1,0 +1,30 @@
+#include "shell/main_form.h"
+
+#include <utility>
+
+#include "platform/native_path.h"
+#include "platform/program_location.h"
+#include "search/term_search.h"
+
+MainForm::MainForm(Window& window, MainFormOptions options)
+    : window_(window), options_(std::move(options)) {}
+
+MainForm::~MainForm() = default;
+
+std::u16string MainForm::ProgramPath() const {
+  return options_.ProgramPath ? options_.ProgramPath() : platform::ExecutablePath();
+}
+
+std::u16string MainForm::BaseName() const {
+  const std::u16string path = ProgramPath();
+  const std::size_t slash = path.rfind(platform::kPathSeparator);
+  std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+void MainForm::ShowError(const std::u16string& text) {
+  window_.messageBox(MessageRequest{text, u"Fehler", MessageButtons::Ok, MessageIcon::Critical,
+                                    DefaultButton::First});
+}

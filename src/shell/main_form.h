@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collect/file_table.h"
+#include "search/person_entry.h"
+#include "shell/controls.h"
+#include "shell/main_form_options.h"
+#include "shell/window.h"
+
+class TermSearch;
+
+/// The main window: all state of a run, the model of its controls, and every operation.
+/// Member functions are defined in the folder of the subsystem they belong to.
+class MainForm {
+ public:
+  MainForm(Window& window, MainFormOptions options = {});
+  ~MainForm();
+  MainForm(const MainForm&) = delete;
+  MainForm& operator=(const MainForm&) = delete;
+
+  // ---- State. Tables are numbered from 1; slot 0 exists and is never used. ----
+  std::vector<FolderEntry> Folders;
+  std::vector<FileEntry> Files;
+  std::vector<FileTypeEntry> FileTypes;
+  std::vector<PersonEntry> Persons;
+  double TotalSize = 0;
+  std::int32_t SearchMode = 1;  ///< 1 BINARY (case-insensitive), 2 TEXT (exact)
+  std::u16string AppDir;        ///< program folder, ending in the separator
+  std::u16string ConfigFile;
+  bool StopRequested = false;
+  /// Numbers of the files whose reading failed during the search, in file order.
+  std::vector<std::int32_t> UnreadableFiles;
+
+  // ---- Controls (see shell/window_layout.h for their places). ----
+  LabelControl Caption;  ///< the window's own caption
+  ProgressBarControl processBar;
+  LabelControl Status;
+  LabelControl anzFolders;
+  LabelControl anzFiles;
+  LabelControl allSize;
+  ListBoxControl PersonList;
+  FrameControl PersonFrame;
+  LabelControl PersonHäufigkeit;
+  LabelControl PersonFundstelle;
+  TextBoxControl PersonFundstelleVerzeichnis;
+  ScrollBarControl PersonFundstellenAuswahl;
+  CommandButtonControl Command1{u"öffnen mit Notepad"};
+  CommandButtonControl Command2{u"endgültig löschen"};
+  CommandButtonControl SortList{u"Liste sortieren"};
+  TimerControl StartTimer;
+
+  // ---- Start-up, run sequence and shutdown (shell/run_sequence.cpp). ----
+  /// Resets display and state, derives the paths and writes the first log line.
+  void Form_Load();
+  /// Performs the whole run: the configuration line by line, then the search.
+  void StartTimer_Timer();
+  /// Raises the stop flag, logs "EXIT" and closes the window.
+  void Form_Unload();
+  /// The program's base name: its file name without folder and extension, asked anew each time.
+  std::u16string BaseName() const;
+
+  // ---- Status display (shell/status_display.cpp). ----
+  void SetProgress(double fraction);
+  void SetStatus(std::u16string_view text);
+  void SetFolderCount(std::int32_t count);
+  void SetFileCount(std::int32_t count);
+  void SetAllSize(double bytes);
+
+  // ---- Activity log (shell/activity_log.cpp). ----
+  /// Appends one line to the log; never fails towards the caller.
+  void WriteLog(std::u16string_view line);
+
+  // ---- Configuration (config/config_commands.cpp). ----
+  /// Interprets one configuration line as read.
+  void ExecConfigLine(const std::u16string& line);
+
+  // ---- Folder walk and file table (collect/folder_walk.cpp). ----
+  void ReadFolder(std::u16string path, std::int32_t parent);
+  void AddFile(const std::u16string& name, double size, std::int32_t folder);
+  std::u16string GetFolderPath(std::int32_t index) const;
+  std::u16string GetFilePath(std::int32_t index) const;
+
+  // ---- File type rules and wildcard matching (collect/file_types.cpp, collect/wildcard.cpp). ----
+  void AddFileType(const std::u16string& pattern, double maxSize);
+  std::int32_t GetFileType(const std::u16string& name, double size) const;
+  static bool MatchPattern(std::u16string_view name, std::u16string_view pattern);
+  static std::int32_t FirstLiteralPos(std::u16string_view pattern);
+  static std::int32_t LiteralLength(std::u16string_view pattern, std::int32_t start);
+
+  // ---- Person table (search/person_table.cpp). ----
+  void AddPerson(const std::u16string& name, const std::u16string& terms);
+  bool IsNewPerson(const std::u16string& name) const;
+  std::int32_t FindPerson(const std::u16string& name) const;
+
+  // ---- Content search and hit recording (search/content_search.cpp). ----
+  void SearchFiles();
+  void SearchFile(std::int32_t fileNumber);
+  std::int32_t GetCompareMode() const;
+  void AddHit(std::int32_t person, std::int32_t fileNumber);
+
+  // ---- Person list and sorting (browse/person_list.cpp). ----
+  void PersonList_Click();
+  void SortList_Click();
+  void SortPersonList();
+
+  // ---- Person detail view and file actions (browse/detail_view.cpp). ----
+  void ShowPerson(std::int32_t person);
+  void PersonFundstellenAuswahl_Change();
+  void PersonFundstellenAuswahl_Scroll();
+  void Command1_Click();
+  void Command2_Click();
+
+  /// The window this form talks to.
+  Window& window() { return window_; }
+
+ private:
+  /// Tells the window that a control's model changed.
+  void Mirror(ControlId control) { window_.controlChanged(control); }
+  /// A pending-message point: lets queued user events run.
+  void ProcessPendingMessages() { window_.processPendingMessages(); }
+  /// Shows a "Fehler" box with the critical icon and an OK button.
+  void ShowError(const std::u16string& text);
+  /// Reads the configuration file line by line and hands each line on.
+  void ReadConfiguration();
+  /// Full path of the program, from the options or the platform.
+  std::u16string ProgramPath() const;
+
+  Window& window_;
+  MainFormOptions options_;
+  std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
+};

@@ -1,0 +1,71 @@
+#include "platform/file_system.h"
+#include "platform/native_path.h"
+#include "shell/main_form.h"
+#include "support/fileio_code.h"
+
+void MainForm::Form_Load() {
+  Caption.Caption = BaseName();
+  Mirror(ControlId::Caption);
+
+  SetProgress(0);
+  SetStatus(u"Start");
+  SetFolderCount(0);
+  SetFileCount(0);
+  SetAllSize(0);
+
+  Folders.assign(1, FolderEntry{});
+  Files.assign(1, FileEntry{});
+  FileTypes.assign(1, FileTypeEntry{});
+  Persons.assign(1, PersonEntry{});
+
+  SearchMode = 1;
+
+  const std::u16string program = ProgramPath();
+  const std::size_t slash = program.rfind(platform::kPathSeparator);
+  AppDir = slash == std::u16string::npos ? std::u16string(u".") : program.substr(0, slash + 1);
+  if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) {
+    AppDir += platform::kPathSeparator;
+  }
+  ConfigFile = options_.ConfigFileOverride ? *options_.ConfigFileOverride
+                                           : AppDir + BaseName() + u".cfg";
+
+  StopRequested = false;
+  WriteLog(u"START " + BaseName());
+}
+
+void MainForm::StartTimer_Timer() {
+  StartTimer.Enabled = false;
+  Mirror(ControlId::StartTimer);
+
+  if (platform::IsRegularFile(ConfigFile)) {
+    ReadConfiguration();
+  } else {
+    ShowError(u"Die Konfigurationsdatei wurde nicht gefunden.");
+  }
+  SearchFiles();
+}
+
+void MainForm::ReadConfiguration() {
+  LineReader reader;
+  if (auto error = reader.Open(ConfigFile)) {
+    // A configuration that exists but cannot be read is reported, and the run goes on without it.
+    ShowError(u"Die Konfigurationsdatei kann nicht gelesen werden. " + error->Description);
+    return;
+  }
+  while (!reader.AtEnd()) {
+    if (StopRequested) break;
+    SetStatus(u"lade Konfigurationen...");
+    ExecConfigLine(reader.ReadLine());
+  }
+  reader.Close();
+  if (reader.Failure() && !StopRequested) {
+    ShowError(u"Die Konfigurationsdatei kann nicht gelesen werden. " +
+              reader.Failure()->Description);
+  }
+}
+
+void MainForm::Form_Unload() {
+  StopRequested = true;
+  WriteLog(u"EXIT");
+  window_.closeWindow();
+}

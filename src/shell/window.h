@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+
+/// Identifies one control of the main window (and the window's own caption).
+enum class ControlId {
+  Caption,
+  processBar,
+  Status,
+  anzFolders,
+  anzFiles,
+  allSize,
+  PersonList,
+  PersonFrame,
+  PersonHäufigkeit,
+  PersonFundstelle,
+  PersonFundstelleVerzeichnis,
+  PersonFundstellenAuswahl,
+  Command1,
+  Command2,
+  SortList,
+  StartTimer,
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { Critical };
+enum class DefaultButton { First, Second };
+enum class MessageAnswer { Ok, Yes, No };
+
+/// A modal message box as the core asks for it.
+struct MessageRequest {
+  std::u16string Text;
+  std::u16string Title;
+  MessageButtons Buttons = MessageButtons::Ok;
+  MessageIcon Icon = MessageIcon::Critical;
+  DefaultButton Default = DefaultButton::First;
+};
+
+/// What the core needs from a front end: mirroring controls, modal boxes and pending events.
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  /// Copies the model state of one control into what the user sees.
+  virtual void controlChanged(ControlId control) = 0;
+
+  /// Lets queued user events run, nested, on this thread; called at every pending-message point,
+  /// so an implementation keeps it cheap when nothing is due.
+  virtual void processPendingMessages() = 0;
+
+  /// Shows a modal message box and returns the button the user chose.
+  virtual MessageAnswer messageBox(const MessageRequest& request) = 0;
+
+  /// Closes the window; the program ends once the running handler has returned.
+  virtual void closeWindow() = 0;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "shell/main_form.h"
+#include "shell/window.h"
+
+/// A scripted window for headless tests: records what the core shows, answers message boxes
+/// from a queue, and runs user actions at chosen pending-message points.
+class FakeWindow : public Window {
+ public:
+  using Action = std::function<void(MainForm&)>;
+
+  /// The form that scripted actions act on.
+  void Attach(MainForm& form) { form_ = &form; }
+
+  /// Runs action at the n-th pending-message point (counting from 1).
+  void At(int point, Action action) { actions_[point].push_back(std::move(action)); }
+  /// Answers the next message box with answer (boxes without a queued answer get OK, or No).
+  void AnswerNext(MessageAnswer answer) { answers_.push_back(answer); }
+
+  void controlChanged(ControlId control) override;
+  void processPendingMessages() override;
+  MessageAnswer messageBox(const MessageRequest& request) override;
+  void closeWindow() override { Closed = true; }
+
+  /// Every message box shown, in order.
+  std::vector<MessageRequest> Boxes;
+  /// Every control change, in order.
+  std::vector<ControlId> Changes;
+  /// Status texts in the order they were set (recorded at each change of Status).
+  std::vector<std::u16string> StatusTexts;
+  int Points = 0;
+  bool Closed = false;
+
+ private:
+  MainForm* form_ = nullptr;
+  std::map<int, std::vector<Action>> actions_;
+  std::deque<MessageAnswer> answers_;
+};
+
+/// Closes the window as the user would.
+inline FakeWindow::Action UserCloses() {
+  return [](MainForm& form) { form.Form_Unload(); };
+}

@@ -1,3 +1,76 @@
+#include "platform/code_page.h"
 #include "shell/main_form.h"
+#include "support/mathe_code.h"
+#include "support/text_code.h"
 
-void MainForm::ExecConfigLine(const std::u16string& line) { (void)line; }
+namespace {
+
+constexpr std::u16string_view kSeparator = u"|";
+
+/// Removes blanks (only U+0020) at both ends.
+std::u16string TrimBlanks(std::u16string_view text) {
+  const std::size_t first = text.find_first_not_of(u' ');
+  if (first == std::u16string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(u' ');
+  return std::u16string(text.substr(first, last - first + 1));
+}
+
+std::u16string CountMessage(std::u16string_view command) {
+  return u"Anzahl Parameter bei Befehl \"" + std::u16string(command) + u"\" ist ungültig.";
+}
+
+}  // namespace
+
+void MainForm::ExecConfigLine(const std::u16string& line) {
+  const std::size_t bar = line.find(kSeparator);
+  const std::u16string_view rawCommand = bar == std::u16string::npos
+                                             ? std::u16string_view(line)
+                                             : std::u16string_view(line).substr(0, bar);
+  const std::u16string parameters =
+      bar == std::u16string::npos ? std::u16string(kSeparator) : line.substr(bar);
+  const std::u16string command = TrimBlanks(platform::UpperCase(rawCommand));
+  const std::int32_t fields = FieldCount(parameters, kSeparator);
+
+  if (command == u"FOLDER") {
+    WriteLog(u"CONFIG: " + line);
+    if (fields == 1) {
+      ReadFolder(GetField(parameters, 1, kSeparator), 0);
+    } else {
+      ShowError(CountMessage(command));
+    }
+  } else if (command == u"NAME") {
+    WriteLog(u"CONFIG: " + line);
+    if (fields >= 1) {
+      AddPerson(GetField(parameters, 1, kSeparator), FieldsAfterFirst(parameters, kSeparator));
+    } else {
+      ShowError(CountMessage(command));
+    }
+  } else if (command == u"SEARCHMODE") {
+    WriteLog(u"CONFIG: " + line);
+    if (fields != 1) {
+      ShowError(CountMessage(command));
+      return;
+    }
+    const std::u16string value = GetField(parameters, 1, kSeparator);
+    const std::u16string mode = TrimBlanks(platform::UpperCase(value));
+    if (mode == u"TEXT") {
+      SearchMode = 2;
+    } else if (mode == u"BINARY") {
+      SearchMode = 1;
+    } else {
+      ShowError(u"Unbekannter Suchmodus \"" + value + u"\".");
+    }
+  } else if (command == u"FILETYPE") {
+    WriteLog(u"CONFIG: " + line);
+    if (fields == 2) {
+      AddFileType(GetField(parameters, 1, kSeparator),
+                  ReadNumber(GetField(parameters, 2, kSeparator)));
+    } else if (fields == 1) {
+      AddFileType(GetField(parameters, 1, kSeparator), -1);
+    } else {
+      ShowError(CountMessage(command));
+    }
+  } else if (!command.empty()) {
+    ShowError(u"Unbekannter Befehl: \"" + command + u"\"");
+  }
+}

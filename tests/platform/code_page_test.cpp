@@ -8,7 +8,8 @@ namespace {
 
 TEST(CodePageTest, EveryByteRoundTrips) {
   std::string all(256, '\0');
-  for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
+  for (int i = 0; i < 256; ++i)
+    all[i] = static_cast<char>(i);
   const std::u16string text = platform::DecodeCodePage(all);
   ASSERT_EQ(text.size(), 256u);
   EXPECT_EQ(text[0x80], u'€');
@@ -32,8 +33,8 @@ TEST(CodePageTest, FoldTablePairsUpperAndLowerCaseBytes) {
     return static_cast<unsigned char>(platform::EncodeCodePage(std::u16string(1, c))[0]);
   };
   const std::pair<char16_t, char16_t> pairs[] = {
-      {u'a', u'A'}, {u'ä', u'Ä'}, {u'š', u'Š'}, {u'œ', u'Œ'}, {u'ÿ', u'Ÿ'}, {u'ž', u'Ž'},
-      {u'þ', u'Þ'},
+      {u'a', u'A'}, {u'ä', u'Ä'}, {u'š', u'Š'}, {u'œ', u'Œ'},
+      {u'ÿ', u'Ÿ'}, {u'ž', u'Ž'}, {u'þ', u'Þ'},
   };
   for (const auto& [lower, upper] : pairs) {
     EXPECT_EQ(fold[byte(lower)], fold[byte(upper)]) << static_cast<int>(lower);
@@ -44,8 +45,9 @@ TEST(CodePageTest, FoldTablePairsUpperAndLowerCaseBytes) {
 }
 
 TEST(NativePathTest, InvalidUtf8BytesSurviveTheRoundTrip) {
-  const std::string names[] = {"plain", "M\xC3\xBCller", "bad\xFF\xFE", "\xC3", "\xF0\x9F\x98\x80x",
-                               "\xED\xA0\x80", "\xC0\xAF"};
+  const std::string names[] = {"plain",   "M\xC3\xBCller",     "bad\xFF\xFE",
+                               "\xC3",    "\xF0\x9F\x98\x80x", "\xED\xA0\x80",
+                               "\xC0\xAF"};
   for (const auto& name : names) {
     EXPECT_EQ(platform::ToNativePath(platform::FromNativePath(name)), name);
   }

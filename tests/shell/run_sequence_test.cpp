@@ -89,10 +89,10 @@ TEST(RunSequenceTest, StatusRunsThroughLoadingAndSearchTexts) {
   program.WriteConfig("\r\n\r\n");
   TestRun run(program);
   run.LoadAndRun();
-  EXPECT_EQ(run.window.StatusTexts,
-            (std::vector<std::u16string>{u"Start", u"lade Konfigurationen...",
-                                         u"lade Konfigurationen...", u"durchsuche Dateien...",
-                                         u"fertig"}));
+  EXPECT_EQ(
+      run.window.StatusTexts,
+      (std::vector<std::u16string>{u"Start", u"lade Konfigurationen...", u"lade Konfigurationen...",
+                                   u"durchsuche Dateien...", u"fertig"}));
   EXPECT_TRUE(run.window.Boxes.empty());
 }
 
@@ -103,14 +103,8 @@ TEST(RunSequenceTest, LineEndsSplitLinesAsThePlatformDefines) {
   };
   // The loop sets the loading text before every line it hands on, so those texts count lines.
   const Case cases[] = {
-      {"", 0},
-      {"A", 1},
-      {"A\r\n", 1},
-      {"A\r\nB", 2},
-      {"A\rB\r", 2},
-      {"A\nB\n", 2},
-      {"A\r\n\r\nB\r\n", 3},
-      {"A\n\rB", 3},
+      {"", 0},       {"A", 1},      {"A\r\n", 1},          {"A\r\nB", 2},
+      {"A\rB\r", 2}, {"A\nB\n", 2}, {"A\r\n\r\nB\r\n", 3}, {"A\n\rB", 3},
   };
   for (const auto& c : cases) {
     TestProgram program;
@@ -118,7 +112,8 @@ TEST(RunSequenceTest, LineEndsSplitLinesAsThePlatformDefines) {
     TestRun run(program);
     run.LoadAndRun();
     int loading = 0;
-    for (const auto& text : run.window.StatusTexts) loading += text == u"lade Konfigurationen...";
+    for (const auto& text : run.window.StatusTexts)
+      loading += text == u"lade Konfigurationen...";
     EXPECT_EQ(loading, c.expectedLines) << c.bytes;
   }
 }

@@ -15,15 +15,14 @@ struct GetFieldCase {
 
 TEST(FieldListTest, GetFieldReadsOnlyClosedFieldsOfWellFormedLists) {
   const GetFieldCase cases[] = {
-      {u"|a|b|c|", 2, u"|", u"b"},   {u"|a|b|c|", 0, u"|", u""},  {u"|a|b|c|", 4, u"|", u""},
-      {u"|a|b|c|", -1, u"|", u""},   {u"|a|b", 2, u"|", u""},     {u"|a|b", 1, u"|", u"a"},
-      {u"a|b|", 1, u"|", u""},       {u" |a|", 1, u"|", u""},     {u"|a||c|", 2, u"|", u""},
-      {u"|a||c|", 3, u"|", u"c"},    {u"", 1, u"|", u""},         {u"|", 1, u"|", u""},
+      {u"|a|b|c|", 2, u"|", u"b"},   {u"|a|b|c|", 0, u"|", u""},    {u"|a|b|c|", 4, u"|", u""},
+      {u"|a|b|c|", -1, u"|", u""},   {u"|a|b", 2, u"|", u""},       {u"|a|b", 1, u"|", u"a"},
+      {u"a|b|", 1, u"|", u""},       {u" |a|", 1, u"|", u""},       {u"|a||c|", 2, u"|", u""},
+      {u"|a||c|", 3, u"|", u"c"},    {u"", 1, u"|", u""},           {u"|", 1, u"|", u""},
       {u"::a::b::", 2, u"::", u"b"}, {u"::a::b::", 1, u"::", u"a"}, {u"||", 1, u"|", u""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(GetField(c.list, c.n, c.separator), c.expected)
-        << Utf8(c.list) << " field " << c.n;
+    EXPECT_EQ(GetField(c.list, c.n, c.separator), c.expected) << Utf8(c.list) << " field " << c.n;
   }
 }
 
@@ -39,8 +38,12 @@ TEST(FieldListTest, FieldCountCountsEverySeparatorButOne) {
 
 TEST(FieldListTest, FieldsAfterFirstKeepsTheRestAsAList) {
   const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"|K1|alpha|beta|", u"|alpha|beta|"}, {u"|a|b|c|", u"|b|c|"}, {u"|a|", u"|"},
-      {u"|", u""},                           {u"a|b|", u"|b|"},      {u"|a|b", u"|b"},
+      {u"|K1|alpha|beta|", u"|alpha|beta|"},
+      {u"|a|b|c|", u"|b|c|"},
+      {u"|a|", u"|"},
+      {u"|", u""},
+      {u"a|b|", u"|b|"},
+      {u"|a|b", u"|b"},
       {u"||x|", u"|x|"},
   };
   for (const auto& [list, expected] : cases) {
@@ -77,8 +80,14 @@ TEST(FieldListTest, CountOfNeverCountsOverlaps) {
 
 TEST(TextCodeTest, FileNameOfTakesTheLastComponent) {
   const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"C:\\DATA\\*.TXT", u"*.TXT"}, {u"/a/b/", u"b"}, {u"A/B\\C", u"C"}, {u"C:", u"C:"},
-      {u"\\", u""},                   {u"\\\\", u""},  {u"", u""},        {u"*.LOG\\", u"*.LOG"},
+      {u"C:\\DATA\\*.TXT", u"*.TXT"},
+      {u"/a/b/", u"b"},
+      {u"A/B\\C", u"C"},
+      {u"C:", u"C:"},
+      {u"\\", u""},
+      {u"\\\\", u""},
+      {u"", u""},
+      {u"*.LOG\\", u"*.LOG"},
       {u"D:/X/*.LOG", u"*.LOG"},
   };
   for (const auto& [path, expected] : cases) {

@@ -4,7 +4,8 @@ void FakeWindow::processPendingMessages() {
   ++Points;
   const auto found = actions_.find(Points);
   if (found == actions_.end() || form_ == nullptr) return;
-  for (auto& action : found->second) action(*form_);
+  for (auto& action : found->second)
+    action(*form_);
 }
 
 MessageAnswer FakeWindow::messageBox(const MessageRequest& request) {
@@ -19,5 +20,6 @@ MessageAnswer FakeWindow::messageBox(const MessageRequest& request) {
 
 void FakeWindow::controlChanged(ControlId control) {
   Changes.push_back(control);
-  if (control == ControlId::Status && form_ != nullptr) StatusTexts.push_back(form_->Status.Caption);
+  if (control == ControlId::Status && form_ != nullptr)
+    StatusTexts.push_back(form_->Status.Caption);
 }

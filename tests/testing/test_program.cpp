@@ -47,15 +47,23 @@ fs::path TempDir::MakeFolder(const fs::path& relative) const {
   return path_ / relative;
 }
 
-std::u16string U16(std::string_view utf8) { return platform::FromUtf8(utf8); }
+std::u16string U16(std::string_view utf8) {
+  return platform::FromUtf8(utf8);
+}
 
-std::string Cp1252(std::string_view utf8) { return platform::EncodeCodePage(U16(utf8)); }
+std::string Cp1252(std::string_view utf8) {
+  return platform::EncodeCodePage(U16(utf8));
+}
 
-std::string Utf8(std::u16string_view text) { return platform::ToNativePath(text); }
+std::string Utf8(std::u16string_view text) {
+  return platform::ToNativePath(text);
+}
 
 TestProgram::TestProgram(std::string baseName) : baseName_(std::move(baseName)) {}
 
-void TestProgram::WriteConfig(std::string_view utf8) const { WriteConfigBytes(Cp1252(utf8)); }
+void TestProgram::WriteConfig(std::string_view utf8) const {
+  WriteConfigBytes(Cp1252(utf8));
+}
 
 void TestProgram::WriteConfigBytes(std::string_view bytes) const {
   dir_.Write(baseName_ + ".cfg", bytes);

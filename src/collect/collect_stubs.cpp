@@ -1,0 +1,11 @@
+// Temporary until the folder walk lands.
+#include "platform/code_page.h"
+#include "shell/main_form.h"
+#include "support/mathe_code.h"
+
+void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
+  Folders.push_back(FolderEntry{parent, path});
+}
+void MainForm::AddFileType(const std::u16string& pattern, double maxSize) {
+  FileTypes.push_back(FileTypeEntry{platform::UpperCase(pattern), SaturatingRound(maxSize)});
+}

@@ -1,0 +1,20 @@
+#include "shell/main_form.h"
+
+void MainForm::AddPerson(const std::u16string& name, const std::u16string& terms) {
+  if (!IsNewPerson(name)) return;
+  Persons.push_back(PersonEntry{name, terms, u"|"});
+  PersonList.Items.push_back(name);
+  Mirror(ControlId::PersonList);
+}
+
+bool MainForm::IsNewPerson(const std::u16string& name) const {
+  return FindPerson(name) == 0;
+}
+
+std::int32_t MainForm::FindPerson(const std::u16string& name) const {
+  const auto count = static_cast<std::int32_t>(Persons.size()) - 1;
+  for (std::int32_t person = 1; person <= count; ++person) {
+    if (Persons[person].Name == name) return person;
+  }
+  return 0;
+}

@@ -2,3 +2,4 @@
 
 void MainForm::PersonList_Click() {}
 void MainForm::SortList_Click() {}
+void MainForm::SortPersonList() {}

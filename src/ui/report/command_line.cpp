@@ -1,0 +1,90 @@
+#include "command_line.h"
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  ParsedCommandLine parsed;
+  ReportRequest& request = parsed.Request;
+  bool logChosen = false;
+  std::vector<std::string> configs;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    auto value = [&](const std::string& option, std::string& out) {
+      const std::string prefix = option + "=";
+      if (argument.rfind(prefix, 0) == 0) {
+        out = argument.substr(prefix.size());
+        return true;
+      }
+      if (argument != option) return false;
+      if (i + 1 >= arguments.size()) {
+        parsed.Error = option + " needs a value";
+        out.clear();
+        return true;
+      }
+      out = arguments[++i];
+      return true;
+    };
+    std::string text;
+    if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
+      configs.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "--help" || argument == "-h") {
+      request.Help = true;
+    } else if (value("--format", text)) {
+      if (!parsed.Error.empty()) return parsed;
+      if (text == "text") {
+        request.Format = ReportFormat::Text;
+      } else if (text == "json") {
+        request.Format = ReportFormat::Json;
+      } else if (text == "csv") {
+        request.Format = ReportFormat::Csv;
+      } else {
+        parsed.Error = "unknown format: " + text;
+        return parsed;
+      }
+    } else if (value("--log", text)) {
+      if (!parsed.Error.empty()) return parsed;
+      if (logChosen) {
+        parsed.Error = "--log and --no-log may be given once";
+        return parsed;
+      }
+      logChosen = true;
+      request.LogChoice = ReportRequest::Log::File;
+      request.LogFile = text;
+    } else if (argument == "--no-log") {
+      if (logChosen) {
+        parsed.Error = "--log and --no-log may be given once";
+        return parsed;
+      }
+      logChosen = true;
+      request.LogChoice = ReportRequest::Log::None;
+    } else {
+      parsed.Error = "unknown option: " + argument;
+      return parsed;
+    }
+  }
+  if (request.Help) return parsed;
+  if (configs.size() != 1) {
+    parsed.Error =
+        configs.empty() ? "no configuration file given" : "more than one configuration file given";
+    return parsed;
+  }
+  request.Config = configs.front();
+  return parsed;
+}
+
+std::string UsageText() {
+  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] CONFIG\n"
+         "\n"
+         "Runs the search that CONFIG describes, without a window, and prints which files\n"
+         "mention which person.\n"
+         "\n"
+         "  --format text|json|csv  output format on stdout (default: text)\n"
+         "  --log FILE              write the activity log to FILE\n"
+         "  --no-log                write no activity log\n"
+         "                          (default: CONFIG's folder, CONFIG's base name + .log)\n"
+         "  --help                  show this help\n"
+         "\n"
+         "Exit status: 0 completed, 1 completed with configuration messages,\n"
+         "2 usage error or configuration file missing or unreadable, 130 stopped by a signal.\n";
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// Output formats of the report.
+enum class ReportFormat { Text, Json, Csv };
+
+/// What the command line asks for.
+struct ReportRequest {
+  ReportFormat Format = ReportFormat::Text;
+  enum class Log { BesideConfig, File, None } LogChoice = Log::BesideConfig;
+  std::string LogFile;
+  std::string Config;
+  bool Help = false;
+};
+
+/// The result of reading the command line: a request, or the reason it is unusable.
+struct ParsedCommandLine {
+  ReportRequest Request;
+  std::string Error;  ///< empty when the command line is usable
+};
+
+/// Reads the arguments after the program name.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+/// The usage text.
+std::string UsageText();

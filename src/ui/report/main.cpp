@@ -1,0 +1,84 @@
+// fundort-report: the window's run on a configuration file, without a window.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "console_window.h"
+#include "platform/native_path.h"
+#include "report_output.h"
+#include "shell/main_form.h"
+
+namespace {
+
+constexpr int kCompleted = 0;
+constexpr int kCompletedWithMessages = 1;
+constexpr int kUsageOrConfigurationError = 2;
+constexpr int kStopped = 130;
+
+bool IsConfigurationFailure(const MessageRequest& message) {
+  return message.Text == u"Die Konfigurationsdatei wurde nicht gefunden." ||
+         message.Text.starts_with(u"Die Konfigurationsdatei kann nicht gelesen werden.");
+}
+
+MainFormOptions OptionsFor(const ReportRequest& request) {
+  MainFormOptions options;
+  const std::u16string config = platform::FromNativePath(request.Config);
+  // The configuration's base name plays the program's part: it names the log beside it.
+  options.ProgramPath = [config] { return config; };
+  options.ConfigFileOverride = config;
+  switch (request.LogChoice) {
+    case ReportRequest::Log::BesideConfig:
+      options.Log = LogDestination::BesideProgram;
+      break;
+    case ReportRequest::Log::File:
+      options.Log = LogDestination::File;
+      options.LogFile = platform::FromNativePath(request.LogFile);
+      break;
+    case ReportRequest::Log::None:
+      options.Log = LogDestination::None;
+      break;
+  }
+  options.StartTextEditor = [](const std::u16string&) {};
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const ParsedCommandLine parsed =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (parsed.Request.Help && parsed.Error.empty()) {
+    std::fputs(UsageText().c_str(), stdout);
+    return kCompleted;
+  }
+  if (!parsed.Error.empty()) {
+    std::fprintf(stderr, "fundort-report: %s\n\n%s", parsed.Error.c_str(), UsageText().c_str());
+    return kUsageOrConfigurationError;
+  }
+  const ReportRequest& request = parsed.Request;
+
+  ConsoleWindow::InstallStopSignals();
+  ConsoleWindow window;
+  MainForm form(window, OptionsFor(request));
+  window.Attach(form);
+
+  form.Form_Load();
+  form.StartTimer_Timer();
+  const bool stopped = window.Closed();
+  if (!window.Closed()) form.Form_Unload();
+
+  for (const MessageRequest& message : window.Messages()) {
+    if (IsConfigurationFailure(message)) return kUsageOrConfigurationError;
+  }
+
+  // The order "Liste sortieren" gives at the end of the run; only the list's items move.
+  form.SortPersonList();
+  const ReportData data{request.Config, &form, form.PersonList.Items, window.Messages()};
+  const std::string output = FormatReport(data, request.Format);
+  std::fwrite(output.data(), 1, output.size(), stdout);
+  std::fflush(stdout);
+
+  if (stopped) return kStopped;
+  return window.Messages().empty() ? kCompleted : kCompletedWithMessages;
+}

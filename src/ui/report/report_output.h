@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "shell/main_form.h"
+#include "shell/window.h"
+
+/// Everything the report prints, gathered from a form after its run.
+struct ReportData {
+  std::string Config;  ///< the configuration path as given
+  const MainForm* Form = nullptr;
+  std::vector<std::u16string> SortedNames;
+  std::vector<MessageRequest> Messages;
+};
+
+/// The report in the chosen format, UTF-8.
+std::string FormatReport(const ReportData& data, ReportFormat format);
+
+/// A JSON string literal of UTF-8 text.
+std::string JsonString(const std::string& utf8);
+
+/// One CSV field, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& utf8);

@@ -34,14 +34,14 @@ struct Walk {
   }
   MainForm& form() { return *run.form; }
 
-  /// The files as "folder:name:size" and the folders as "parent:name", for compact comparison.
+  /// The files as "type:folder:name:size" and the folders as "parent:name", for compact
+  /// comparison.
   Texts FileRows() const {
     Texts rows;
     for (std::size_t i = 1; i < run.form->Files.size(); ++i) {
       const FileEntry& file = run.form->Files[i];
-      rows.push_back(
-          U16(std::to_string(file.TypeIndex) + ":" + std::to_string(file.FolderIndex) + ":") +
-          file.Name + U16(":" + std::to_string(file.Size)));
+      rows.push_back(Number(file.TypeIndex) + u":" + Number(file.FolderIndex) + u":" + file.Name +
+                     u":" + Number(file.Size));
     }
     return rows;
   }
@@ -49,10 +49,11 @@ struct Walk {
     Texts rows;
     for (std::size_t i = 1; i < run.form->Folders.size(); ++i) {
       const FolderEntry& folder = run.form->Folders[i];
-      rows.push_back(U16(std::to_string(folder.Parent) + ":") + folder.Name);
+      rows.push_back(Number(folder.Parent) + u":" + folder.Name);
     }
     return rows;
   }
+  static std::u16string Number(std::int64_t value) { return U16(std::to_string(value)); }
 
   TestProgram program;
   TestRun run;

@@ -19,6 +19,9 @@ struct FileEntry {
 
 /// One file type rule.
 struct FileTypeEntry {
-  std::u16string Pattern;    ///< upper-cased wildcard pattern, possibly with a folder part
+  std::u16string Pattern;     ///< upper-cased wildcard pattern, possibly with a folder part
   std::int64_t MaxSize = -1;  ///< largest accepted size in bytes, inclusive; negative: any size
+  /// The last component of Pattern, the part that is matched; kept by AddFileType so that the
+  /// walk does not reduce the pattern again for every file.
+  std::u16string NamePattern;
 };

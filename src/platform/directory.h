@@ -31,7 +31,7 @@ class DirectorySource {
 };
 
 /// The operating system's folders: entries sorted by name, special files skipped, links to
-/// folders not entered.
+/// folders not entered, and a folder that is still open (met again through a mount) not opened.
 DirectorySource& SystemDirectories();
 
 }  // namespace platform

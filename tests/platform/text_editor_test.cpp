@@ -16,25 +16,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-/// A fake editor: waits until the test lets it go (so a launcher that waits for it would hang),
-/// then writes its path, its arguments and what it inherited, ending with "end".
-std::string FakeEditor(const fs::path& fifo, const fs::path& output, int watchedDescriptor) {
-  const std::string fd = "/proc/$$/fd/";
-  return "#!/bin/sh\nread go < '" + fifo.string() + "'\nquiet=no\n[ " + fd +
-         "0 -ef /dev/null ] && [ " + fd + "1 -ef /dev/null ] && [ " + fd +
-         "2 -ef /dev/null ] && quiet=yes\ninherited=no\n[ -e " + fd +
-         std::to_string(watchedDescriptor) +
-         " ] && inherited=yes\nprintf '%s\\n' \"$0\" \"$#\" \"$@\" " +
-         "\"quiet=$quiet\" \"inherited=$inherited\" end > '" + output.string() + "'\n";
-}
-
-std::string WaitForOutput(const fs::path& output) {
+std::string ReadWhenComplete(const std::filesystem::path& file) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::ifstream in(output);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(file).rdbuf();
     if (text.str().ends_with("end\n")) return text.str();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -43,53 +28,50 @@ std::string WaitForOutput(const fs::path& output) {
 
 TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument) {
   struct Case {
-    const char* name;
-    std::vector<std::string> files;  // in PATH folders "one" and "two"; "-x" marks not executable
+    std::vector<std::string> programs;  // in the PATH folders "one" and "two"; "-" not executable
     std::u16string path;
-    std::string program;  // that was started
-    std::string argument;
+    std::string started, argument;
   };
   const Case cases[] = {
-      {"notepad wins",
-       {"one/xdg-open", "two/notepad"},
+      {{"one/xdg-open", "two/notepad"},
        u"/tmp/a b \"c\" ü.txt",
        "two/notepad",
        "/tmp/a b \"c\" ü.txt"},
-      {"not executable", {"one/notepad-x", "two/xdg-open"}, u"", "two/xdg-open", ""},
-      {"option-like path", {"one/notepad"}, u"-n.txt", "one/notepad", "./-n.txt"},
+      {{"one/notepad-", "two/xdg-open"}, u"-n", "two/xdg-open", "./-n"},
   };
-  const char* savedPath = std::getenv("PATH");
-  const std::string originalPath = savedPath != nullptr ? savedPath : "";
+  const std::string originalPath = std::getenv("PATH");
   for (const auto& c : cases) {
     TempDir dir;
-    const fs::path fifo = dir.path() / "go", output = dir.path() / "out";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int release = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
-    const int watched = ::fcntl(release, F_DUPFD, 50);  // open without close-on-exec
-    for (std::string file : c.files) {
-      const bool executable = !file.ends_with("-x");
-      if (!executable) file.resize(file.size() - 2);
-      const fs::path script = dir.Write(file, FakeEditor(fifo, output, watched));
-      ::chmod(script.c_str(), executable ? 0700 : 0600);
+    const std::string go = (dir.path() / "go").string(), out = (dir.path() / "out").string();
+    ASSERT_EQ(::mkfifo(go.c_str(), 0600), 0);
+    const int release = ::open(go.c_str(), O_RDWR | O_CLOEXEC);
+    const int inheritable = ::fcntl(release, F_DUPFD, 50);
+    // Waits for the test (a launcher waiting for the editor would hang), then reports its
+    // path, its arguments, whether stdin/out/err are /dev/null and whether a descriptor leaked.
+    const std::string fd = "/proc/$$/fd/";
+    const std::string script = "#!/bin/sh\nread x < " + go + "\nq=no; [ " + fd +
+                               "0 -ef /dev/null ] && [ " + fd + "1 -ef /dev/null ] && [ " + fd +
+                               "2 -ef /dev/null ] && q=yes\n" + "l=no; [ -e " + fd +
+                               std::to_string(inheritable) + " ] && l=yes\n" +
+                               "printf '%s\\n' \"$0\" $# \"$@\" $q $l end > " + out + "\n";
+    for (std::string program : c.programs) {
+      const bool executable = program.back() != '-';
+      if (!executable) program.pop_back();
+      ::chmod(dir.Write(program, script).c_str(), executable ? 0700 : 0600);
     }
-    ::setenv(
-        "PATH",
-        ("relative:" + (dir.path() / "one").string() + ":" + (dir.path() / "two").string()).c_str(),
-        1);
+    const std::string path = (dir.path() / "one").string() + ":" + (dir.path() / "two").string();
+    ::setenv("PATH", path.c_str(), 1);
 
-    ::alarm(30);  // a launcher that waited for the editor would hang here
+    ::alarm(30);
     platform::StartTextEditor(c.path);
     ::alarm(0);
     ::setenv("PATH", originalPath.c_str(), 1);
-    int status = 0;
-    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << c.name << ": a child was left behind";
-    EXPECT_EQ(errno, ECHILD) << c.name;
-
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child left behind";
+    EXPECT_EQ(errno, ECHILD);
     ASSERT_EQ(::write(release, "go\n", 3), 3);
-    EXPECT_EQ(WaitForOutput(output), (dir.path() / c.program).string() + "\n1\n" + c.argument +
-                                         "\nquiet=yes\ninherited=no\nend\n")
-        << c.name;
-    ::close(watched);
+    EXPECT_EQ(ReadWhenComplete(out),
+              (dir.path() / c.started).string() + "\n1\n" + c.argument + "\nyes\nno\nend\n");
+    ::close(inheritable);
     ::close(release);
   }
 }

@@ -2,14 +2,13 @@
 
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "shell/main_form.h"
 #include "testing/test_program.h"
 
-/// A loaded program whose tables are filled by hand: one root folder "data" in a temporary
-/// folder with real files in it, and persons entered as the configuration would.
+/// A loaded program whose tables are filled by hand: root folder 1 is "data" in a temporary
+/// folder, holding real files; the text editor only records the paths it is started on.
 struct SearchFixture {
   SearchFixture() {
     MainFormOptions options = program.Options();
@@ -18,19 +17,15 @@ struct SearchFixture {
     form().Form_Load();
     form().Folders.push_back({0, U16(program.dir().MakeFolder("data").string())});
   }
-
   MainForm& form() { return *run->form; }
   FakeWindow& window() { return run->window; }
 
-  /// Writes a file into "data" and appends it to the file table; returns its number.
-  std::int32_t AddFile(const std::string& name, std::string_view bytes) {
-    program.dir().Write(std::filesystem::path("data") / name, bytes);
-    return AddEntry(name, static_cast<std::int64_t>(bytes.size()));
-  }
-  /// Appends a file entry without touching the disk.
-  std::int32_t AddEntry(const std::string& name, std::int64_t size) {
-    form().Files.push_back({1, 1, U16(name), size});
-    form().TotalSize += static_cast<double>(size);
+  /// Appends a file entry, and writes the file unless bytes is null; returns its number.
+  std::int32_t AddFile(const std::string& name, std::string_view bytes, std::int64_t size = -1) {
+    if (bytes.data() != nullptr) program.dir().Write("data/" + name, bytes);
+    form().Files.push_back(
+        {1, 1, U16(name), size < 0 ? static_cast<std::int64_t>(bytes.size()) : size});
+    form().TotalSize += static_cast<double>(form().Files.back().Size);
     return static_cast<std::int32_t>(form().Files.size() - 1);
   }
   void AddPerson(const std::string& name, const std::string& terms, std::u16string hits = u"|") {
@@ -41,14 +36,13 @@ struct SearchFixture {
     return (program.dir().path() / "data" / name).string();
   }
   std::string HitsOf(std::int32_t person) { return Utf8(form().Persons[person].Hits); }
-  /// The log after the start line.
+  /// The log after its start line.
   std::vector<std::string> Log() const {
-    std::vector<std::string> lines = program.LogLines();
-    if (!lines.empty()) lines.erase(lines.begin());
-    return lines;
+    const std::vector<std::string> lines = program.LogLines();
+    return {lines.begin() + 1, lines.end()};
   }
 
   TestProgram program;
   std::unique_ptr<TestRun> run;
-  std::vector<std::u16string> Opened;  ///< paths the text editor was started on
+  std::vector<std::u16string> Opened;
 };

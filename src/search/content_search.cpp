@@ -1,7 +1,129 @@
+#include <limits>
+
+#include "search/term_search.h"
 #include "shell/main_form.h"
+#include "support/fileio_code.h"
+#include "support/mathe_code.h"
+#include "support/text_code.h"
+
+namespace {
+
+/// A file number as a hit field: upper-case hexadecimal, no prefix, no leading zeros.
+std::u16string HexText(std::int32_t number) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  auto value = static_cast<std::uint32_t>(number);
+  std::u16string reversed;
+  do {
+    reversed += kDigits[value % 16];
+    value /= 16;
+  } while (value != 0);
+  return std::u16string(reversed.rbegin(), reversed.rend());
+}
+
+CompareMode CompareModeOf(std::int32_t compareMode) {
+  return compareMode == 1 ? CompareMode::IgnoreCase : CompareMode::Exact;
+}
+
+/// Drops the prepared terms and the content buffer when a search run ends, however it ends.
+class TermsOfOneRun {
+ public:
+  explicit TermsOfOneRun(std::unique_ptr<TermSearch>& terms) : terms_(terms) {}
+  ~TermsOfOneRun() { terms_.reset(); }
+  TermsOfOneRun(const TermsOfOneRun&) = delete;
+  TermsOfOneRun& operator=(const TermsOfOneRun&) = delete;
+
+ private:
+  std::unique_ptr<TermSearch>& terms_;
+};
+
+}  // namespace
+
+std::int32_t MainForm::GetCompareMode() const {
+  return SearchMode == 1 ? 1 : 0;
+}
 
 void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
+
+  termSearch_ = std::make_unique<TermSearch>(Persons, CompareModeOf(GetCompareMode()));
+  const TermsOfOneRun release(termSearch_);
+
+  const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
+  double searchedSize = 0;
+  for (std::int32_t file = 1; file <= fileCount; ++file) {
+    SetStatus(Files[static_cast<std::size_t>(file)].Name);
+    SearchFile(file);
+    if (StopRequested) return;
+
+    searchedSize += static_cast<double>(Files[static_cast<std::size_t>(file)].Size);
+    // When every kept file is empty there is nothing to weigh: each searched file then shows the
+    // bar full instead of dividing by zero.
+    SetProgress(TotalSize > 0 ? searchedSize / TotalSize : 1.0);
+
+    ProcessPendingMessages();
+    if (StopRequested) return;
+  }
   SetStatus(u"fertig");
+}
+
+void MainForm::SearchFile(std::int32_t fileNumber) {
+  const CompareMode mode = CompareModeOf(GetCompareMode());
+  const auto personCount = static_cast<std::int32_t>(Persons.empty() ? 0 : Persons.size() - 1);
+  // SearchFiles prepares the terms once per run; a call on its own prepares them here.
+  if (!termSearch_ || termSearch_->Mode() != mode || termSearch_->PersonCount() != personCount) {
+    termSearch_ = std::make_unique<TermSearch>(Persons, mode);
+  }
+  TermSearch& terms = *termSearch_;
+
+  const std::u16string path = GetFilePath(fileNumber);
+  std::string& content = terms.ContentBuffer();
+  if (ReadWholeFile(path, content)) {
+    WriteLog(u"ERROR: cannot read file: " + path);
+    UnreadableFiles.push_back(fileNumber);
+    return;
+  }
+  terms.PrepareContent(content);
+
+  for (std::int32_t person = 1; person <= personCount; ++person) {
+    const std::vector<std::int32_t>& termNumbers = terms.TermsOf(person);
+    // A person without search terms is found in every file that could be read.
+    if (termNumbers.empty()) {
+      AddHit(person, fileNumber);
+      continue;
+    }
+    for (const std::int32_t term : termNumbers) {
+      if (terms.Occurs(term)) {
+        AddHit(person, fileNumber);
+        break;
+      }
+      ProcessPendingMessages();
+      if (StopRequested) return;
+    }
+  }
+}
+
+void MainForm::AddHit(std::int32_t person, std::int32_t fileNumber) {
+  WriteLog(u"found new file: " + GetFilePath(fileNumber));
+
+  // Appended in place: copying the whole list for every hit would make long lists quadratic.
+  std::u16string& hits = Persons[static_cast<std::size_t>(person)].Hits;
+  if (hits.empty()) hits = u"|";
+  hits += HexText(fileNumber);
+  hits += u'|';
+
+  if (DisplayedPerson() != person) return;
+  if (!PersonFundstellenAuswahl.Enabled) {
+    ShowPerson(person);
+    return;
+  }
+  const double next = ReadNumber(PersonHäufigkeit.Caption) + 1;
+  const std::int32_t count = next < 1 ? 1
+                             : next >= std::numeric_limits<std::int32_t>::max()
+                                 ? std::numeric_limits<std::int32_t>::max()
+                                 : static_cast<std::int32_t>(next);
+  PersonHäufigkeit.Caption = NumberText(count);
+  Mirror(ControlId::PersonHäufigkeit);
+  PersonFundstellenAuswahl.Max = count;
+  Mirror(ControlId::PersonFundstellenAuswahl);
 }

@@ -129,6 +129,8 @@ class MainForm {
   void ReadConfiguration();
   /// Full path of the program, from the options or the platform.
   std::u16string ProgramPath() const;
+  /// Number of the person on display (the frame's tag), 0 when none is shown.
+  std::int32_t DisplayedPerson() const;
 
   Window& window_;
   MainFormOptions options_;

@@ -76,17 +76,23 @@ class QtWindow : public QWidget, public Window {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  /// Creates every control of the layout table in its container, at its place, in tab order.
   void buildControls();
+  /// Connects the widgets' user signals to the handlers.
   void connectInput();
+  /// Copies one control's model into its widget; widget signals stay blocked meanwhile.
   void mirrorCaption(QLabel* label, const LabelControl& model);
   void mirrorProgressBar();
   void mirrorPersonList();
   void mirrorSelector();
   void mirrorButton(QPushButton* button, const CommandButtonControl& model);
+  /// Starts the start timer once armed and painted; stops it when the model disables it.
   void mirrorStartTimer();
+  /// Writes the user's change into the model, then runs the handler.
   void onListSelectionChanged();
   void onSelectorValueChanged(int value);
   void onSelectorMoved(int position);
+  /// The start timer's tick: the form's run, unless the window has closed meanwhile.
   void runStartTimer();
 
   MainForm form_;
@@ -114,9 +120,9 @@ class QtWindow : public QWidget, public Window {
 
   QTimer startTimer_;
   QMessageBox* openBox_ = nullptr;  ///< the message box being shown, if any
-  bool runArmed_ = false;
-  bool painted_ = false;
-  bool unloaded_ = false;  ///< Form_Unload has run
-  bool closed_ = false;    ///< the form has closed the window
-  bool tearingDown_ = false;
+  bool runArmed_ = false;           ///< startRunWhenShown was called
+  bool painted_ = false;            ///< the window has been painted once
+  bool unloaded_ = false;           ///< Form_Unload has run
+  bool closed_ = false;             ///< the form has closed the window
+  bool tearingDown_ = false;        ///< the destructor runs: no handler, no mirroring
 };

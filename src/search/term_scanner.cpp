@@ -1,6 +1,8 @@
 #include "search/term_scanner.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <unordered_map>
 
@@ -40,7 +42,7 @@ TermScanner::TermScanner(const std::vector<std::string>& terms, TermMatching mat
   std::vector<std::uint32_t> ids(patterns_.size());
   std::iota(ids.begin(), ids.end(), 0u);
   if (method == ScanMethod::Automatic || method == ScanMethod::SingleByte) {
-    PrepareSingleByte();
+    PrepareSingleByte(method == ScanMethod::SingleByte ? 1.0 : kSingleByteRateLimit);
     if (method_ == ScanMethod::SingleByte) return;
   }
   const bool fewPatterns = patterns_.size() <= TermFingerprints::kMaxPatterns;
@@ -66,7 +68,7 @@ TermScanner::TermScanner(const std::vector<std::string>& terms, TermMatching mat
 
 // One pattern whose rarest byte has a single raw form (exact matching, or a byte without a
 // case partner) is found fastest by memchr.
-void TermScanner::PrepareSingleByte() {
+void TermScanner::PrepareSingleByte(double rateLimit) {
   if (patterns_.size() != 1) return;
   std::array<int, 256> forms{};
   for (const unsigned char folded : *fold_)
@@ -84,7 +86,7 @@ void TermScanner::PrepareSingleByte() {
     }
   }
   // A byte with one form maps to itself, or it would have two.
-  if (bestRate <= kSingleByteRateLimit) method_ = ScanMethod::SingleByte;
+  if (bestRate <= rateLimit) method_ = ScanMethod::SingleByte;
 }
 
 void TermScanner::BuildAutomata(std::size_t automatonEntries) {
@@ -96,6 +98,19 @@ void TermScanner::BuildAutomata(std::size_t automatonEntries) {
   std::size_t length = 0;
   for (std::uint32_t i = 0; i < patterns_.size(); ++i) {
     const std::string& pattern = patterns_[i];
+    // A term too long for any automaton of the allowed size is searched on its own.
+    std::array<bool, 256> own{};
+    std::size_t ownDistinct = 0;
+    for (const char byte : pattern) {
+      bool& seen = own[static_cast<unsigned char>(byte)];
+      if (!seen) ++ownDistinct;
+      seen = true;
+    }
+    if (TermAutomaton::TableEntries(pattern.size(), ownDistinct) > automatonEntries) {
+      longPatterns_.push_back(
+          {i, LongSearcher(pattern.begin(), pattern.end(), FoldHash{fold_}, FoldEqual{fold_})});
+      continue;
+    }
     std::array<bool, 256> nowUsed = used;
     std::size_t nowDistinct = distinct;
     for (const char byte : pattern) {
@@ -108,14 +123,9 @@ void TermScanner::BuildAutomata(std::size_t automatonEntries) {
       automata_.emplace_back(group, ids, *fold_);
       group.clear();
       ids.clear();
-      nowUsed = {};
-      nowDistinct = 0;
+      nowUsed = own;
+      nowDistinct = ownDistinct;
       length = 0;
-      for (const char byte : pattern) {
-        bool& seen = nowUsed[static_cast<unsigned char>(byte)];
-        if (!seen) ++nowDistinct;
-        seen = true;
-      }
     }
     group.push_back(pattern);
     ids.push_back(i);
@@ -123,7 +133,15 @@ void TermScanner::BuildAutomata(std::size_t automatonEntries) {
     distinct = nowDistinct;
     length += pattern.size();
   }
-  automata_.emplace_back(group, ids, *fold_);
+  if (!group.empty()) automata_.emplace_back(group, ids, *fold_);
+}
+
+void TermScanner::ScanLongPatterns(std::string_view content) {
+  for (const LongPattern& pattern : longPatterns_) {
+    if (std::search(content.begin(), content.end(), pattern.searcher) != content.end()) {
+      found_.Mark(pattern.id);
+    }
+  }
 }
 
 void TermScanner::ScanSingleByte(std::string_view content) {
@@ -159,9 +177,10 @@ void TermScanner::Scan(std::string_view content) {
       break;
     case ScanMethod::Automaton:
       for (const TermAutomaton& automaton : automata_) {
-        automaton.Scan(content, found_);
         if (found_.AllFound()) break;
+        automaton.Scan(content, found_);
       }
+      if (!found_.AllFound()) ScanLongPatterns(content);
       break;
     case ScanMethod::Automatic:
     case ScanMethod::NoPatterns:

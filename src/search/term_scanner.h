@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,11 @@ class TermScanner {
   TermScanner(const std::vector<std::string>& terms, TermMatching matching,
               ScanMethod method = ScanMethod::Automatic,
               std::size_t automatonEntries = kAutomatonEntries);
+  // The long-term searchers refer to the terms held here: moving keeps them, copying would not.
+  TermScanner(const TermScanner&) = delete;
+  TermScanner& operator=(const TermScanner&) = delete;
+  TermScanner(TermScanner&&) = default;
+  TermScanner& operator=(TermScanner&&) = default;
 
   /// Finds which terms occur in content; stops reading once every distinct term is found.
   void Scan(std::string_view content);
@@ -47,15 +53,34 @@ class TermScanner {
   /// The method in use; never Automatic.
   ScanMethod Method() const { return method_; }
 
-  /// Number of automata the terms were split into (0 unless the method is Automaton).
+  /// Number of automata the terms were split into (0 unless the method is Automaton); terms too
+  /// long for one automaton of the allowed size are searched one by one.
   std::size_t AutomatonCount() const { return automata_.size(); }
 
  private:
   static constexpr std::uint32_t kEmptyTerm = 0xFFFFFFFFu;
 
-  void PrepareSingleByte();
+  struct FoldHash {
+    const ByteFold* fold;
+    std::size_t operator()(char byte) const { return (*fold)[static_cast<unsigned char>(byte)]; }
+  };
+  struct FoldEqual {
+    const ByteFold* fold;
+    bool operator()(char a, char b) const {
+      return (*fold)[static_cast<unsigned char>(a)] == (*fold)[static_cast<unsigned char>(b)];
+    }
+  };
+  using LongSearcher =
+      std::boyer_moore_horspool_searcher<std::string::const_iterator, FoldHash, FoldEqual>;
+  struct LongPattern {
+    std::uint32_t id;
+    LongSearcher searcher;  ///< refers to the bytes in patterns_
+  };
+
+  void PrepareSingleByte(double rateLimit);
   void BuildAutomata(std::size_t automatonEntries);
   void ScanSingleByte(std::string_view content);
+  void ScanLongPatterns(std::string_view content);
 
   const ByteFold* fold_;
   std::vector<std::uint32_t> termPattern_;  ///< per term: its distinct pattern, or kEmptyTerm
@@ -68,4 +93,5 @@ class TermScanner {
   std::size_t anchorOffset_ = 0;
   std::optional<TermFingerprints> fingerprints_;
   std::vector<TermAutomaton> automata_;
+  std::vector<LongPattern> longPatterns_;  ///< patterns too long for an automaton
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ const Variant kVariants[] = {
     {ScanMethod::PortableFingerprints, TermScanner::kAutomatonEntries},
     {ScanMethod::Automaton, TermScanner::kAutomatonEntries},
     {ScanMethod::Automaton, 16},
+    {ScanMethod::Automaton, 1},
 };
 
 std::vector<bool> Scanned(const TermScanner& scanner) {
@@ -191,7 +193,8 @@ TEST(TermScannerTest, AgreesWithThePlainLoop) {
     return result;
   };
   constexpr int kRounds = 300;
-  int checked = 0;
+  std::size_t checked = 0;
+  std::map<ScanMethod, int> used;
   for (int round = 0; round < kRounds; ++round) {
     const std::string& alphabet = alphabets[below(std::size(alphabets))];
     std::vector<std::string> contents;
@@ -221,6 +224,7 @@ TEST(TermScannerTest, AgreesWithThePlainLoop) {
       }
       for (const Variant& variant : kVariants) {
         TermScanner scanner(terms, matching, variant.method, variant.automatonEntries);
+        ++used[scanner.Method()];
         for (std::size_t c = 0; c < contents.size(); ++c) {
           scanner.Scan(contents[c]);
           ASSERT_EQ(Scanned(scanner), expected[c])
@@ -230,7 +234,16 @@ TEST(TermScannerTest, AgreesWithThePlainLoop) {
       }
     }
   }
-  EXPECT_EQ(checked, kRounds * 2 * 6 * 3);
+  EXPECT_EQ(checked, kRounds * 2 * std::size(kVariants) * 3);
+  // Every way of scanning was really taken, not only asked for.
+  const ScanMethod methods[] = {ScanMethod::SingleByte, ScanMethod::PortableFingerprints,
+                                ScanMethod::Automaton, ScanMethod::NoPatterns};
+  for (const ScanMethod method : methods) {
+    EXPECT_GT(used[method], 10) << static_cast<int>(method);
+  }
+  if (TermFingerprints::VectorTestAvailable()) {
+    EXPECT_GT(used[ScanMethod::Fingerprints], 10);
+  }
 }
 
 }  // namespace

@@ -58,40 +58,36 @@ TermAutomaton::TermAutomaton(const std::vector<std::string>& patterns,
   const std::size_t states = ownPattern.size();
   std::vector<std::uint32_t> failure(states, 0);
   std::vector<std::uint32_t> dictionary(states, kNone);
-  std::vector<std::uint32_t> order;
+  std::vector<std::uint32_t> order{0};
   order.reserve(states);
-  for (std::uint32_t c = 0; c < stride_; ++c) {
-    std::int32_t& edge = edges[c];
-    if (edge < 0) {
-      edge = 0;
-    } else {
-      order.push_back(static_cast<std::uint32_t>(edge));
-    }
-  }
   for (std::size_t next = 0; next < order.size(); ++next) {
     const std::uint32_t state = order[next];
     const std::uint32_t fail = failure[state];
-    dictionary[state] = ownPattern[fail] != kNone ? fail : dictionary[fail];
+    dictionary[state] = state != 0 && ownPattern[fail] != kNone ? fail : dictionary[fail];
     for (std::uint32_t c = 0; c < stride_; ++c) {
       std::int32_t& edge = edges[state * stride_ + c];
-      const std::int32_t viaFailure = edges[fail * stride_ + c];
-      if (edge < 0) {
-        edge = viaFailure;
-      } else {
-        failure[static_cast<std::size_t>(edge)] = static_cast<std::uint32_t>(viaFailure);
+      if (edge >= 0) {
+        // The root's children fail to the root; deeper states to where their parent's failure
+        // state goes on the same byte.
+        failure[static_cast<std::size_t>(edge)] =
+            state == 0 ? 0 : static_cast<std::uint32_t>(edges[fail * stride_ + c]);
         order.push_back(static_cast<std::uint32_t>(edge));
+      } else {
+        edge = state == 0 ? 0 : edges[fail * stride_ + c];
       }
     }
   }
 
-  // Renumber: states that report something come last, so the scan tests one comparison.
+  // Renumber: states that report something come last, so the scan tests one comparison; the
+  // others in breadth-first order, so the shallow states, where a scan spends most of its steps,
+  // share few cache lines.
   std::vector<std::uint32_t> renumbered(states);
   std::uint32_t plain = 0;
-  for (std::size_t s = 0; s < states; ++s) {
+  for (const std::uint32_t s : order) {
     if (ownPattern[s] == kNone && dictionary[s] == kNone) renumbered[s] = plain++;
   }
   std::uint32_t matching = plain;
-  for (std::size_t s = 0; s < states; ++s) {
+  for (const std::uint32_t s : order) {
     if (ownPattern[s] != kNone || dictionary[s] != kNone) renumbered[s] = matching++;
   }
   firstMatch_ = plain * stride_;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <numeric>
 #include <unordered_map>
 
@@ -71,8 +70,10 @@ TermScanner::TermScanner(const std::vector<std::string>& terms, TermMatching mat
 void TermScanner::PrepareSingleByte(double rateLimit) {
   if (patterns_.size() != 1) return;
   std::array<int, 256> forms{};
-  for (const unsigned char folded : *fold_)
+  for (const unsigned char folded : *fold_) {
     ++forms[folded];
+  }
+  // A folded byte folds to itself, so a folded byte with one form is the raw byte to look for.
   const std::string& pattern = patterns_[0];
   double bestRate = 2;
   for (std::size_t offset = 0; offset < pattern.size(); ++offset) {
@@ -85,7 +86,6 @@ void TermScanner::PrepareSingleByte(double rateLimit) {
       anchorOffset_ = offset;
     }
   }
-  // A byte with one form maps to itself, or it would have two.
   if (bestRate <= rateLimit) method_ = ScanMethod::SingleByte;
 }
 
@@ -186,9 +186,4 @@ void TermScanner::Scan(std::string_view content) {
     case ScanMethod::NoPatterns:
       break;
   }
-}
-
-bool TermScanner::Occurs(std::size_t termIndex) const {
-  const std::uint32_t pattern = termPattern_[termIndex];
-  return pattern == kEmptyTerm ? contentNotEmpty_ : found_.Has(pattern);
 }

@@ -45,7 +45,10 @@ class TermScanner {
   void Scan(std::string_view content);
 
   /// Whether term number termIndex (as passed in) occurred in the last scanned content.
-  bool Occurs(std::size_t termIndex) const;
+  bool Occurs(std::size_t termIndex) const {
+    const std::uint32_t pattern = termPattern_[termIndex];
+    return pattern == kEmptyTerm ? contentNotEmpty_ : found_.Has(pattern);
+  }
 
   /// Number of terms as passed in.
   std::size_t TermCount() const { return termPattern_.size(); }

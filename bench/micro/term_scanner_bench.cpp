@@ -1,0 +1,215 @@
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "search/term_scanner.h"
+
+namespace {
+
+// Words of German-like prose in Windows-1252; surnames appear on their own, but never after the
+// first names the terms pair them with, so no term occurs and every scan reads the whole text.
+const char* const kWords[] = {"der",
+                              "die",
+                              "das",
+                              "und",
+                              "in",
+                              "zu",
+                              "den",
+                              "nicht",
+                              "von",
+                              "sie",
+                              "ist",
+                              "des",
+                              "sich",
+                              "mit",
+                              "dem",
+                              "dass",
+                              "er",
+                              "es",
+                              "ein",
+                              "auf",
+                              "so",
+                              "eine",
+                              "auch",
+                              "als",
+                              "an",
+                              "nach",
+                              "wie",
+                              "im",
+                              "f\xFCr",
+                              "aber",
+                              "aus",
+                              "durch",
+                              "wenn",
+                              "nur",
+                              "war",
+                              "noch",
+                              "werden",
+                              "bei",
+                              "hat",
+                              "wir",
+                              "was",
+                              "wird",
+                              "\xFC"
+                              "ber",
+                              "sehr",
+                              "Bericht",
+                              "Vertrag",
+                              "Rechnung",
+                              "Angebot",
+                              "Auftrag",
+                              "Kunde",
+                              "Lieferung",
+                              "Abteilung",
+                              "Verwaltung",
+                              "Projekt",
+                              "Antrag",
+                              "Bescheid",
+                              "Akte",
+                              "Unterlagen",
+                              "Schreiben",
+                              "Pr\xFC"
+                              "fung",
+                              "\xC4nderung",
+                              "\xDC"
+                              "bergabe",
+                              "Stra\xDF"
+                              "e",
+                              "gem\xE4\xDF",
+                              "sch\xF6n",
+                              "Gr\xFC\xDF"
+                              "e",
+                              "Datenschutz",
+                              "Auskunft",
+                              "L\xF6schung",
+                              "Speicherung",
+                              "Gemeinde",
+                              "B\xFCrger",
+                              "Mitarbeiter",
+                              "Gehalt",
+                              "Urlaub"};
+
+const char* const kFirstNames[] = {"J\xFCrgen", "G\xFCnter", "Bj\xF6rn", "Hans",    "Peter",
+                                   "Klaus",     "Wolfgang",  "Michael",  "Thomas",  "Andreas",
+                                   "Stefan",    "Frank",     "Markus",   "Sabine",  "Petra",
+                                   "Monika",    "Andrea",    "Claudia",  "Susanne", "Birgit",
+                                   "Ute",       "Renate",    "Karin",    "Heike",   "Anja"};
+
+const char* const kSurnames[] = {"M\xFCller",
+                                 "Schmidt",
+                                 "Schneider",
+                                 "Fischer",
+                                 "Weber",
+                                 "Meyer",
+                                 "Wagner",
+                                 "Becker",
+                                 "Schulz",
+                                 "Hoffmann",
+                                 "Sch\xE4"
+                                 "fer",
+                                 "Koch",
+                                 "Bauer",
+                                 "Richter",
+                                 "Klein",
+                                 "Wolf",
+                                 "Schr\xF6"
+                                 "der",
+                                 "Neumann",
+                                 "Schwarz",
+                                 "Zimmermann",
+                                 "Braun",
+                                 "Kr\xFCger",
+                                 "Hofmann",
+                                 "Hartmann",
+                                 "Lange",
+                                 "Schmitt",
+                                 "Werner",
+                                 "Krause",
+                                 "Meier",
+                                 "Lehmann",
+                                 "K\xF6hler",
+                                 "K\xF6nig",
+                                 "Walter",
+                                 "Huber"};
+
+std::string Prose(std::size_t size) {
+  std::mt19937 random(7);
+  std::string text;
+  text.reserve(size + 64);
+  std::size_t inSentence = 0;
+  while (text.size() < size) {
+    if (random() % 40 == 0) {
+      text += kSurnames[random() % std::size(kSurnames)];
+    } else {
+      text += kWords[random() % std::size(kWords)];
+    }
+    if (++inSentence == 12) {
+      text += ".\r\n";
+      inSentence = 0;
+    } else {
+      text += ' ';
+    }
+  }
+  text.resize(size);
+  return text;
+}
+
+// persons x termsPerPerson terms: "First Last", "Last, First", "F. Last".
+std::vector<std::string> Terms(std::size_t persons, std::size_t termsPerPerson) {
+  std::vector<std::string> terms;
+  for (std::size_t p = 0; p < persons; ++p) {
+    const std::string first = kFirstNames[p % std::size(kFirstNames)];
+    const std::string last = kSurnames[(p + p / std::size(kFirstNames)) % std::size(kSurnames)];
+    const std::string variants[] = {first + " " + last, last + ", " + first,
+                                    first.substr(0, 1) + ". " + last};
+    for (std::size_t t = 0; t < termsPerPerson; ++t)
+      terms.push_back(variants[t % 3]);
+  }
+  return terms;
+}
+
+void Scan(benchmark::State& state, std::size_t persons, std::size_t termsPerPerson,
+          TermMatching matching) {
+  static const std::string content = Prose(std::size_t{1} << 20);
+  TermScanner scanner(Terms(persons, termsPerPerson), matching);
+  for (auto _ : state) {
+    scanner.Scan(content);
+    benchmark::DoNotOptimize(scanner.Occurs(0));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(content.size()));
+  state.SetLabel(scanner.Method() == ScanMethod::Automaton      ? "automaton"
+                 : scanner.Method() == ScanMethod::SingleByte   ? "single byte"
+                 : scanner.Method() == ScanMethod::Fingerprints ? "fingerprints"
+                                                                : "other");
+}
+
+void BM_Scan_1x1_Exact(benchmark::State& state) {
+  Scan(state, 1, 1, TermMatching::Exact);
+}
+void BM_Scan_1x1_IgnoreCase(benchmark::State& state) {
+  Scan(state, 1, 1, TermMatching::IgnoreCase);
+}
+void BM_Scan_5x2_Exact(benchmark::State& state) {
+  Scan(state, 5, 2, TermMatching::Exact);
+}
+void BM_Scan_5x2_IgnoreCase(benchmark::State& state) {
+  Scan(state, 5, 2, TermMatching::IgnoreCase);
+}
+void BM_Scan_200x3_Exact(benchmark::State& state) {
+  Scan(state, 200, 3, TermMatching::Exact);
+}
+void BM_Scan_200x3_IgnoreCase(benchmark::State& state) {
+  Scan(state, 200, 3, TermMatching::IgnoreCase);
+}
+
+BENCHMARK(BM_Scan_1x1_Exact);
+BENCHMARK(BM_Scan_1x1_IgnoreCase);
+BENCHMARK(BM_Scan_5x2_Exact);
+BENCHMARK(BM_Scan_5x2_IgnoreCase);
+BENCHMARK(BM_Scan_200x3_Exact);
+BENCHMARK(BM_Scan_200x3_IgnoreCase);
+
+}  // namespace

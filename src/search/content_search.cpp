@@ -20,8 +20,8 @@ std::u16string HexText(std::int32_t number) {
   return std::u16string(reversed.rbegin(), reversed.rend());
 }
 
-CompareMode CompareModeOf(std::int32_t compareMode) {
-  return compareMode == 1 ? CompareMode::IgnoreCase : CompareMode::Exact;
+TermMatching MatchingOf(std::int32_t compareMode) {
+  return compareMode == 1 ? TermMatching::IgnoreCase : TermMatching::Exact;
 }
 
 /// Drops the prepared terms and the content buffer when a search run ends, however it ends.
@@ -46,7 +46,7 @@ void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
 
-  termSearch_ = std::make_unique<TermSearch>(Persons, CompareModeOf(GetCompareMode()));
+  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()));
   const TermsOfOneRun release(termSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
@@ -68,11 +68,12 @@ void MainForm::SearchFiles() {
 }
 
 void MainForm::SearchFile(std::int32_t fileNumber) {
-  const CompareMode mode = CompareModeOf(GetCompareMode());
+  const TermMatching matching = MatchingOf(GetCompareMode());
   const auto personCount = static_cast<std::int32_t>(Persons.empty() ? 0 : Persons.size() - 1);
   // SearchFiles prepares the terms once per run; a call on its own prepares them here.
-  if (!termSearch_ || termSearch_->Mode() != mode || termSearch_->PersonCount() != personCount) {
-    termSearch_ = std::make_unique<TermSearch>(Persons, mode);
+  if (!termSearch_ || termSearch_->Matching() != matching ||
+      termSearch_->PersonCount() != personCount) {
+    termSearch_ = std::make_unique<TermSearch>(Persons, matching);
   }
   TermSearch& terms = *termSearch_;
 

@@ -75,7 +75,7 @@ class ResultBrowserTest : public testing::Test {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(items.front()).center());
   }
-  void Press(std::u16string_view button) {
+  void Push(std::u16string_view button) {
     QTest::mouseClick(Find<QPushButton>(window, button), Qt::LeftButton);
   }
 
@@ -169,7 +169,7 @@ TEST_F(ResultBrowserTest, SortingReordersAndKeepsTheSelectionWithoutShowingAgain
   const Shown before = View();
   ASSERT_EQ(before.Hit, "2");
 
-  Press(u"SortList");
+  Push(u"SortList");
   EXPECT_EQ(Listed(), (QStringList{"Alle", "Nord", "Hafen", "Leer"}));
   EXPECT_EQ(list->currentRow(), 1);
   EXPECT_TRUE(list->item(1)->isSelected());
@@ -195,13 +195,13 @@ TEST_F(ResultBrowserTest, MirroringTheModelStartsNoHandler) {
 TEST_F(ResultBrowserTest, OpenStartsTheEditorOnTheShownPathWhileEnabled) {
   Run();
   const BoxAnswers noBoxExpected;
-  Press(u"Command1");  // nothing picked yet: the empty path box
-  Pick("Leer");        // no hits: both buttons disabled
-  Press(u"Command1");
-  Press(u"Command2");
+  Push(u"Command1");  // nothing picked yet: the empty path box
+  Pick("Leer");       // no hits: both buttons disabled
+  Push(u"Command1");
+  Push(u"Command2");
   Pick("Nord");
   QTest::keyClick(selector, Qt::Key_End);
-  Press(u"Command1");
+  Push(u"Command1");
   EXPECT_EQ(opened, (QStringList{"", Path("d.txt")}));
   EXPECT_TRUE(noBoxExpected.Seen.empty());
 }
@@ -221,7 +221,7 @@ TEST_F(ResultBrowserTest, DeleteAsksFirstLogsAndReportsAFailure) {
     Lines Logged;  // since the run
   } clicks[] = {
       {{Click("Nein")}, {ask}, true, {}},
-      {{::Press(Qt::Key_Return)}, {ask}, true, {}},  // "Nein" is the default
+      {{Press(Qt::Key_Return)}, {ask}, true, {}},  // "Nein" is the default
       {{Click("Ja")}, {ask}, false, {"KILL: " + path}},
       {{Click("Ja"), Click("OK")},
        {ask, "Datei nicht gefunden"},
@@ -231,7 +231,7 @@ TEST_F(ResultBrowserTest, DeleteAsksFirstLogsAndReportsAFailure) {
   for (const auto& click : clicks) {
     SCOPED_TRACE(&click - clicks);
     const BoxAnswers answers(click.Answers);
-    Press(u"Command2");
+    Push(u"Command2");
     QStringList boxes;
     for (const SeenBox& box : answers.Seen)
       boxes.append(box.Text);
@@ -319,7 +319,7 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
               [&] {
                 if (!row.InTheDeleteBox) return closeNow();
                 Pick("Nord");
-                Press(u"Command2");
+                Push(u"Command2");
               });
   Run();
   EXPECT_EQ(closed.count(), 1);

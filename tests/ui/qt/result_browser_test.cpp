@@ -327,7 +327,7 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
   EXPECT_TRUE(form.StopRequested);
   EXPECT_EQ(Q(form.Status.Caption), Q(row.At));
 
-  // Input still queued at the close reaches nothing.
+  // Input that arrives after the close reaches nothing.
   list->setCurrentRow(2);
   for (const char16_t* button : {u"SortList", u"Command1", u"Command2"})
     Find<QPushButton>(window, button)->click();

@@ -206,9 +206,15 @@ void QtWindow::connectInput() {
   connect(personList_, &QListWidget::itemSelectionChanged, this, &QtWindow::onListSelectionChanged);
   connect(selector_, &QScrollBar::valueChanged, this, &QtWindow::onSelectorValueChanged);
   connect(selector_, &QScrollBar::sliderMoved, this, &QtWindow::onSelectorMoved);
-  connect(sortList_, &QPushButton::clicked, this, [this] { deliver(UserEvent::SortListClick); });
-  connect(command1_, &QPushButton::clicked, this, [this] { deliver(UserEvent::Command1Click); });
-  connect(command2_, &QPushButton::clicked, this, [this] { deliver(UserEvent::Command2Click); });
+  connect(sortList_, &QPushButton::clicked, this, [this] {
+    if (takesInput()) form_.SortList_Click();
+  });
+  connect(command1_, &QPushButton::clicked, this, [this] {
+    if (takesInput()) form_.Command1_Click();
+  });
+  connect(command2_, &QPushButton::clicked, this, [this] {
+    if (takesInput()) form_.Command2_Click();
+  });
 }
 
 // ---- From the model to the widgets. ----
@@ -342,19 +348,22 @@ void QtWindow::mirrorStartTimer() {
 // ---- From the user to the handlers. ----
 
 void QtWindow::onListSelectionChanged() {
+  if (!takesInput()) return;
   const QList<QListWidgetItem*> selected = personList_->selectedItems();
   form_.PersonList.ListIndex = selected.isEmpty() ? -1 : personList_->row(selected.front());
-  deliver(UserEvent::PersonListClick);
+  form_.PersonList_Click();
 }
 
 void QtWindow::onSelectorValueChanged(int value) {
+  if (!takesInput()) return;
   form_.PersonFundstellenAuswahl.Value = value;
-  deliver(UserEvent::SelectorChange);
+  form_.PersonFundstellenAuswahl_Change();
 }
 
 void QtWindow::onSelectorMoved(int position) {
+  if (!takesInput()) return;
   form_.PersonFundstellenAuswahl.Value = position;
-  deliver(UserEvent::SelectorScroll);
+  form_.PersonFundstellenAuswahl_Scroll();
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -392,30 +401,6 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void QtWindow::deliver(UserEvent event) {
-  if (closed_ || tearingDown_) return;
-  switch (event) {
-    case UserEvent::PersonListClick:
-      form_.PersonList_Click();
-      break;
-    case UserEvent::SortListClick:
-      form_.SortList_Click();
-      break;
-    case UserEvent::SelectorChange:
-      form_.PersonFundstellenAuswahl_Change();
-      break;
-    case UserEvent::SelectorScroll:
-      form_.PersonFundstellenAuswahl_Scroll();
-      break;
-    case UserEvent::Command1Click:
-      form_.Command1_Click();
-      break;
-    case UserEvent::Command2Click:
-      form_.Command2_Click();
-      break;
-  }
 }
 
 // ---- Start, pending events, message boxes and the end. ----

@@ -21,16 +21,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 
-/// The user inputs that start one of the form's handlers.
-enum class UserEvent {
-  PersonListClick,
-  SortListClick,
-  SelectorChange,  ///< the selector's value was changed (click, key, release of the thumb)
-  SelectorScroll,  ///< the selector's thumb is being dragged
-  Command1Click,
-  Command2Click,
-};
-
 /// The main window on Qt Widgets: owns the form, builds the controls from the layout table,
 /// mirrors the form's control models and turns user input into the form's handlers.
 class QtWindow : public QWidget, public Window {
@@ -68,9 +58,6 @@ class QtWindow : public QWidget, public Window {
   void windowClosed();
 
  protected:
-  /// Runs the form's handler for a user input whose new value is already in the model.
-  virtual void deliver(UserEvent event);
-
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -88,6 +75,9 @@ class QtWindow : public QWidget, public Window {
   void mirrorButton(QPushButton* button, const CommandButtonControl& model);
   /// Starts the start timer once armed and painted; stops it when the model disables it.
   void mirrorStartTimer();
+  /// Whether user input still reaches the form: not once the window has closed, so input still
+  /// queued at the close neither changes the model nor runs a handler.
+  bool takesInput() const { return !closed_ && !tearingDown_; }
   /// Writes the user's change into the model, then runs the handler.
   void onListSelectionChanged();
   void onSelectorValueChanged(int value);

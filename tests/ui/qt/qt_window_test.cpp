@@ -1,107 +1,23 @@
-#include "ui/qt/qt_window.h"
-
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
-#include <QTimer>
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "testing/test_program.h"
-
-// Readable failure output for Qt's strings.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << text.toStdString();
-}
+#include "ui/qt/window_driver.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-/// One user input as it reached the form: the event and the model values the handler saw.
-struct Delivered {
-  UserEvent Event;
-  int ListIndex;
-  int SelectorValue;
-  bool operator==(const Delivered&) const = default;
-};
-
-/// The real window, recording each user input instead of running the handler, which would act
-/// on persons and files these tests do not set up.
-class RecordingWindow : public QtWindow {
- public:
-  using QtWindow::QtWindow;
-  std::vector<Delivered> Events;
-
- protected:
-  void deliver(UserEvent event) override {
-    Events.push_back({event, form().PersonList.ListIndex, form().PersonFundstellenAuswahl.Value});
-  }
-};
-
-template <typename Widget>
-Widget* Find(const QtWindow& window, std::u16string_view name) {
-  return qobject_cast<Widget*>(window.control(name));
-}
-
-QString TextOf(const QtWindow& window, std::u16string_view name) {
-  const QWidget* widget = window.control(name);
-  if (const auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
-  if (const auto* button = qobject_cast<const QPushButton*>(widget)) return button->text();
-  if (const auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
-  return {};
-}
-
-/// What a message box showed: title, text, buttons, default button.
-struct SeenBox {
-  QString Title, Text;
-  QStringList Buttons;
-  QString Default;
-  bool Critical = false;
-};
-
-/// Waits (until owner goes) for the next modal box, records it into seen and lets act answer.
-void AnswerNextBox(QObject* owner, SeenBox& seen, std::function<void(QMessageBox&)> act) {
-  auto* poll = new QTimer(owner);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, &seen, act = std::move(act)] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    poll->deleteLater();
-    seen = {box->windowTitle(), box->text(), {}, {}, box->icon() == QMessageBox::Critical};
-    for (QAbstractButton* button : box->buttons())
-      seen.Buttons.append(button->text());
-    if (box->defaultButton() != nullptr) seen.Default = box->defaultButton()->text();
-    act(*box);
-  });
-  poll->start(5);
-}
-
-std::function<void(QMessageBox&)> Click(const QString& text) {
-  return [text](QMessageBox& box) {
-    for (QAbstractButton* button : box.buttons()) {
-      if (button->text() == text) QTest::mouseClick(button, Qt::LeftButton);
-    }
-  };
-}
-
-std::function<void(QMessageBox&)> Press(Qt::Key key) {
-  return [key](QMessageBox& box) { QTest::keyClick(&box, key); };
-}
-
 class QtWindowTest : public testing::Test {
  protected:
   TestProgram program{"finder"};
-  RecordingWindow window{program.Options()};
+  QtWindow window{program.Options()};
   MainForm& form = window.form();
 
   void Show() {
@@ -229,65 +145,15 @@ TEST_F(QtWindowTest, ModelChangesReachTheirWidgetsWithoutStartingHandlers) {
   EXPECT_EQ(TextOf(window, u"PersonFrame"), QString::fromUtf8("Müller && Söhne"));
   form.SetStatus(u"<b>x</b>");
   EXPECT_EQ(Find<QLabel>(window, u"Status")->textFormat(), Qt::PlainText);
-
-  EXPECT_TRUE(window.Events.empty());
 }
 
-// ---- From the user to the handlers ----
-
-TEST_F(QtWindowTest, ListSelectionIsInTheModelBeforeTheHandlerRuns) {
-  form.PersonList.Items = {u"Nord", u"Hafen", u"Lager"};
-  window.controlChanged(ControlId::PersonList);
-  Show();
-  QListWidget* list = Find<QListWidget>(window, u"PersonList");
-
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualItemRect(list->item(2)).center());
-  QTest::keyClick(list, Qt::Key_Up);
-
-  const std::vector<Delivered> expected = {{UserEvent::PersonListClick, 2, 1},
-                                           {UserEvent::PersonListClick, 1, 1}};
-  EXPECT_EQ(window.Events, expected);
-}
-
-TEST_F(QtWindowTest, SelectorReportsStepsAsChangesAndDragsAsScrolls) {
-  form.PersonFundstellenAuswahl.Max = 5;
-  window.controlChanged(ControlId::PersonFundstellenAuswahl);
-  Show();
-  QScrollBar* selector = Find<QScrollBar>(window, u"PersonFundstellenAuswahl");
-
-  QTest::keyClick(selector, Qt::Key_End);
-  QTest::keyClick(selector, Qt::Key_Left);
-  selector->setSliderDown(true);  // a drag: the value follows only on release
-  selector->setSliderPosition(2);
-  selector->setSliderPosition(5);
-  selector->setSliderDown(false);
-
-  const std::vector<Delivered> expected = {{UserEvent::SelectorChange, -1, 5},
-                                           {UserEvent::SelectorChange, -1, 4},
-                                           {UserEvent::SelectorScroll, -1, 2},
-                                           {UserEvent::SelectorScroll, -1, 5},
-                                           {UserEvent::SelectorChange, -1, 5}};
-  EXPECT_EQ(window.Events, expected);
-}
-
-TEST_F(QtWindowTest, ButtonsStartTheirHandlersOnlyWhenEnabled) {
-  form.Command1.Enabled = false;
-  window.controlChanged(ControlId::Command1);
-  Show();
-  for (const char16_t* name : {u"SortList", u"Command1", u"Command2"}) {
-    QTest::mouseClick(Find<QPushButton>(window, name), Qt::LeftButton);
-  }
-  ASSERT_EQ(window.Events.size(), 2u);
-  EXPECT_EQ(window.Events[0].Event, UserEvent::SortListClick);
-  EXPECT_EQ(window.Events[1].Event, UserEvent::Command2Click);
-}
+// ---- Message boxes ----
 
 TEST_F(QtWindowTest, MessageBoxesAskInGermanAndReportTheButton) {
   struct Case {
     MessageButtons Buttons;
     DefaultButton Default;
-    std::function<void(QMessageBox&)> Act;
+    BoxAnswer Act;
     MessageAnswer Expected;
   };
   using enum MessageButtons;
@@ -303,11 +169,12 @@ TEST_F(QtWindowTest, MessageBoxesAskInGermanAndReportTheButton) {
   Show();
   for (const Case& row : cases) {
     SCOPED_TRACE(&row - cases);
-    SeenBox seen;
-    AnswerNextBox(&window, seen, row.Act);
+    const BoxAnswers answers({row.Act});
     EXPECT_EQ(window.messageBox({u"Wirklich?", u"Wirklich löschen?", row.Buttons,
                                  MessageIcon::Critical, row.Default}),
               row.Expected);
+    ASSERT_EQ(answers.Seen.size(), 1u);
+    const SeenBox& seen = answers.Seen[0];
     EXPECT_EQ(seen.Title, QString::fromUtf8("Wirklich löschen?"));
     EXPECT_EQ(seen.Text, "Wirklich?");
     EXPECT_TRUE(seen.Critical);
@@ -325,12 +192,12 @@ TEST_F(QtWindowTest, RunStartsOnceTheWindowIsPaintedAndReportsTheMissingConfigur
   QTest::qWait(50);
   EXPECT_TRUE(form.StartTimer.Enabled) << "the run must wait for the window";
 
-  SeenBox seen;
-  AnswerNextBox(&window, seen, Click("OK"));
+  const BoxAnswers answers({Click("OK")});
   Show();
   EXPECT_TRUE(QTest::qWaitFor([&] { return TextOf(window, u"Status") == "fertig"; }, 5000));
-  EXPECT_EQ(seen.Text, "Die Konfigurationsdatei wurde nicht gefunden.");
-  EXPECT_EQ(seen.Title, "Fehler");
+  ASSERT_EQ(answers.Seen.size(), 1u);
+  EXPECT_EQ(answers.Seen[0].Text, "Die Konfigurationsdatei wurde nicht gefunden.");
+  EXPECT_EQ(answers.Seen[0].Title, "Fehler");
 
   window.close();
   window.close();
@@ -352,8 +219,7 @@ TEST_F(QtWindowTest, ClosingBeforeTheRunStartsMeansItNeverStarts) {
 TEST_F(QtWindowTest, ClosingWhileABoxIsOpenAnswersItWithNo) {
   form.Form_Load();
   Show();
-  SeenBox seen;
-  AnswerNextBox(&window, seen, [this](QMessageBox&) { window.close(); });
+  const BoxAnswers answers({[this](QMessageBox&) { window.close(); }});
   EXPECT_EQ(window.messageBox({u"?", u"Fehler", MessageButtons::YesNo, MessageIcon::Critical,
                                DefaultButton::First}),
             MessageAnswer::No);

@@ -2,5 +2,5 @@
 function(fundort_add_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror -Wshadow
                                            -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-                                           -Woverloaded-virtual -Wnull-dereference)
+                                           -Woverloaded-virtual)
 endfunction()

@@ -38,7 +38,7 @@ TEST(SearchOracleTest, RandomRunsAgreeWithTheReferenceLoop) {
     std::vector<std::string> contents;
     for (int file = 0; file < 6; ++file) {
       contents.push_back(pick(40));
-      fixture.AddFile("f" + std::to_string(file), contents.back());
+      fixture.AddFile(std::to_string(file) + ".f", contents.back());
     }
     std::vector<std::vector<std::string>> persons;
     for (int person = 0; person < 5; ++person) {
@@ -50,7 +50,7 @@ TEST(SearchOracleTest, RandomRunsAgreeWithTheReferenceLoop) {
         list += Utf8(platform::DecodeCodePage(term)) + "|";
       }
       persons.push_back(terms);
-      fixture.AddPerson("P" + std::to_string(person), list);
+      fixture.AddPerson(std::to_string(person), list);
     }
 
     int expectedPoints = 0;
@@ -65,7 +65,10 @@ TEST(SearchOracleTest, RandomRunsAgreeWithTheReferenceLoop) {
           }
           ++expectedPoints;
         }
-        if (found) expectedHits[person] += std::to_string(file + 1) + "|";
+        if (found) {
+          expectedHits[person] += std::to_string(file + 1);
+          expectedHits[person] += '|';
+        }
       }
       ++expectedPoints;
     }

@@ -1,0 +1,83 @@
+// Times one configuration's whole run in this process, alternately with no window and with the Qt
+// window (on whatever platform Qt is given, offscreen by default), and prints the medians.
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/native_path.h"
+#include "shell/main_form.h"
+#include "ui/qt/qt_window.h"
+
+namespace {
+
+/// A window that shows nothing and never has events to process.
+class NoWindow : public Window {
+ public:
+  void controlChanged(ControlId) override {}
+  void processPendingMessages() override {}
+  MessageAnswer messageBox(const MessageRequest&) override { return MessageAnswer::Ok; }
+  void closeWindow() override {}
+};
+
+MainFormOptions OptionsFor(const std::u16string& config) {
+  MainFormOptions options;
+  options.ProgramPath = [config] { return config; };
+  options.ConfigFileOverride = config;
+  options.Log = LogDestination::None;
+  return options;
+}
+
+double Seconds(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication application(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: fundort_window_bench CONFIG [REPETITIONS]\n");
+    return 2;
+  }
+  const std::u16string config = platform::FromNativePath(argv[1]);
+  const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+
+  std::vector<double> without;
+  std::vector<double> with;
+  for (int repetition = 0; repetition < repetitions; ++repetition) {
+    {
+      NoWindow window;
+      MainForm form(window, OptionsFor(config));
+      const auto start = std::chrono::steady_clock::now();
+      form.Form_Load();
+      form.StartTimer_Timer();
+      without.push_back(Seconds(start));
+    }
+    {
+      QtWindow window(OptionsFor(config));
+      window.show();
+      QApplication::processEvents();
+      const auto start = std::chrono::steady_clock::now();
+      window.form().Form_Load();
+      window.form().StartTimer_Timer();
+      QApplication::processEvents();
+      with.push_back(Seconds(start));
+      window.form().StopRequested = true;
+    }
+  }
+  const double plain = Median(without);
+  const double windowed = Median(with);
+  std::printf("no window %.3f s, Qt window %.3f s, window adds %.1f %%\n", plain, windowed,
+              (windowed / plain - 1) * 100);
+  return 0;
+}

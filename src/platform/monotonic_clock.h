@@ -4,7 +4,7 @@
 
 namespace platform {
 
-/// A cheap monotonic clock in milliseconds, coarse (a few milliseconds) but fast to read.
-std::int64_t MonotonicMilliseconds();
+/// A monotonic clock in microseconds.
+std::int64_t MonotonicMicroseconds();
 
 }  // namespace platform

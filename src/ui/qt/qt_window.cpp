@@ -226,19 +226,11 @@ void QtWindow::controlChanged(ControlId control) {
       setWindowTitle(ToQString(form_.Caption.Caption));
       break;
     case ControlId::processBar:
-      mirrorProgressBar();
-      break;
     case ControlId::Status:
-      mirrorCaption(status_, form_.Status);
-      break;
     case ControlId::anzFolders:
-      mirrorCaption(folderCount_, form_.anzFolders);
-      break;
     case ControlId::anzFiles:
-      mirrorCaption(fileCount_, form_.anzFiles);
-      break;
     case ControlId::allSize:
-      mirrorCaption(totalSize_, form_.allSize);
+      deferStatus(control);
       break;
     case ControlId::PersonList:
       mirrorPersonList();
@@ -277,6 +269,31 @@ void QtWindow::controlChanged(ControlId control) {
       mirrorStartTimer();
       break;
   }
+}
+
+void QtWindow::deferStatus(ControlId control) {
+  // The run changes these for every file; the user sees them only when events are processed,
+  // so they are copied into their widgets then, once, rather than at every change.
+  const bool nothingPending = pendingStatus_ == 0;
+  pendingStatus_ |= 1U << static_cast<unsigned>(control);
+  // An idle window (the run over) catches up at the next turn of the event loop.
+  if (nothingPending) {
+    QMetaObject::invokeMethod(this, &QtWindow::flushStatus, Qt::QueuedConnection);
+  }
+}
+
+void QtWindow::flushStatus() {
+  const unsigned pending = pendingStatus_;
+  pendingStatus_ = 0;
+  if (pending == 0 || closed_ || tearingDown_) return;
+  const auto has = [pending](ControlId control) {
+    return (pending & (1U << static_cast<unsigned>(control))) != 0;
+  };
+  if (has(ControlId::processBar)) mirrorProgressBar();
+  if (has(ControlId::Status)) mirrorCaption(status_, form_.Status);
+  if (has(ControlId::anzFolders)) mirrorCaption(folderCount_, form_.anzFolders);
+  if (has(ControlId::anzFiles)) mirrorCaption(fileCount_, form_.anzFiles);
+  if (has(ControlId::allSize)) mirrorCaption(totalSize_, form_.allSize);
 }
 
 void QtWindow::mirrorCaption(QLabel* label, const LabelControl& model) {
@@ -427,13 +444,16 @@ void QtWindow::runStartTimer() {
 void QtWindow::processPendingMessages() {
   // Once closed, nothing may run any more: the interrupted run only unwinds.
   if (closed_) return;
-  if (pacer_.Due()) QCoreApplication::processEvents();
+  if (!pacer_.Due()) return;
+  flushStatus();
+  QCoreApplication::processEvents();
 }
 
 MessageAnswer QtWindow::messageBox(const MessageRequest& request) {
   const bool yesNo = request.Buttons == MessageButtons::YesNo;
   // A closed window asks nothing; the answer is the one that changes nothing.
   if (closed_ || tearingDown_) return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  flushStatus();
 
   QMessageBox box(QMessageBox::Critical, ToQString(request.Title), ToQString(request.Text),
                   QMessageBox::NoButton, this);

@@ -69,6 +69,10 @@ class QtWindow : public QWidget, public Window {
   void connectInput();
   /// Copies one control's model into its widget; widget signals stay blocked meanwhile.
   void mirrorCaption(QLabel* label, const LabelControl& model);
+  /// Notes a status control as changed; it is copied when events are next processed.
+  void deferStatus(ControlId control);
+  /// Copies the status controls noted as changed into their widgets.
+  void flushStatus();
   void mirrorProgressBar();
   void mirrorPersonList();
   void mirrorSelector();
@@ -87,6 +91,7 @@ class QtWindow : public QWidget, public Window {
 
   MainForm form_;
   EventPacer pacer_;
+  unsigned pendingStatus_ = 0;  ///< status controls changed since they were last copied
   QFont font_;
   double scale_ = 1.0;
   std::array<QWidget*, kWindowLayout.size()> widgets_{};

@@ -91,6 +91,9 @@ TEST_F(QtWindowTest, TabOrderFollowsTheTable) {
 
 TEST_F(QtWindowTest, LoadShowsTheInitialDisplay) {
   form.Form_Load();
+  // Status controls reach their widgets when events are next processed.
+  EXPECT_EQ(TextOf(window, u"Status"), "");
+  QCoreApplication::processEvents();
   EXPECT_EQ(window.windowTitle(), "finder");
   EXPECT_EQ(TextOf(window, u"Status"), "Start");
   EXPECT_EQ(TextOf(window, u"anzFolders"), "0");
@@ -106,6 +109,7 @@ TEST_F(QtWindowTest, ProgressBarIsBlueAndFillsTheInsideOfItsFrameAtMost) {
   for (const auto& [fraction, width] : std::vector<std::pair<double, int>>{
            {0, 0}, {0.5, qRound(inside * 0.5)}, {1, inside}, {2.5, inside}, {-1, 0}}) {
     form.SetProgress(fraction);
+    QCoreApplication::processEvents();
     EXPECT_EQ(bar->geometry(), QRect(0, 0, width, bar->height())) << fraction;
   }
   EXPECT_TRUE(bar->autoFillBackground());

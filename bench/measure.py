@@ -1,0 +1,204 @@
+#!/usr/bin/env python3
+"""Times fundort-report against ripgrep and find on the generated corpora; prints medians."""
+
+import argparse
+import json
+import os
+import re
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build", "release")
+REPORT = os.path.join(BUILD, "src", "ui", "report", "fundort-report")
+WINDOW_BENCH = os.path.join(BUILD, "bench", "fundort_window_bench")
+RG_COMMON = ["rg", "-j1", "--no-ignore", "--iglob", "*.txt", "--iglob", "*.md", "--iglob", "!.*"]
+
+
+def corpus(base, name, size):
+    """Generates a corpus once; a marker file says it is complete."""
+    out = os.path.join(base, name)
+    marker = os.path.join(out, ".complete")
+    if not os.path.exists(marker):
+        print(f"generating the {name} corpus in {out} ...", flush=True)
+        subprocess.run([os.path.join(ROOT, "bench", "make-corpus"), "--size", size,
+                        "--persons", "200", "--terms", "3", "--seed", "1", "--out", out],
+                       check=True)
+        open(marker, "w").close()
+    return out
+
+
+def read_config(path):
+    with open(path, "rb") as f:
+        return f.read().split(b"\r\n")
+
+
+def write_config(path, lines):
+    with open(path, "wb") as f:
+        f.write(b"\r\n".join(lines))
+    return path
+
+
+def derive_configs(out):
+    """BINARY and TEXT configurations with all persons, and with 5 persons of 2 terms."""
+    lines = read_config(os.path.join(out, "fundort.cfg"))
+    head = [line for line in lines if line and not line.startswith(b"NAME|")
+            and not line.startswith(b"SEARCHMODE|")]
+    names = [line for line in lines if line.startswith(b"NAME|")]
+    few = [b"|".join(line.split(b"|")[:4]) + b"|" for line in names[:5]]
+    configs = {}
+    for mode in ("BINARY", "TEXT"):
+        mode_line = b"SEARCHMODE|" + mode.encode() + b"|"
+        configs[("200x3", mode)] = write_config(
+            os.path.join(out, f"bench-200x3-{mode}.cfg"), [mode_line] + head + names + [b""])
+        configs[("5x2", mode)] = write_config(
+            os.path.join(out, f"bench-5x2-{mode}.cfg"), [mode_line] + head + few + [b""])
+    with open(os.path.join(out, "terms.json"), encoding="utf-8") as f:
+        persons = json.load(f)["persons"]
+    with open(os.path.join(out, "patterns-5x2-fixed.txt"), "w", encoding="utf-8") as f:
+        for person in persons[:5]:
+            for term in person["terms"][:2]:
+                f.write(term + "\n")
+    with open(os.path.join(out, "patterns-5x2-regex.txt"), "w", encoding="utf-8") as f:
+        for number in range(1, 6):
+            with open(os.path.join(out, "persons", f"{number:04d}.regex"), encoding="utf-8") as p:
+                f.writelines(p.readlines()[:2])
+    return configs
+
+
+def timed(command, cwd):
+    start = time.perf_counter()
+    subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def per_person(out, ignore_case, count):
+    """The task done with ripgrep once per person: one list of files per person."""
+    files = sorted(os.listdir(os.path.join(out, "persons")))[:count]
+    start = time.perf_counter()
+    for name in files:
+        subprocess.run(RG_COMMON + ["-l"] + (["-i"] if ignore_case else []) +
+                       ["-f", os.path.join("persons", name), "data"], cwd=out,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def measure(commands, repetitions):
+    """Runs every command once as warm-up, then repetitions rounds, alternating; medians."""
+    for _, run in commands:
+        run()
+    times = {name: [] for name, _ in commands}
+    for _ in range(repetitions):
+        for name, run in commands:
+            times[name].append(run())
+    return {name: statistics.median(values) for name, values in times.items()}
+
+
+def peak_memory_kb(command, cwd):
+    result = subprocess.run(["/usr/bin/time", "-v"] + command, cwd=cwd,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    match = re.search(r"Maximum resident set size \(kbytes\): (\d+)", result.stderr)
+    return int(match.group(1)) if match else -1
+
+
+def largest_kept_file(data):
+    largest = 0
+    for folder, subfolders, files in os.walk(data):
+        subfolders[:] = [name for name in subfolders if not name.startswith(".")]
+        for name in files:
+            if not name.startswith(".") and name.lower().endswith((".txt", ".md")):
+                largest = max(largest, os.path.getsize(os.path.join(folder, name)))
+    return largest
+
+
+def row(label, value, unit="s"):
+    print(f"  {label:<58} {value:8.3f} {unit}")
+
+
+def ratio(label, value, goal, better):
+    ok = value <= goal if better == "below" else value >= goal
+    print(f"  {label:<58} {value:8.2f} x   goal {'<=' if better == 'below' else '>='} {goal}"
+          f"  {'met' if ok else 'NOT MET'}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--quick", action="store_true", help="small corpus, fewer repetitions")
+    parser.add_argument("--repetitions", type=int, default=5)
+    parser.add_argument("--per-person-repetitions", type=int, default=1)
+    args = parser.parse_args()
+    base = os.environ.get("FUNDORT_BENCH_DIR", "/tmp/fundort-bench")
+    os.makedirs(base, exist_ok=True)
+
+    main_corpus = corpus(base, "small" if args.quick else "medium",
+                         "small" if args.quick else "medium")
+    wide = main_corpus if args.quick else corpus(base, "wide", "wide")
+    repetitions = 3 if args.quick else args.repetitions
+    configs = derive_configs(main_corpus)
+
+    def report(config):
+        return lambda: timed([REPORT, "--no-log", "--format", "csv", config], main_corpus)
+
+    def rg_scan(patterns, fixed, ignore_case):
+        command = RG_COMMON + ["-c"] + (["-F"] if fixed else []) + \
+            (["-i"] if ignore_case else []) + ["-f", patterns, "data"]
+        return lambda: timed(command, main_corpus)
+
+    print(f"corpus {main_corpus}: timing {repetitions} alternating rounds ...", flush=True)
+    medians = measure([
+        ("fundort 200x3 BINARY", report(configs[("200x3", "BINARY")])),
+        ("rg one scan -F -i, all 600 terms", rg_scan("patterns-fixed.txt", True, True)),
+        ("fundort 200x3 TEXT", report(configs[("200x3", "TEXT")])),
+        ("rg one scan -F, all 600 terms", rg_scan("patterns-fixed.txt", True, False)),
+        ("fundort 5x2 BINARY", report(configs[("5x2", "BINARY")])),
+        ("rg one scan -F -i, 10 terms", rg_scan("patterns-5x2-fixed.txt", True, True)),
+        ("fundort 5x2 TEXT", report(configs[("5x2", "TEXT")])),
+        ("rg one scan -F, 10 terms", rg_scan("patterns-5x2-fixed.txt", True, False)),
+    ], repetitions)
+
+    persons = 20 if args.quick else 200
+    print(f"ripgrep once per person ({persons} persons) ...", flush=True)
+    person_medians = measure([
+        ("rg per person -i", lambda: per_person(main_corpus, True, persons)),
+        ("rg per person", lambda: per_person(main_corpus, False, persons)),
+    ], 1 if args.quick else args.per_person_repetitions)
+    scale = 200 / persons
+
+    print(f"walk only on {wide} ...", flush=True)
+    walk = measure([
+        ("fundort walk only", lambda: timed([REPORT, "--no-log", "--format", "csv",
+                                            "fundort-walk.cfg"], wide)),
+        ("find -type f", lambda: timed(["find", "data", "-type", "f"], wide)),
+    ], repetitions)
+
+    memory = peak_memory_kb([REPORT, "--no-log", "--format", "csv",
+                             configs[("200x3", "BINARY")]], main_corpus)
+    largest = largest_kept_file(os.path.join(main_corpus, "data"))
+    window = subprocess.run([WINDOW_BENCH, configs[("200x3", "BINARY")], str(repetitions)],
+                            cwd=main_corpus, capture_output=True, text=True).stdout.strip()
+
+    print("\nmedians")
+    for name, value in list(medians.items()) + list(walk.items()):
+        row(name, value)
+    for name, value in person_medians.items():
+        row(f"{name} (x{scale:g} for 200 persons)", value * scale)
+    print("\nratios")
+    for mode, flag in (("BINARY", " -i"), ("TEXT", "")):
+        floor = medians[f"rg one scan -F{flag}, all 600 terms"]
+        fundort = medians[f"fundort 200x3 {mode}"]
+        ratio(f"200x3 {mode}: fundort / one rg scan", fundort / floor, 1.5, "below")
+        rg_people = person_medians["rg per person -i" if mode == "BINARY" else "rg per person"]
+        ratio(f"200x3 {mode}: rg per person / fundort", rg_people * scale / fundort, 20, "above")
+        few = medians[f"fundort 5x2 {mode}"] / medians[f"rg one scan -F{flag}, 10 terms"]
+        ratio(f"5x2 {mode}: fundort / one rg scan", few, 1.5, "below")
+    ratio("walk only: fundort / find -type f",
+          walk["fundort walk only"] / walk["find -type f"], 1.5, "below")
+    print(f"  peak memory {memory / 1024:.1f} MB; largest kept file {largest / 2**20:.1f} MB;"
+          f" goal <= largest + 64 MB: {'met' if memory * 1024 <= largest + 64 * 2**20 else 'NOT MET'}")
+    print(f"  window (in process, offscreen): {window}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

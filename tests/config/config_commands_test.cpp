@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "shell/main_form.h"
 #include "testing/test_program.h"
 
@@ -9,156 +7,71 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct LineCase {
-  std::string line;     // one configuration line, UTF-8 in the test source
-  bool logged;          // written as "CONFIG: " + line
-  std::string message;  // the "Fehler" box, empty for none
-  std::function<void(const MainForm&)> check = [](const MainForm&) {};
-};
-
-// Runs one line through a freshly loaded form and checks log, box and effect.
-void ExpectLine(const LineCase& c) {
-  TestProgram program;
-  TestRun run(program);
-  run.form->Form_Load();
-  run.form->ExecConfigLine(U16(c.line));
-  Lines expectedLog{"START fundort"};
-  if (c.logged) expectedLog.push_back("CONFIG: " + c.line);
-  EXPECT_EQ(program.LogLines(), expectedLog) << c.line;
-  if (c.message.empty()) {
-    EXPECT_TRUE(run.window.Boxes.empty()) << c.line;
-  } else {
-    ASSERT_EQ(run.window.Boxes.size(), 1u) << c.line;
-    EXPECT_EQ(Utf8(run.window.Boxes[0].Text), c.message) << c.line;
-    EXPECT_EQ(run.window.Boxes[0].Title, u"Fehler");
-    EXPECT_EQ(run.window.Boxes[0].Icon, MessageIcon::Critical);
-    EXPECT_EQ(run.window.Boxes[0].Buttons, MessageButtons::Ok);
-  }
-  c.check(*run.form);
+/// What the configuration lines so far set up: mode, walked roots, persons with terms, rules.
+std::string Describe(const MainForm& form) {
+  std::u16string text = u"mode " + U16(std::to_string(form.SearchMode));
+  for (std::size_t i = 1; i < form.Folders.size(); ++i)
+    if (form.Folders[i].Parent == 0) text += u" folder " + form.Folders[i].Name;
+  for (std::size_t i = 1; i < form.Persons.size(); ++i)
+    text += u" person " + form.Persons[i].Name + form.Persons[i].Terms;
+  for (std::size_t i = 1; i < form.FileTypes.size(); ++i)
+    text += u" rule " + form.FileTypes[i].Pattern +
+            U16(" " + std::to_string(form.FileTypes[i].MaxSize));
+  return Utf8(text);
 }
 
-std::function<void(const MainForm&)> Walked(std::vector<std::u16string> roots) {
-  return [roots](const MainForm& form) {
-    std::vector<std::u16string> actual;
-    for (std::size_t i = 1; i < form.Folders.size(); ++i) {
-      if (form.Folders[i].Parent == 0) actual.push_back(form.Folders[i].Name);
-    }
-    EXPECT_EQ(actual, roots);
-  };
-}
-
-std::function<void(const MainForm&)> Person(std::u16string name, std::u16string terms) {
-  return [name, terms](const MainForm& form) {
-    ASSERT_EQ(form.Persons.size(), 2u);
-    EXPECT_EQ(form.Persons[1].Name, name);
-    EXPECT_EQ(form.Persons[1].Terms, terms);
-    EXPECT_EQ(form.Persons[1].Hits, u"|");
-    EXPECT_EQ(form.PersonList.Items, std::vector<std::u16string>{name});
-  };
-}
-
-std::function<void(const MainForm&)> Mode(int mode) {
-  return [mode](const MainForm& form) { EXPECT_EQ(form.SearchMode, mode); };
-}
-
-std::function<void(const MainForm&)> Rule(std::u16string pattern, std::int64_t maxSize) {
-  return [pattern, maxSize](const MainForm& form) {
-    ASSERT_EQ(form.FileTypes.size(), 2u);
-    EXPECT_EQ(form.FileTypes[1].Pattern, pattern);
-    EXPECT_EQ(form.FileTypes[1].MaxSize, maxSize);
-  };
-}
-
-std::function<void(const MainForm&)> NothingChanged() {
-  return [](const MainForm& form) {
-    EXPECT_EQ(form.Folders.size(), 1u);
-    EXPECT_EQ(form.Persons.size(), 1u);
-    EXPECT_EQ(form.FileTypes.size(), 1u);
-    EXPECT_EQ(form.SearchMode, 1);
-  };
-}
-
-TEST(ConfigCommandsTest, EmptyAndUnknownCommandsAreNotLogged) {
-  const LineCase cases[] = {
-      {"", false, "", NothingChanged()},
-      {"    ", false, "", NothingChanged()},
-      {"|FOLDER|/tmp|", false, "", NothingChanged()},
-      {" |x|", false, "", NothingChanged()},
-      {"Foo|1|", false, "Unbekannter Befehl: \"FOO\"", NothingChanged()},
-      {"FOLDR|/x|", false, "Unbekannter Befehl: \"FOLDR\"", NothingChanged()},
-      {"\tFOLDER|/x|", false, "Unbekannter Befehl: \"\tFOLDER\"", NothingChanged()},
-      {"größe", false, "Unbekannter Befehl: \"GRÖßE\"", NothingChanged()},
-  };
-  for (const auto& c : cases)
-    ExpectLine(c);
-}
-
-TEST(ConfigCommandsTest, FolderWalksExactlyOneClosedField) {
-  const LineCase cases[] = {
-      {"FOLDER|/srv/daten|", true, "", Walked({u"/srv/daten"})},
-      {" folder |/srv/daten|", true, "", Walked({u"/srv/daten"})},
-      {"FOLDER|/srv/a|rest", true, "", Walked({u"/srv/a"})},
-      {"FOLDER|/srv/daten", true, "Anzahl Parameter bei Befehl \"FOLDER\" ist ungültig.",
-       NothingChanged()},
-      {"FOLDER", true, "Anzahl Parameter bei Befehl \"FOLDER\" ist ungültig.", NothingChanged()},
-      {"FOLDER|/a|/b|", true, "Anzahl Parameter bei Befehl \"FOLDER\" ist ungültig.",
-       NothingChanged()},
-  };
-  for (const auto& c : cases)
-    ExpectLine(c);
-}
-
-TEST(ConfigCommandsTest, NameAddsAPersonWithTheFieldsAfterTheName) {
-  const LineCase cases[] = {
+TEST(ConfigCommandsTest, EachLineIsLoggedCheckedAndActedOn) {
+  const std::string count = "Anzahl Parameter bei Befehl \"";
+  const struct {
+    std::string line;     // one configuration line, UTF-8 in the test source
+    bool logged;          // written as "CONFIG: " + line
+    std::string message;  // the "Fehler" box, empty for none
+    std::string state;    // Describe() afterwards
+  } cases[] = {
+      {"", false, "", "mode 1"},
+      {"    ", false, "", "mode 1"},
+      {"|FOLDER|/tmp|", false, "", "mode 1"},
+      {"Foo|1|", false, "Unbekannter Befehl: \"FOO\"", "mode 1"},
+      {"\tFOLDER|/x|", false, "Unbekannter Befehl: \"\tFOLDER\"", "mode 1"},
+      {"größe", false, "Unbekannter Befehl: \"GRÖßE\"", "mode 1"},
+      {"FOLDER|/srv/daten|", true, "", "mode 1 folder /srv/daten"},
+      {" folder |/srv/daten|", true, "", "mode 1 folder /srv/daten"},
+      {"FOLDER|/srv/a|rest", true, "", "mode 1 folder /srv/a"},
+      {"FOLDER|/srv/daten", true, count + "FOLDER\" ist ungültig.", "mode 1"},
+      {"FOLDER", true, count + "FOLDER\" ist ungültig.", "mode 1"},
+      {"FOLDER|/a|/b|", true, count + "FOLDER\" ist ungültig.", "mode 1"},
       {"NAME|Projekt Nord|Nordstadt|Hafenstraße|", true, "",
-       Person(u"Projekt Nord", u"|Nordstadt|Hafenstraße|")},
-      {"NAME|Projekt Nord|", true, "", Person(u"Projekt Nord", u"|")},
-      {"NAME|Projekt Nord|Nordstadt", true, "", Person(u"Projekt Nord", u"|Nordstadt")},
-      {"NAME||Nordstadt|", true, "", Person(u"", u"|Nordstadt|")},
-      {"name| Nord |x||", true, "", Person(u" Nord ", u"|x||")},
-      {"NAME", true, "Anzahl Parameter bei Befehl \"NAME\" ist ungültig.", NothingChanged()},
-      {"NAME|Nord", true, "Anzahl Parameter bei Befehl \"NAME\" ist ungültig.", NothingChanged()},
+       "mode 1 person Projekt Nord|Nordstadt|Hafenstraße|"},
+      {"NAME|Projekt Nord|", true, "", "mode 1 person Projekt Nord|"},
+      {"NAME|Projekt Nord|Nordstadt", true, "", "mode 1 person Projekt Nord|Nordstadt"},
+      {"name| Nord ||", true, "", "mode 1 person  Nord ||"},
+      {"NAME||Nordstadt|", true, "", "mode 1 person |Nordstadt|"},
+      {"NAME|Nord", true, count + "NAME\" ist ungültig.", "mode 1"},
+      {"SEARCHMODE| text |", true, "", "mode 2"},
+      {"searchmode|Binary|", true, "", "mode 1"},
+      {"SEARCHMODE| fast|", true, "Unbekannter Suchmodus \" fast\".", "mode 1"},
+      {"SEARCHMODE|TEXT|BINARY|", true, count + "SEARCHMODE\" ist ungültig.", "mode 1"},
+      {"FILETYPE|*.txt|", true, "", "mode 1 rule *.TXT -1"},
+      {"FILETYPE|*.txt||", true, "", "mode 1 rule *.TXT 0"},
+      {"FILETYPE|*.txt|200 000|", true, "", "mode 1 rule *.TXT 200000"},
+      {"FILETYPE|*.txt|10KB|", true, "", "mode 1 rule *.TXT 10"},
+      {"FILETYPE", true, count + "FILETYPE\" ist ungültig.", "mode 1"},
+      {"FILETYPE|a|b|c|", true, count + "FILETYPE\" ist ungültig.", "mode 1"},
   };
-  for (const auto& c : cases)
-    ExpectLine(c);
-}
-
-TEST(ConfigCommandsTest, SearchModeTakesTextOrBinary) {
-  const LineCase cases[] = {
-      {"SEARCHMODE|TEXT|", true, "", Mode(2)},
-      {"SEARCHMODE| text |", true, "", Mode(2)},
-      {"searchmode|Binary|", true, "", Mode(1)},
-      {"SEARCHMODE|fast|", true, "Unbekannter Suchmodus \"fast\".", Mode(1)},
-      {"SEARCHMODE| fast|", true, "Unbekannter Suchmodus \" fast\".", Mode(1)},
-      {"SEARCHMODE|TEXT|BINARY|", true, "Anzahl Parameter bei Befehl \"SEARCHMODE\" ist ungültig.",
-       Mode(1)},
-      {"SEARCHMODE", true, "Anzahl Parameter bei Befehl \"SEARCHMODE\" ist ungültig.", Mode(1)},
-  };
-  for (const auto& c : cases)
-    ExpectLine(c);
-}
-
-TEST(ConfigCommandsTest, FileTypeReadsAnOptionalSizeLimit) {
-  const LineCase cases[] = {
-      {"FILETYPE|*.txt|", true, "", Rule(u"*.TXT", -1)},
-      {"FILETYPE|*.txt||", true, "", Rule(u"*.TXT", 0)},
-      {"FILETYPE|*.txt|-1|", true, "", Rule(u"*.TXT", -1)},
-      {"FILETYPE|*.txt|-5|", true, "", Rule(u"*.TXT", -5)},
-      {"FILETYPE|*.txt|2.5|", true, "", Rule(u"*.TXT", 2)},
-      {"FILETYPE|*.txt|3.5|", true, "", Rule(u"*.TXT", 4)},
-      {"FILETYPE|*.txt|200 000|", true, "", Rule(u"*.TXT", 200000)},
-      {"FILETYPE|*.txt|10KB|", true, "", Rule(u"*.TXT", 10)},
-      {"FILETYPE|*.txt|1,5|", true, "", Rule(u"*.TXT", 1)},
-      {"FILETYPE|*.txt|&H10|", true, "", Rule(u"*.TXT", 16)},
-      {"FILETYPE|*.doc|5000000000|", true, "", Rule(u"*.DOC", 5000000000LL)},
-      {"FILETYPE|*.doc|1E30|", true, "", Rule(u"*.DOC", INT64_MAX)},
-      {"FILETYPE", true, "Anzahl Parameter bei Befehl \"FILETYPE\" ist ungültig.",
-       NothingChanged()},
-      {"FILETYPE|a|b|c|", true, "Anzahl Parameter bei Befehl \"FILETYPE\" ist ungültig.",
-       NothingChanged()},
-  };
-  for (const auto& c : cases)
-    ExpectLine(c);
+  for (const auto& c : cases) {
+    TestProgram program;
+    TestRun run(program);
+    run.form->Form_Load();
+    run.form->ExecConfigLine(U16(c.line));
+    Lines log{"START fundort"};
+    if (c.logged) log.push_back("CONFIG: " + c.line);
+    EXPECT_EQ(program.LogLines(), log) << c.line;
+    Lines boxes;
+    for (const auto& box : run.window.Boxes)
+      boxes.push_back(Utf8(box.Title + u": " + box.Text));
+    EXPECT_EQ(boxes, c.message.empty() ? Lines{} : Lines{"Fehler: " + c.message}) << c.line;
+    EXPECT_EQ(Describe(*run.form), c.state) << c.line;
+  }
 }
 
 TEST(PersonTableTest, NamesAreUniqueAndComparedExactly) {
@@ -166,58 +79,68 @@ TEST(PersonTableTest, NamesAreUniqueAndComparedExactly) {
   TestRun run(program);
   MainForm& form = *run.form;
   form.Form_Load();
-  EXPECT_EQ(form.FindPerson(u"Nord"), 0);
   EXPECT_EQ(form.FindPerson(u""), 0);
-  form.AddPerson(u"Nord", u"|a|");
-  form.AddPerson(u"nord", u"|b|");
-  form.AddPerson(u"Nord", u"|c|");
-  form.AddPerson(u"", u"|");
-  EXPECT_EQ(form.FindPerson(u"Nord"), 1);
+  const std::pair<std::u16string, std::u16string> people[] = {
+      {u"Nord", u"|a|"}, {u"nord", u"|b|"}, {u"Nord", u"|c|"}, {u"", u"|"}};
+  for (const auto& [name, terms] : people)
+    form.AddPerson(name, terms);
+  EXPECT_EQ(Describe(form), "mode 1 person Nord|a| person nord|b| person |");
+  EXPECT_EQ(form.PersonList.Items, (std::vector<std::u16string>{u"Nord", u"nord", u""}));
   EXPECT_EQ(form.FindPerson(u"nord"), 2);
   EXPECT_EQ(form.FindPerson(u"Nord "), 0);
   EXPECT_EQ(form.FindPerson(u""), 3);
-  EXPECT_FALSE(form.IsNewPerson(u"Nord"));
   EXPECT_TRUE(form.IsNewPerson(u"NORD"));
-  EXPECT_EQ(form.Persons[1].Terms, u"|a|");
-  EXPECT_EQ(form.PersonList.Items, (std::vector<std::u16string>{u"Nord", u"nord", u""}));
+  EXPECT_FALSE(form.IsNewPerson(u"Nord"));
 }
 
 TEST(ConfigFileTest, TheExampleFileTakesEffectLineByLine) {
   TestProgram program;
-  const std::string root = program.dir().path().string();
-  program.WriteConfig(
-      "SEARCHMODE|TEXT|\r\n"
-      "FOLDER|" +
-      root +
-      "/early|\r\n"
-      "FILETYPE|*.txt|\r\n"
-      "FILETYPE|*.doc|500000|\r\n"
-      "FOLDER|" +
-      root +
-      "/Briefe/|\r\n"
-      "NAME|Projekt Nord|Nordstadt|Hafenstraße|\r\n"
-      "NAME|Lieferant 7|L-0007|\r\n"
-      "NAME|Projekt Nord|Doppelt|\r\n"
-      "SEARCHMODE|fast|\r\n"
-      "FOLDER|" +
-      root + "/Archiv|\r\n");
+  for (const std::string folder : {"early/", "Briefe/", "Archiv/"}) {
+    program.dir().Write(folder + "brief.txt", "Nordstadt");
+    program.dir().Write(folder + "klein.doc", std::string(500000, 'x'));
+    program.dir().Write(folder + "gross.doc", std::string(500001, 'x'));
+    program.dir().Write(folder + "bild.png", "png");
+  }
+  const std::string root = program.dir().path().string() + "/";
+  const Lines lines = {"SEARCHMODE|TEXT|",
+                       "FOLDER|" + root + "early|",
+                       "FILETYPE|*.txt|",
+                       "FILETYPE|*.doc|500000|",
+                       "FOLDER|" + root + "Briefe/|",
+                       "NAME|Projekt Nord|Nordstadt|Hafenstraße|",
+                       "NAME|Lieferant 7|L-0007|",
+                       "NAME|Projekt Nord|Doppelt|",
+                       "SEARCHMODE|fast|",
+                       "FILETYPE|*.png|",
+                       "FOLDER|" + root + "Archiv|"};
+  std::string config;
+  for (const auto& line : lines)
+    config += line + "\r\n";
+  program.WriteConfig(config);
   TestRun run(program);
   run.LoadAndRun();
   const MainForm& form = *run.form;
-  EXPECT_EQ(form.SearchMode, 2);
-  ASSERT_EQ(form.Persons.size(), 3u);
-  EXPECT_EQ(form.Persons[1].Terms, u"|Nordstadt|Hafenstraße|");
-  EXPECT_EQ(form.Persons[2].Name, u"Lieferant 7");
-  EXPECT_EQ(form.PersonList.Items, (std::vector<std::u16string>{u"Projekt Nord", u"Lieferant 7"}));
+
+  // A FOLDER line keeps only what the rules above it accept: nothing before the first rule.
+  Lines kept;
+  for (std::int32_t file = 1; file < static_cast<std::int32_t>(form.Files.size()); ++file)
+    kept.push_back(Utf8(form.GetFilePath(file)).substr(root.size()) + " by rule " +
+                   std::to_string(form.Files[file].TypeIndex));
+  EXPECT_EQ(kept, (Lines{"Briefe/brief.txt by rule 1", "Briefe/klein.doc by rule 2",
+                         "Archiv/bild.png by rule 3", "Archiv/brief.txt by rule 1",
+                         "Archiv/klein.doc by rule 2"}));
+  EXPECT_EQ(Describe(form),
+            "mode 2 folder " + root + "early folder " + root + "Briefe folder " + root +
+                "Archiv person Projekt Nord|Nordstadt|Hafenstraße| person " +
+                "Lieferant 7|L-0007| rule *.TXT -1 rule *.DOC 500000 rule *.PNG -1");
   ASSERT_EQ(run.window.Boxes.size(), 1u);
   EXPECT_EQ(run.window.Boxes[0].Text, u"Unbekannter Suchmodus \"fast\".");
-  EXPECT_EQ(program.LogLines(),
-            (Lines{"START fundort", "CONFIG: SEARCHMODE|TEXT|",
-                   "CONFIG: FOLDER|" + root + "/early|", "CONFIG: FILETYPE|*.txt|",
-                   "CONFIG: FILETYPE|*.doc|500000|", "CONFIG: FOLDER|" + root + "/Briefe/|",
-                   "CONFIG: NAME|Projekt Nord|Nordstadt|Hafenstraße|",
-                   "CONFIG: NAME|Lieferant 7|L-0007|", "CONFIG: NAME|Projekt Nord|Doppelt|",
-                   "CONFIG: SEARCHMODE|fast|", "CONFIG: FOLDER|" + root + "/Archiv|"}));
+  Lines log{"START fundort"};
+  for (const auto& line : lines)
+    log.push_back("CONFIG: " + line);
+  log.push_back("found new file: " + root + "Briefe/brief.txt");
+  log.push_back("found new file: " + root + "Archiv/brief.txt");
+  EXPECT_EQ(program.LogLines(), log);
 }
 
 }  // namespace

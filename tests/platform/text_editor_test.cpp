@@ -1,3 +1,5 @@
+#include "platform/text_editor.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,28 +13,16 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/text_editor.h"
 #include "testing/test_program.h"
 
 namespace {
 
-std::string ReadWhenComplete(const std::filesystem::path& file) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::stringstream text;
-    text << std::ifstream(file).rdbuf();
-    if (text.str().ends_with("end\n")) return text.str();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return "timed out";
-}
-
 TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument) {
-  struct Case {
+  const struct {
     std::vector<std::string> programs;  // in the PATH folders "one" and "two"; "-" not executable
     std::u16string path;
     std::string started, argument;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {{"one/xdg-open", "two/notepad"},
        u"/tmp/a b \"c\" ü.txt",
        "two/notepad",
@@ -46,22 +36,21 @@ TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument)
     ASSERT_EQ(::mkfifo(go.c_str(), 0600), 0);
     const int release = ::open(go.c_str(), O_RDWR | O_CLOEXEC);
     const int inheritable = ::fcntl(release, F_DUPFD, 50);
-    // Waits for the test (a launcher waiting for the editor would hang), then reports its
-    // path, its arguments, whether stdin/out/err are /dev/null and whether a descriptor leaked.
+    // Waits for the test (a launcher waiting for the editor would hang), then reports its path,
+    // its arguments, whether stdin/out/err are /dev/null and whether a descriptor leaked.
     const std::string fd = "/proc/$$/fd/";
-    const std::string script = "#!/bin/sh\nread x < " + go + "\nq=no; [ " + fd +
-                               "0 -ef /dev/null ] && [ " + fd + "1 -ef /dev/null ] && [ " + fd +
-                               "2 -ef /dev/null ] && q=yes\n" + "l=no; [ -e " + fd +
-                               std::to_string(inheritable) + " ] && l=yes\n" +
-                               "printf '%s\\n' \"$0\" $# \"$@\" $q $l end > " + out + "\n";
+    const std::string script =
+        "#!/bin/sh\nread x < " + go + "\nq=no; [ " + fd + "0 -ef /dev/null ] && [ " + fd +
+        "1 -ef /dev/null ] && [ " + fd + "2 -ef /dev/null ] && q=yes\nl=no; [ -e " + fd +
+        std::to_string(inheritable) + " ] && l=yes\nprintf '%s\\n' \"$0\" $# \"$@\" $q $l end > " +
+        out + "\n";
     for (std::string program : c.programs) {
       const bool executable = program.back() != '-';
       if (!executable) program.pop_back();
       ::chmod(dir.Write(program, script).c_str(), executable ? 0700 : 0600);
     }
-    const std::string path = (dir.path() / "one").string() + ":" + (dir.path() / "two").string();
-    ::setenv("PATH", path.c_str(), 1);
-
+    ::setenv("PATH", ((dir.path() / "one").string() + ":" + (dir.path() / "two").string()).c_str(),
+             1);
     ::alarm(30);
     platform::StartTextEditor(c.path);
     ::alarm(0);
@@ -69,7 +58,14 @@ TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument)
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child left behind";
     EXPECT_EQ(errno, ECHILD);
     ASSERT_EQ(::write(release, "go\n", 3), 3);
-    EXPECT_EQ(ReadWhenComplete(out),
+    std::string report = "timed out";
+    for (int attempt = 0; attempt < 1000 && !report.ends_with("end\n"); ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::stringstream text;
+      text << std::ifstream(out).rdbuf();
+      report = text.str();
+    }
+    EXPECT_EQ(report,
               (dir.path() / c.started).string() + "\n1\n" + c.argument + "\nyes\nno\nend\n");
     ::close(inheritable);
     ::close(release);

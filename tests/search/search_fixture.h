@@ -15,18 +15,18 @@ struct SearchFixture {
     options.StartTextEditor = [this](const std::u16string& path) { Opened.push_back(path); };
     run = std::make_unique<TestRun>(std::move(options));
     form().Form_Load();
-    form().Folders.push_back({0, U16(program.dir().MakeFolder("data").string())});
+    std::filesystem::create_directory(program.dir().path() / "data");
+    form().Folders.push_back({0, U16((program.dir().path() / "data").string())});
   }
   MainForm& form() { return *run->form; }
   FakeWindow& window() { return run->window; }
 
-  /// Appends a file entry, and writes the file unless bytes is null; returns its number.
-  std::int32_t AddFile(const std::string& name, std::string_view bytes, std::int64_t size = -1) {
+  /// Appends a file entry, and writes the file unless bytes is null.
+  void AddFile(const std::string& name, std::string_view bytes, std::int64_t size = -1) {
     if (bytes.data() != nullptr) program.dir().Write("data/" + name, bytes);
     form().Files.push_back(
         {1, 1, U16(name), size < 0 ? static_cast<std::int64_t>(bytes.size()) : size});
     form().TotalSize += static_cast<double>(form().Files.back().Size);
-    return static_cast<std::int32_t>(form().Files.size() - 1);
   }
   void AddPerson(const std::string& name, const std::string& terms, std::u16string hits = u"|") {
     form().Persons.push_back({U16(name), U16(terms), std::move(hits)});
@@ -36,10 +36,24 @@ struct SearchFixture {
     return (program.dir().path() / "data" / name).string();
   }
   std::string HitsOf(std::int32_t person) { return Utf8(form().Persons[person].Hits); }
-  /// The log after its start line.
+  /// The detail view as the user sees it: count, hit number, path, selector maximum and value,
+  /// and whether selector and buttons are enabled.
+  std::string View() {
+    const auto& selector = form().PersonFundstellenAuswahl;
+    return Utf8(form().PersonHäufigkeit.Caption + u" " + form().PersonFundstelle.Caption + u" " +
+                form().PersonFundstelleVerzeichnis.Text) +
+           " " + std::to_string(selector.Max) + " " + std::to_string(selector.Value) +
+           (selector.Enabled && form().Command1.Enabled && form().Command2.Enabled ? " on"
+                                                                                   : " off");
+  }
+  /// The log after its start line, "@" standing for the data folder.
   std::vector<std::string> Log() const {
-    const std::vector<std::string> lines = program.LogLines();
-    return {lines.begin() + 1, lines.end()};
+    std::vector<std::string> lines = program.LogLines();
+    lines.erase(lines.begin());
+    for (auto& line : lines)
+      if (const auto at = line.find(PathOf("")); at != std::string::npos)
+        line.replace(at, PathOf("").size(), "@");
+    return lines;
   }
 
   TestProgram program;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "testing/test_program.h"
@@ -11,17 +10,27 @@ namespace {
 
 TEST(FormatSizeTest, ShowsBytesWithUnitsAndHalfEvenRounding) {
   const std::pair<double, std::u16string> cases[] = {
-      {0, u"0 B"},           {999, u"999 B"},         {1000, u".98 KB"},
-      {1018, u".99 KB"},     {1019, u"1 KB"},         {1023, u"1 KB"},
-      {1024, u"1 KB"},       {1152, u"1.12 KB"},      {1160, u"1.13 KB"},
-      {1536, u"1.5 KB"},     {1023999, u"1000 KB"},   {1024000, u".98 MB"},
-      {1048576, u"1 MB"},    {1536000, u"1.46 MB"},   {1048576000, u".98 GB"},
-      {1073741824, u"1 GB"}, {5368709120.0, u"5 GB"}, {1099511627776.0, u"1024 GB"},
-      {-5, u"-5 B"},         {-1500, u"-1500 B"},
+      {0, u"0 B"},
+      {999, u"999 B"},
+      {1000, u".98 KB"},
+      {1018, u".99 KB"},
+      {1019, u"1 KB"},
+      {1024, u"1 KB"},
+      {1152, u"1.12 KB"},
+      {1160, u"1.13 KB"},
+      {1536, u"1.5 KB"},
+      {1023999, u"1000 KB"},
+      {1024000, u".98 MB"},
+      {1048576, u"1 MB"},
+      {1536000, u"1.46 MB"},
+      {1048576000, u".98 GB"},
+      {1073741824, u"1 GB"},
+      {5368709120.0, u"5 GB"},
+      {1099511627776.0, u"1024 GB"},
+      {-1500, u"-1500 B"},
   };
-  for (const auto& [bytes, expected] : cases) {
+  for (const auto& [bytes, expected] : cases)
     EXPECT_EQ(FormatSize(bytes, 2), expected) << bytes;
-  }
 }
 
 TEST(NumberTextTest, WritesFifteenSignificantDigitsWithoutLeadingZero) {
@@ -36,29 +45,20 @@ TEST(NumberTextTest, WritesFifteenSignificantDigitsWithoutLeadingZero) {
       {2.5e-7, u"2.5E-07"},
       {1e15, u"1E+15"},
   };
-  for (const auto& [value, expected] : cases) {
+  for (const auto& [value, expected] : cases)
     EXPECT_EQ(NumberText(value), expected) << value;
-  }
-}
-
-TEST(RoundHalfEvenTest, SendsHalvesToTheEvenNeighbour) {
-  EXPECT_EQ(RoundHalfEven(1.5, 0), 2);
-  EXPECT_EQ(RoundHalfEven(2.5, 0), 2);
-  EXPECT_EQ(RoundHalfEven(-1.5, 0), -2);
-  EXPECT_EQ(RoundHalfEven(1.125, 2), 1.12);
 }
 
 TEST(ReadNumberTest, ReadsTheNumberAtTheStartOfAField) {
+  const double infinity = std::numeric_limits<double>::infinity();
   const std::pair<std::u16string, double> cases[] = {
       {u"200000", 200000},
       {u"200 000", 200000},
       {u"10KB", 10},
       {u"1,5", 1},
       {u"", 0},
-      {u"-1", -1},
       {u"-5", -5},
       {u"2.5", 2.5},
-      {u"3.5", 3.5},
       {u"&H10", 16},
       {u"&hff", 255},
       {u"&O17", 15},
@@ -73,32 +73,15 @@ TEST(ReadNumberTest, ReadsTheNumberAtTheStartOfAField) {
       {u"1E", 1},
       {u"-", 0},
       {u"&X1", 0},
-      {u"&HFFFF", 65535},
       {u" - 4 2", -42},
       {u"1 E 2", 100},
+      {u"1E400", infinity},
+      {u"-1E400", -infinity},
+      {u"1E-400", 0},
   };
-  for (const auto& [text, expected] : cases) {
+  for (const auto& [text, expected] : cases)
     EXPECT_EQ(ReadNumber(text), expected) << Utf8(text);
-  }
-}
-
-TEST(ReadNumberTest, HugeValuesBecomeInfinityInsteadOfFailing) {
-  EXPECT_EQ(ReadNumber(u"1E400"), std::numeric_limits<double>::infinity());
-  EXPECT_EQ(ReadNumber(u"-1E400"), -std::numeric_limits<double>::infinity());
-  EXPECT_EQ(ReadNumber(u"1E-400"), 0);
   EXPECT_GT(ReadNumber(u"&HFFFFFFFFFFFFFFFFFFFFFFFF"), 7e28);
-}
-
-TEST(SaturatingRoundTest, RoundsHalfEvenAndSaturates) {
-  EXPECT_EQ(SaturatingRound(2.5), 2);
-  EXPECT_EQ(SaturatingRound(3.5), 4);
-  EXPECT_EQ(SaturatingRound(-1.5), -2);
-  EXPECT_EQ(SaturatingRound(5e9), 5000000000LL);
-  EXPECT_EQ(SaturatingRound(1e300), std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(SaturatingRound(std::numeric_limits<double>::infinity()),
-            std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(SaturatingRound(-std::numeric_limits<double>::infinity()),
-            std::numeric_limits<std::int64_t>::min());
 }
 
 }  // namespace

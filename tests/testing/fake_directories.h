@@ -4,7 +4,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/directory.h"
@@ -19,25 +18,50 @@ class FakeDirectories : public platform::DirectorySource {
     bool IsFolder = false;
     std::int64_t Size = 0;
   };
-  static Entry File(std::u16string name, std::int64_t size) {
-    return Entry{std::move(name), false, size};
-  }
-  static Entry Folder(std::u16string name) { return Entry{std::move(name), true, 0}; }
-
   /// Declares the folder at path (ending in "/") with its entries in reporting order. A folder
   /// that is not declared cannot be read.
   void Add(const std::u16string& path, std::vector<Entry> entries) {
     folders_[path] = std::move(entries);
   }
 
-  std::unique_ptr<platform::DirectoryEnumeration> Open(const std::u16string& path) override;
+  std::unique_ptr<platform::DirectoryEnumeration> Open(const std::u16string& path) override {
+    const auto found = folders_.find(path);
+    if (found == folders_.end()) return nullptr;
+    Events.push_back(u"open " + path);
+    return std::make_unique<Enumeration>(*this, path, found->second);
+  }
 
-  /// What happened, in order: "open <path>", "unreadable <path>", "close <path>".
-  std::vector<std::u16string> Events;
-  int OpenNow = 0;      ///< enumerations handed out and not yet destroyed
-  int Fetches = 0;      ///< calls of Next(), the last failing one of each folder included
-  int SizeQueries = 0;  ///< calls of Size()
+  std::vector<std::u16string> Events;  ///< "open <path>" and "close <path>", in order
+  int OpenNow = 0;                     ///< enumerations handed out and not yet destroyed
+  int Fetches = 0;  ///< calls of Next(), the last failing one of each folder included
 
  private:
+  class Enumeration : public platform::DirectoryEnumeration {
+   public:
+    Enumeration(FakeDirectories& source, std::u16string path, const std::vector<Entry>& entries)
+        : source_(source), path_(std::move(path)), entries_(entries) {
+      ++source_.OpenNow;
+    }
+    ~Enumeration() override {
+      --source_.OpenNow;
+      source_.Events.push_back(u"close " + path_);
+    }
+    Enumeration(const Enumeration&) = delete;
+    Enumeration& operator=(const Enumeration&) = delete;
+    bool Next() override {
+      ++source_.Fetches;
+      return next_ < entries_.size() && (current_ = &entries_[next_++]) != nullptr;
+    }
+    const std::u16string& Name() const override { return current_->Name; }
+    bool IsFolder() const override { return current_->IsFolder; }
+    std::int64_t Size() override { return current_->Size; }
+
+   private:
+    FakeDirectories& source_;
+    std::u16string path_;
+    const std::vector<Entry>& entries_;
+    std::size_t next_ = 0;
+    const Entry* current_ = nullptr;
+  };
   std::map<std::u16string, std::vector<Entry>> folders_;
 };

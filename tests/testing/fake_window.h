@@ -16,24 +16,32 @@ class FakeWindow : public Window {
 
   /// The form that scripted actions act on.
   void Attach(MainForm& form) { form_ = &form; }
-
   /// Runs action at the n-th pending-message point (counting from 1).
   void At(int point, Action action) { actions_[point].push_back(std::move(action)); }
   /// Answers the next message box with answer (boxes without a queued answer get OK, or No).
   void AnswerNext(MessageAnswer answer) { answers_.push_back(answer); }
 
-  void controlChanged(ControlId control) override;
-  void processPendingMessages() override;
-  MessageAnswer messageBox(const MessageRequest& request) override;
+  void controlChanged(ControlId control) override {
+    if (control == ControlId::Status && form_ != nullptr)
+      StatusTexts.push_back(form_->Status.Caption);
+  }
+  void processPendingMessages() override {
+    for (auto& action : actions_[++Points])
+      action(*form_);
+  }
+  MessageAnswer messageBox(const MessageRequest& request) override {
+    Boxes.push_back(request);
+    if (answers_.empty())
+      return request.Buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+    const MessageAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
   void closeWindow() override { Closed = true; }
 
-  /// Every message box shown, in order.
-  std::vector<MessageRequest> Boxes;
-  /// Every control change, in order.
-  std::vector<ControlId> Changes;
-  /// Status texts in the order they were set (recorded at each change of Status).
-  std::vector<std::u16string> StatusTexts;
-  int Points = 0;
+  std::vector<MessageRequest> Boxes;        ///< every message box shown, in order
+  std::vector<std::u16string> StatusTexts;  ///< every status text set, in order
+  int Points = 0;                           ///< pending-message points passed
   bool Closed = false;
 
  private:

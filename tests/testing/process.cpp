@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -12,14 +13,9 @@ namespace {
 std::string Drain(int descriptor) {
   std::string text;
   char buffer[65536];
-  for (;;) {
-    const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
-    if (count > 0) {
-      text.append(buffer, static_cast<std::size_t>(count));
-    } else if (count == 0 || errno != EINTR) {
-      break;
-    }
-  }
+  ssize_t count = 0;
+  while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0 || (count < 0 && errno == EINTR))
+    text.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
   ::close(descriptor);
   return text;
 }

@@ -20,8 +20,6 @@ class TempDir {
   const std::filesystem::path& path() const { return path_; }
   /// Writes a file (creating its folders) with the given raw bytes.
   std::filesystem::path Write(const std::filesystem::path& relative, std::string_view bytes) const;
-  /// Creates a folder (and its parents).
-  std::filesystem::path MakeFolder(const std::filesystem::path& relative) const;
 
  private:
   std::filesystem::path path_;
@@ -37,7 +35,7 @@ std::string Utf8(std::u16string_view text);
 /// A program installed in a temporary folder: its configuration beside it, its log beside it.
 class TestProgram {
  public:
-  explicit TestProgram(std::string baseName = "fundort");
+  explicit TestProgram(std::string baseName = "fundort") : baseName_(std::move(baseName)) {}
 
   const TempDir& dir() const { return dir_; }
   std::filesystem::path ProgramPath() const { return dir_.path() / baseName_; }
@@ -45,9 +43,7 @@ class TestProgram {
   std::filesystem::path LogPath() const { return dir_.path() / (baseName_ + ".log"); }
 
   /// Writes the configuration from UTF-8 text, converted to the code page.
-  void WriteConfig(std::string_view utf8) const;
-  /// Writes the configuration's raw bytes.
-  void WriteConfigBytes(std::string_view bytes) const;
+  void WriteConfig(std::string_view utf8) const { dir_.Write(ConfigPath(), Cp1252(utf8)); }
   /// The log's lines (split at CR LF) converted from the code page to UTF-8.
   std::vector<std::string> LogLines() const;
   /// Options that place the program in the temporary folder.
@@ -61,10 +57,16 @@ class TestProgram {
 /// One run of the program with a scripted window.
 struct TestRun {
   explicit TestRun(const TestProgram& program) : TestRun(program.Options()) {}
-  explicit TestRun(MainFormOptions options);
+  explicit TestRun(MainFormOptions options)
+      : form(std::make_unique<MainForm>(window, std::move(options))) {
+    window.Attach(*form);
+  }
 
   /// Form_Load followed by the timer's run.
-  void LoadAndRun();
+  void LoadAndRun() {
+    form->Form_Load();
+    form->StartTimer_Timer();
+  }
 
   FakeWindow window;
   std::unique_ptr<MainForm> form;

@@ -24,53 +24,40 @@ TEST(DetailViewTest, SelectorPicksHitsReadBackAsHexadecimalPastSixteenBits) {
   for (const auto& [hit, file] : picks) {
     form.PersonFundstellenAuswahl.Value = hit;
     form.PersonFundstellenAuswahl_Scroll();
-    EXPECT_EQ(fixture.View(), "32768 " + std::to_string(hit) + " " + fixture.PathOf(file) +
-                                  " 32768 " + std::to_string(hit) + " on");
+    const std::string number = std::to_string(hit);
+    EXPECT_EQ(fixture.View(), "32768 " + number + " @" + file + " 32768 " + number + " on");
   }
   form.ShowPerson(2);  // no hits: cleared and disabled
   EXPECT_EQ(form.PersonFrame.Caption + u" " + U16(fixture.View()), u"Kasse 0   1 1 off");
 }
 
 TEST(DetailViewTest, ButtonsActOnThePathBox) {
+  SearchFixture fixture;
+  fixture.AddFile("a", "x");
+  fixture.AddPerson("Nord", "|x|", u"|1|");
+  MainForm& form = fixture.form();
+  form.Command1_Click();  // nothing shown: the empty path box
+  form.ShowPerson(1);
+  form.Command1_Click();
+  for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::Yes})
+    fixture.window().AnswerNext(answer);
+  form.Command2_Click();
+  EXPECT_TRUE(std::filesystem::exists(fixture.PathOf("a")));
+  form.Command2_Click();  // deletes
+  form.Command2_Click();  // finds nothing to delete
+  EXPECT_FALSE(std::filesystem::exists(fixture.PathOf("a")));
+  EXPECT_EQ(fixture.Opened, (std::vector<std::u16string>{u"", U16(fixture.PathOf("a"))}));
+  EXPECT_EQ(fixture.Log(),
+            (std::vector<std::string>{"KILL: @a", "KILL: @a", "ERROR: Datei nicht gefunden"}));
+  std::u16string boxes;
+  for (const auto& box : fixture.window().Boxes)
+    boxes += box.Title + u": " + box.Text + u"\n";
   const std::u16string ask =
-      u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?";
-  const std::u16string missing = u"Fehler: Datei nicht gefunden";
-  const struct {
-    bool showHit;
-    std::vector<MessageAnswer> answers;  // one per click on Command2
-    std::vector<std::string> log;
-    std::vector<std::u16string> boxes;
-  } cases[] = {
-      {false, {MessageAnswer::Yes}, {"KILL: ", "ERROR: Datei nicht gefunden"}, {ask, missing}},
-      {true, {MessageAnswer::No}, {}, {ask}},
-      {true,
-       {MessageAnswer::Yes, MessageAnswer::Yes},
-       {"KILL: @a", "KILL: @a", "ERROR: Datei nicht gefunden"},
-       {ask, ask, missing}},
-  };
-  for (const auto& c : cases) {
-    SearchFixture fixture;
-    fixture.AddFile("a", "x");
-    fixture.AddPerson("Nord", "|x|", u"|1|");
-    if (c.showHit) fixture.form().ShowPerson(1);
-    fixture.form().Command1_Click();
-    for (const MessageAnswer answer : c.answers) {
-      fixture.window().AnswerNext(answer);
-      fixture.form().Command2_Click();
-    }
-    EXPECT_EQ(fixture.Opened,
-              std::vector<std::u16string>{c.showHit ? U16(fixture.PathOf("a")) : u""});
-    EXPECT_EQ(fixture.Log(), c.log);
-    std::vector<std::u16string> boxes;
-    for (const auto& box : fixture.window().Boxes)
-      boxes.push_back(box.Title + u": " + box.Text);
-    EXPECT_EQ(boxes, c.boxes);
-    EXPECT_EQ(fixture.window().Boxes[0].Buttons, MessageButtons::YesNo);
-    EXPECT_EQ(fixture.window().Boxes[0].Default, DefaultButton::Second);
-    EXPECT_NE(std::filesystem::exists(fixture.PathOf("a")),
-              c.showHit && c.answers[0] == MessageAnswer::Yes);
-    EXPECT_EQ(fixture.HitsOf(1), "|1|");  // a deleted file stays a hit
-  }
+      u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?\n";
+  EXPECT_EQ(boxes, ask + ask + ask + u"Fehler: Datei nicht gefunden\n");
+  EXPECT_EQ(fixture.window().Boxes[0].Buttons, MessageButtons::YesNo);
+  EXPECT_EQ(fixture.window().Boxes[0].Default, DefaultButton::Second);
+  EXPECT_EQ(fixture.HitsOf(1), "|1|");  // a deleted file stays a hit
 }
 
 }  // namespace

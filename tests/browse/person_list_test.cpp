@@ -11,13 +11,13 @@ TEST(PersonListTest, SortOrdersByHitsWithTheTieRuleAndKeepsTheSelection) {
     std::vector<std::u16string> sorted;
     std::int32_t reselected;
   } cases[] = {
-      {{{"Nord", 2}, {"Hafen", 1}, {"Lager", 1}, {"Markt", 1}, {"Kasse", 0}},
-       2,
-       {u"Nord", u"Hafen", u"Markt", u"Lager", u"Kasse"},
-       3},
+      // clang-format off
+      {{{"Nord", 2}, {"Hafen", 1}, {"Lager", 1}, {"Markt", 1}, {"Kasse", 0}}, 2,
+       {u"Nord", u"Hafen", u"Markt", u"Lager", u"Kasse"}, 3},
       {{{"P1", 0}, {"P2", 0}, {"P3", 0}, {"P4", 0}}, -1, {u"P1", u"P4", u"P3", u"P2"}, -1},
       {{}, -1, {}, -1},
       {{{"A", 0}, {"", 1}}, -1, {u"", u"A"}, 0},  // "" is also the text of no selection
+      // clang-format on
   };
   for (const auto& c : cases) {
     SearchFixture fixture;

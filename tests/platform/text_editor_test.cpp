@@ -23,11 +23,10 @@ TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument)
     std::u16string path;
     std::string started, argument;
   } cases[] = {
-      {{"one/xdg-open", "two/notepad"},
-       u"/tmp/a b \"c\" ü.txt",
-       "two/notepad",
-       "/tmp/a b \"c\" ü.txt"},
+      // clang-format off
+      {{"one/xdg-open", "two/notepad"}, u"/tmp/a b \"c\" ü.txt", "two/notepad", "/tmp/a b \"c\" ü.txt"},
       {{"one/notepad-", "two/xdg-open"}, u"-n", "two/xdg-open", "./-n"},
+      // clang-format on
   };
   const std::string originalPath = std::getenv("PATH");
   for (const auto& c : cases) {
@@ -61,9 +60,7 @@ TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument)
     std::string report = "timed out";
     for (int attempt = 0; attempt < 1000 && !report.ends_with("end\n"); ++attempt) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      std::stringstream text;
-      text << std::ifstream(out).rdbuf();
-      report = text.str();
+      report = (std::stringstream() << std::ifstream(out).rdbuf()).str();
     }
     EXPECT_EQ(report,
               (dir.path() / c.started).string() + "\n1\n" + c.argument + "\nyes\nno\nend\n");

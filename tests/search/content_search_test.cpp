@@ -13,19 +13,15 @@ TEST(ContentSearchTest, TermTestFollowsTheModeOverRawBytes) {
     std::string terms;
     bool found;
   } cases[] = {
-      {1, "HERR MÜLLER", "|müller|", true},
-      {2, "HERR MÜLLER", "|müller|", false},
-      {3, "NORD", "|nord|", false},
-      {1, "ÄÖÜ šœÿ", "|äöü ŠŒŸ|", true},
-      {1, "Muller", "|Müller|", false},
-      {1, "STRASSE", "|straße|", false},
-      {2, {"No\0rd", 5}, "|Nord|", false},
-      {2, {"\0\0Nord", 6}, "|Nord|", true},
-      {2, "Nord", "| Nord|", false},
-      {1, "x", "||", true},
-      {1, "", "||", false},
+      // clang-format off
+      {1, "HERR MÜLLER", "|müller|", true}, {2, "HERR MÜLLER", "|müller|", false},
+      {3, "NORD", "|nord|", false}, {1, "ÄÖÜ šœÿ", "|äöü ŠŒŸ|", true}, {1, "Muller", "|Müller|", false},
+      {1, "STRASSE", "|straße|", false}, {2, {"No\0rd", 5}, "|Nord|", false},
+      {2, {"\0\0Nord", 6}, "|Nord|", true}, {2, "Nord", "| Nord|", false},
+      {1, "x", "||", true}, {2, {"\0", 1}, "||", true}, {1, "", "||", false},
       {1, "", "|Ha", true},  // no closed field: no terms
       {1, "Hafen", "|Nord|Ha", false},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SearchFixture fixture;
@@ -67,23 +63,70 @@ TEST(ContentSearchTest, WholeRunRecordsAndLogsHitsInOrder) {
     EXPECT_EQ(fixture.window().StatusTexts,
               (std::vector<std::u16string>{u"Start", u"durchsuche Dateien...", u"a", u"b", u"c",
                                            u"d", u"e", u"fertig"}));
+    EXPECT_EQ(fixture.form().processBar.Width, 6315.0F);  // the unreadable file counts too
   }
 }
 
-TEST(ContentSearchTest, ProgressCountsUnreadableFilesAndNeverDividesByZero) {
-  const std::int64_t sizes[][2] = {{100, 300}, {0, 0}};
-  const std::vector<float> widths[] = {{6315.0F / 4, 6315.0F}, {6315.0F, 6315.0F}};
-  for (int c = 0; c < 2; ++c) {
-    SearchFixture fixture;  // no persons: every file is still read
-    fixture.AddFile("a", {}, sizes[c][0]);
-    fixture.AddFile("b", std::string(static_cast<std::size_t>(sizes[c][1]), 'x'));
-    std::vector<float> seen;
-    for (int point : {1, 2})
-      fixture.window().At(point,
-                          [&seen](MainForm& form) { seen.push_back(form.processBar.Width); });
+TEST(ContentSearchTest, HitsOfTheShownPersonUpdateTheViewLive) {
+  SearchFixture fixture;
+  for (const char* name : {"a", "b", "c", "d"})
+    fixture.AddFile(name, name[0] == 'c' ? "y" : "x");
+  fixture.AddPerson("P", "|x|");
+  fixture.AddPerson("Q", "|");  // found everywhere, never on display
+  fixture.form().ShowPerson(1);
+  std::vector<std::string> seen{fixture.View()};
+  fixture.window().At(1, [&](MainForm&) { seen.push_back(fixture.View()); });
+  fixture.window().At(2, [&](MainForm& form) {
+    form.PersonFundstellenAuswahl.Value = 2;
+    form.PersonFundstellenAuswahl_Change();
+    seen.push_back(fixture.View());
+  });
+  fixture.form().SearchFiles();  // c gives a point for P's miss and one at its end
+  seen.push_back(fixture.View());
+  EXPECT_EQ(seen, (std::vector<std::string>{"0   1 1 off", "1 1 @a 1 1 on", "2 2 @b 2 2 on",
+                                            "3 2 @b 3 2 on"}));
+}
+
+TEST(ContentSearchTest, UserActionsRunBetweenFilesAndClosingStops) {
+  // Points: 1 Nie's miss in a, 2 after a (sort and pick Alle), 3 Nie's miss in b, 4 after b
+  // (delete a, still to be searched as file 3), 5 after file 3, which cannot be read.
+  const struct {
+    int closeAt;  // 0: never
+    std::u16string status;
+    std::vector<std::string> log;
+  } cases[] = {
+      // clang-format off
+      {0, u"fertig", {"found new file: @a", "found new file: @b", "KILL: @a",
+                      "ERROR: cannot read file: @a"}},
+      {1, u"a", {"EXIT"}}, {2, u"a", {"found new file: @a", "EXIT"}},
+      {3, u"b", {"found new file: @a", "EXIT"}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SearchFixture fixture;
+    for (const char* name : {"a", "b", "a"})  // the same file reached twice
+      fixture.AddFile(name, "");
+    fixture.AddPerson("Nie", "|x|");
+    fixture.AddPerson("Alle", "|");
+    if (c.closeAt > 0) fixture.window().At(c.closeAt, UserCloses());
+    fixture.window().At(2, [](MainForm& form) {
+      form.SortList_Click();
+      form.PersonList.ListIndex = 0;
+      form.PersonList_Click();
+    });
+    fixture.window().At(4, [&fixture](MainForm& form) {
+      fixture.window().AnswerNext(MessageAnswer::Yes);
+      form.Command2_Click();
+    });
     fixture.form().SearchFiles();
-    EXPECT_EQ(seen, widths[c]);
-    EXPECT_EQ(fixture.Log(), Lines{"ERROR: cannot read file: @a"});
+    EXPECT_EQ(fixture.Log(), c.log) << c.closeAt;
+    EXPECT_EQ(fixture.form().Status.Caption, c.status) << c.closeAt;
+    EXPECT_EQ(fixture.window().Points, c.closeAt > 0 ? c.closeAt : 5);
+    if (c.closeAt == 0) {
+      EXPECT_EQ(fixture.form().PersonList.Items, (std::vector<std::u16string>{u"Alle", u"Nie"}));
+      EXPECT_EQ(fixture.form().PersonHäufigkeit.Caption, u"2");  // Alle, shown since point 2
+      EXPECT_EQ(fixture.form().processBar.Width, 6315.0F);  // all files empty: no division by 0
+    }
   }
 }
 

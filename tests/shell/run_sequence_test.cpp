@@ -13,56 +13,45 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using Texts = std::vector<std::u16string>;
 
-TEST(RunSequenceTest, LoadShowsTheInitialDisplayAndLogsStart) {
+TEST(RunSequenceTest, LoadResetsTheDisplayAndFindsTheFilesBesideTheProgram) {
   TestProgram program("finder");
   TestRun run(program);
   run.form->Form_Load();
   const MainForm& form = *run.form;
-  EXPECT_EQ(form.Caption.Caption + u" " + form.Status.Caption + u" " + form.anzFolders.Caption +
-                u" " + form.anzFiles.Caption + u" " + form.allSize.Caption,
-            u"finder Start 0 0 0 B");
-  EXPECT_EQ(form.processBar.Width, 0.0F);
-  EXPECT_EQ(form.Folders.size() + form.Files.size() + form.FileTypes.size() + form.Persons.size(),
-            4u);
-  EXPECT_EQ(form.SearchMode, 1);
-  EXPECT_EQ(form.AppDir, U16(program.dir().path().string() + "/"));
-  EXPECT_EQ(form.ConfigFile, U16(program.ConfigPath().string()));
-  EXPECT_EQ(program.LogLines(), Lines{"START finder"});
+  EXPECT_EQ(form.Caption.Caption + u" " + form.anzFolders.Caption + u" " + form.anzFiles.Caption +
+                u" " + form.allSize.Caption + u" " + form.AppDir + u" " + form.ConfigFile,
+            U16("finder 0 0 0 B " + program.dir().path().string() + "/ " +
+                program.ConfigPath().string()));
 }
 
-TEST(RunSequenceTest, MissingConfigurationShowsTheBoxAndStillSearches) {
-  // No file, a folder in its place, and a hidden file all count as missing.
-  for (const std::string name : {"fundort", "folder", ".hidden"}) {
+TEST(RunSequenceTest, MissingOrUnreadableConfigurationIsReportedAndTheRunGoesOn) {
+  const std::u16string unreadable = u"Die Konfigurationsdatei kann nicht gelesen werden. ";
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"fundort", u"Die Konfigurationsdatei wurde nicht gefunden."},
+      {"folder", u"Die Konfigurationsdatei wurde nicht gefunden."},
+      {".hidden", u"Die Konfigurationsdatei wurde nicht gefunden."},
+      {"closed", unreadable + u"Zugriff verweigert"},
+  };
+  for (const auto& [name, message] : cases) {
+    if (name == "closed" && ::geteuid() == 0) continue;  // root reads every file
     TestProgram program(name);
-    if (name == "folder") fs::create_directory(program.ConfigPath());
-    if (name == ".hidden") program.WriteConfig("FOO|\r\n");
+    if (name == "folder") {
+      fs::create_directory(program.ConfigPath());
+    } else if (name != "fundort") {
+      program.WriteConfig("NAME|P|\r\n");
+    }
+    if (name == "closed") ::chmod(program.ConfigPath().c_str(), 0);
     TestRun run(program);
     run.LoadAndRun();
     ASSERT_EQ(run.window.Boxes.size(), 1u) << name;
     const MessageRequest& box = run.window.Boxes[0];
-    EXPECT_EQ(box.Title + u": " + box.Text,
-              u"Fehler: Die Konfigurationsdatei wurde nicht gefunden.");
-    EXPECT_EQ(box.Icon, MessageIcon::Critical);
-    EXPECT_EQ(box.Buttons, MessageButtons::Ok);
+    EXPECT_EQ(box.Title + u": " + box.Text, u"Fehler: " + message);
+    EXPECT_TRUE(box.Icon == MessageIcon::Critical && box.Buttons == MessageButtons::Ok);
     EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
     run.form->Form_Unload();
     EXPECT_TRUE(run.window.Closed);
     EXPECT_EQ(program.LogLines(), (Lines{"START " + name, "EXIT"}));
   }
-}
-
-TEST(RunSequenceTest, UnreadableConfigurationIsReportedAndTheRunGoesOn) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root can read every file";
-  TestProgram program;
-  program.WriteConfig("FOLDER|/|\r\n");
-  ::chmod(program.ConfigPath().c_str(), 0);
-  TestRun run(program);
-  run.LoadAndRun();
-  ASSERT_EQ(run.window.Boxes.size(), 1u);
-  EXPECT_EQ(run.window.Boxes[0].Text,
-            u"Die Konfigurationsdatei kann nicht gelesen werden. Zugriff verweigert");
-  EXPECT_EQ(run.form->Status.Caption, u"fertig");
-  EXPECT_EQ(program.LogLines(), Lines{"START fundort"});
 }
 
 TEST(RunSequenceTest, EveryLineIsHandedOnThenTheSearchRuns) {
@@ -84,33 +73,26 @@ TEST(RunSequenceTest, EveryLineIsHandedOnThenTheSearchRuns) {
   }
 }
 
-TEST(RunSequenceTest, CloseBeforeTheRunLogsExitAndTheRunDoesNothing) {
-  TestProgram program;
-  program.WriteConfig("FOO|\r\nBAR|\r\n");
-  TestRun run(program);
-  run.form->Form_Load();
-  run.form->Form_Unload();
-  run.form->StartTimer_Timer();
-  EXPECT_EQ(run.form->Status.Caption, u"Start");
-  EXPECT_TRUE(run.window.Boxes.empty());
-  EXPECT_EQ(program.LogLines(), (Lines{"START fundort", "EXIT"}));
-}
-
-TEST(RunSequenceTest, CloseDuringAWalkEndsTheRunBeforeTheNextLine) {
+TEST(RunSequenceTest, ClosingStopsTheRunBeforeTheNextLine) {
   TestProgram program;
   program.dir().Write("tree/a.txt", "x");
   program.dir().Write("tree/b.txt", "x");
   const std::string folder = "FOLDER|" + (program.dir().path() / "tree").string() + "|";
   program.WriteConfig("FILETYPE|*.txt|\r\nNAME|Alle|\r\n" + folder + "\r\nNAME|Nord|x|\r\n");
-  TestRun run(program);
-  run.window.At(1, UserCloses());  // after the walk's first entry
-  run.LoadAndRun();
-  EXPECT_EQ(program.LogLines(), (Lines{"START fundort", "CONFIG: FILETYPE|*.txt|",
-                                       "CONFIG: NAME|Alle|", "CONFIG: " + folder, "EXIT"}));
-  EXPECT_EQ(run.form->Persons.size(), 2u);
-  EXPECT_EQ(run.form->Files.size(), 2u);
-  EXPECT_EQ(run.form->Status.Caption, u"lese Verzeichnis aus...");
-  EXPECT_EQ(run.window.Points, 1);
+  TestRun before(program);  // closed before the timer fires
+  before.form->Form_Load();
+  before.form->Form_Unload();
+  before.form->StartTimer_Timer();
+  EXPECT_EQ(before.form->Status.Caption, u"Start");
+  TestRun during(program);  // closed after the walk's first entry
+  during.window.At(1, UserCloses());
+  during.LoadAndRun();
+  EXPECT_EQ(program.LogLines(),
+            (Lines{"START fundort", "EXIT", "START fundort", "CONFIG: FILETYPE|*.txt|",
+                   "CONFIG: NAME|Alle|", "CONFIG: " + folder, "EXIT"}));
+  EXPECT_EQ(during.form->Persons.size() + during.form->Files.size(), 4u);
+  EXPECT_EQ(during.form->Status.Caption, u"lese Verzeichnis aus...");
+  EXPECT_EQ(during.window.Points, 1);
 }
 
 TEST(ActivityLogTest, LogIsAppendedAcrossRunsAndLineBreaksCannotSplitALine) {
@@ -138,20 +120,7 @@ TEST(ActivityLogTest, UnwritableLogChangesNothingElse) {
   EXPECT_TRUE(fs::is_empty(program.LogPath()));
   EXPECT_EQ(run.form->Persons[1].Hits, u"|1|");
   EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
-  EXPECT_TRUE(run.window.Boxes.empty());
-  EXPECT_TRUE(run.window.Closed);
-}
-
-TEST(ActivityLogTest, LogCanGoToAChosenFileOrNowhere) {
-  TestProgram program;
-  MainFormOptions options = program.Options();
-  options.Log = LogDestination::File;
-  options.LogFile = U16((program.dir().path() / "elsewhere.log").string());
-  TestRun(options).form->Form_Load();
-  options.Log = LogDestination::None;
-  TestRun(options).form->Form_Load();
-  EXPECT_TRUE(fs::exists(program.dir().path() / "elsewhere.log"));
-  EXPECT_FALSE(fs::exists(program.LogPath()));
+  EXPECT_TRUE(run.window.Boxes.empty() && run.window.Closed);
 }
 
 }  // namespace

@@ -3,19 +3,20 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <cerrno>
 
-#include <algorithm>
-#include <thread>
+#include <cerrno>
+#include <future>
 
 namespace {
 
+/// Everything written to the pipe until its last writer closes it.
 std::string Drain(int descriptor) {
   std::string text;
   char buffer[65536];
-  ssize_t count = 0;
-  while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0 || (count < 0 && errno == EINTR))
-    text.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+  for (ssize_t count; (count = ::read(descriptor, buffer, sizeof buffer)) != 0;) {
+    if (count > 0) text.append(buffer, static_cast<std::size_t>(count));
+    if (count < 0 && errno != EINTR) break;
+  }
   ::close(descriptor);
   return text;
 }
@@ -24,8 +25,7 @@ std::string Drain(int descriptor) {
 
 ProcessResult RunProcess(const std::vector<std::string>& command,
                          const std::function<void(int pid)>& whileRunning) {
-  int out[2];
-  int err[2];
+  int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
   std::vector<char*> argv;
   for (const auto& argument : command)
@@ -33,8 +33,7 @@ ProcessResult RunProcess(const std::vector<std::string>& command,
   argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
-    const int null = ::open("/dev/null", O_RDONLY);
-    ::dup2(null, 0);
+    ::dup2(::open("/dev/null", O_RDONLY), 0);
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
     ::execv(argv[0], argv.data());
@@ -42,15 +41,13 @@ ProcessResult RunProcess(const std::vector<std::string>& command,
   }
   ::close(out[1]);
   ::close(err[1]);
-  ProcessResult result;
   // Both pipes are drained at once so a child that fills one cannot block.
-  std::thread errReader([&] { result.Err = Drain(err[0]); });
-  std::thread caller([&] {
+  auto errText = std::async(std::launch::async, Drain, err[0]);
+  auto caller = std::async(std::launch::async, [&] {
     if (whileRunning) whileRunning(pid);
   });
-  result.Out = Drain(out[0]);
-  errReader.join();
-  caller.join();
+  ProcessResult result{-1, Drain(out[0]), errText.get()};
+  caller.get();
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }

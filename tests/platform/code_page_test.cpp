@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(CodePageTest, EveryByteRoundTripsAndLettersPairForTheCaseFold) {
+TEST(CodePageTest, EveryByteAndEveryFileNameRoundTrips) {
   std::string all;
   for (int i = 0; i < 256; ++i)
     all += static_cast<char>(i);
@@ -14,19 +14,7 @@ TEST(CodePageTest, EveryByteRoundTripsAndLettersPairForTheCaseFold) {
   EXPECT_EQ(text.substr(0x80, 2) + text.substr(0x8A, 1) + text.substr(0xE4, 1), u"€\u0081Šä");
   EXPECT_EQ(platform::EncodeCodePage(text), all);
   EXPECT_EQ(platform::EncodeCodePage(u"a\u0416b\u4E2D"), "a?b?");
-  EXPECT_EQ(platform::UpperCase(u"abcäöüéšœžÿßµ÷"), u"ABCÄÖÜÉŠŒŽŸßµ÷");
-  const auto& fold = platform::CaseFoldTable();
-  const std::string lower = platform::EncodeCodePage(u"aäšœÿžþß÷");
-  const std::string upper = platform::EncodeCodePage(u"AÄŠŒŸŽÞS×");
-  for (std::size_t i = 0; i < lower.size(); ++i) {
-    EXPECT_EQ(
-        fold[static_cast<unsigned char>(lower[i])] == fold[static_cast<unsigned char>(upper[i])],
-        i < 7)
-        << i;
-  }
-}
-
-TEST(NativePathTest, InvalidUtf8BytesSurviveTheRoundTrip) {
+  // Bytes that are no UTF-8 come back unchanged, so every file the walk meets can be opened.
   for (const std::string name :
        {"M\xC3\xBCller", "bad\xFF\xFE", "\xC3", "\xF0\x9F\x98\x80x", "\xED\xA0\x80", "\xC0\xAF"})
     EXPECT_EQ(platform::ToNativePath(platform::FromNativePath(name)), name);

@@ -7,7 +7,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-/// What the configuration lines so far set up: mode, walked roots, persons with terms, rules.
+/// What the configuration lines so far set up: mode, walked roots, persons with terms, rules,
+/// and the files kept with the rule that kept them.
 std::string Describe(const MainForm& form) {
   std::u16string text = u"mode " + U16(std::to_string(form.SearchMode));
   for (std::size_t i = 1; i < form.Folders.size(); ++i)
@@ -17,6 +18,9 @@ std::string Describe(const MainForm& form) {
   for (std::size_t i = 1; i < form.FileTypes.size(); ++i)
     text += u" rule " + form.FileTypes[i].Pattern +
             U16(" " + std::to_string(form.FileTypes[i].MaxSize));
+  for (std::int32_t file = 1; file < static_cast<std::int32_t>(form.Files.size()); ++file)
+    text +=
+        u" file " + form.GetFilePath(file) + U16(":" + std::to_string(form.Files[file].TypeIndex));
   return Utf8(text);
 }
 
@@ -99,33 +103,20 @@ TEST(ConfigFileTest, TheExampleFileTakesEffectLineByLine) {
     program.dir().Write(folder + "gross.doc", std::string(500001, 'x'));
     program.dir().Write(folder + "bild.png", "png");
   }
-  const std::string root = program.dir().path().string() + "/";  // "@" in the lines below
-  // clang-format off
-  const Lines lines = {"SEARCHMODE|TEXT|", "FOLDER|@early|", "FILETYPE|*.txt|", "FILETYPE|*.doc|500000|",
-                       "FOLDER|@Briefe/|", "NAME|Projekt Nord|Nordstadt|Hafenstraße|",
-                       "NAME|Lieferant 7|L-0007|", "FILETYPE|*.png|", "FOLDER|@Archiv|"};
-  // clang-format on
-  std::string config;
-  for (const auto& line : lines)
-    config += Replace(line, "@", root) + "\r\n";
-  program.WriteConfig(config);
+  const std::string root = program.dir().path().string() + "/";
+  program.WriteConfig(Replace(
+      "SEARCHMODE|TEXT|\r\nFOLDER|@early|\r\nFILETYPE|*.txt|\r\nFILETYPE|*.doc|500000|\r\n"
+      "FOLDER|@Briefe/|\r\nNAME|Projekt Nord|Nordstadt|Hafenstraße|\r\nNAME|Lieferant 7|L-0007|\r\n"
+      "FILETYPE|*.png|\r\nFOLDER|@Archiv|\r\n",
+      "@", root));
   TestRun run(program);
   run.LoadAndRun();
-  const MainForm& form = *run.form;
-
   // A FOLDER line keeps only what the rules above it accept: nothing before the first rule.
-  Lines kept;
-  for (std::int32_t file = 1; file < static_cast<std::int32_t>(form.Files.size()); ++file) {
-    kept.push_back(Replace(Utf8(form.GetFilePath(file)), root, "@") + " by rule " +
-                   std::to_string(form.Files[file].TypeIndex));
-  }
-  EXPECT_EQ(kept, (Lines{"@Briefe/brief.txt by rule 1", "@Briefe/klein.doc by rule 2",
-                         "@Archiv/bild.png by rule 3", "@Archiv/brief.txt by rule 1",
-                         "@Archiv/klein.doc by rule 2"}));
-  EXPECT_EQ(Replace(Describe(form), root, "@"),
+  EXPECT_EQ(Replace(Describe(*run.form), root, "@"),
             "mode 2 folder @early folder @Briefe folder @Archiv person Projekt "
             "Nord|Nordstadt|Hafenstraße| person Lieferant 7|L-0007| rule *.TXT -1 rule *.DOC "
-            "500000 rule *.PNG -1");
+            "500000 rule *.PNG -1 file @Briefe/brief.txt:1 file @Briefe/klein.doc:2 file "
+            "@Archiv/bild.png:3 file @Archiv/brief.txt:1 file @Archiv/klein.doc:2");
 }
 
 }  // namespace

@@ -13,17 +13,6 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using Texts = std::vector<std::u16string>;
 
-TEST(RunSequenceTest, LoadResetsTheDisplayAndFindsTheFilesBesideTheProgram) {
-  TestProgram program("finder");
-  TestRun run(program);
-  run.form->Form_Load();
-  const MainForm& form = *run.form;
-  EXPECT_EQ(form.Caption.Caption + u" " + form.anzFolders.Caption + u" " + form.anzFiles.Caption +
-                u" " + form.allSize.Caption + u" " + form.AppDir + u" " + form.ConfigFile,
-            U16("finder 0 0 0 B " + program.dir().path().string() + "/ " +
-                program.ConfigPath().string()));
-}
-
 TEST(RunSequenceTest, MissingOrUnreadableConfigurationIsReportedAndTheRunGoesOn) {
   const std::u16string unreadable = u"Die Konfigurationsdatei kann nicht gelesen werden. ";
   const std::pair<std::string, std::u16string> cases[] = {
@@ -48,6 +37,9 @@ TEST(RunSequenceTest, MissingOrUnreadableConfigurationIsReportedAndTheRunGoesOn)
     EXPECT_EQ(box.Title + u": " + box.Text, u"Fehler: " + message);
     EXPECT_TRUE(box.Icon == MessageIcon::Critical && box.Buttons == MessageButtons::Ok);
     EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
+    EXPECT_EQ(
+        run.form->Caption.Caption + u" " + run.form->allSize.Caption + u" " + run.form->ConfigFile,
+        U16(name + " 0 B " + program.ConfigPath().string()));
     run.form->Form_Unload();
     EXPECT_TRUE(run.window.Closed);
     EXPECT_EQ(program.LogLines(), (Lines{"START " + name, "EXIT"}));

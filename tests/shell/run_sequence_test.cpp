@@ -82,7 +82,7 @@ TEST(RunSequenceTest, ClosingStopsTheRunBeforeTheNextLine) {
   EXPECT_EQ(program.LogLines(),
             (Lines{"START fundort", "EXIT", "START fundort", "CONFIG: FILETYPE|*.txt|",
                    "CONFIG: NAME|Alle|", "CONFIG: " + folder, "EXIT"}));
-  EXPECT_EQ(during.form->Persons.size() + during.form->Files.size(), 4u);
+  EXPECT_EQ(during.form->Persons.size() + during.form->Files.size(), 4u);  // Alle and a.txt
   EXPECT_EQ(during.form->Status.Caption, u"lese Verzeichnis aus...");
   EXPECT_EQ(during.window.Points, 1);
 }

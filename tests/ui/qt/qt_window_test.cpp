@@ -1,272 +1,322 @@
+// The real window on Qt's offscreen platform: its layout, and user input reaching the handlers
+// during and after a real run over a temporary tree.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QFrame>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
-#include <chrono>
-#include <thread>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
 
 #include "testing/test_program.h"
-#include "ui/qt/window_driver.h"
+#include "ui/qt/qt_window.h"
+
+// Readable failure output for Qt's strings.
+void PrintTo(const QString& text, std::ostream* out) {
+  *out << text.toStdString();
+}
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class QtWindowTest : public testing::Test {
- protected:
-  TestProgram program{"finder"};
-  QtWindow window{program.Options()};
-  MainForm& form = window.form();
+/// Answers the modal boxes shown while it lives, in order: clicks the button of that caption,
+/// or presses Return or Escape, or closes the window ("close"). Records each box as
+/// "title: text [buttons]", the default button starred. A box beyond the planned answers is
+/// dismissed, so an unexpected box fails a test rather than hangs it.
+class BoxAnswers {
+ public:
+  explicit BoxAnswers(QStringList answers = {}) : answers_(std::move(answers)) {
+    QObject::connect(&poll_, &QTimer::timeout, [this] { answerOpenBox(); });
+    poll_.start(5);
+  }
+  QStringList Seen;
 
-  void Show() {
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+ private:
+  void answerOpenBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    QStringList buttons;
+    for (QAbstractButton* button : box->buttons())
+      buttons.append(button->text() + (button == box->defaultButton() ? "*" : ""));
+    Seen.append(box->windowTitle() + ": " + box->text() + " [" + buttons.join(' ') + "]");
+    const QString answer = answers_.isEmpty() ? "" : answers_.takeFirst();
+    if (answer.isEmpty()) return box->reject();
+    if (answer == "close") return static_cast<void>(box->parentWidget()->close());
+    for (QAbstractButton* button : box->buttons()) {
+      if (button->text() == answer) return QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QTest::keyClick(box, answer == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+  }
+
+  QStringList answers_;
+  QTimer poll_;
+};
+
+/// The real window with one user input scripted at the run's pending-message points: it runs at
+/// the first point where When holds, nested in the run as queued input would be.
+class ScriptedWindow : public QtWindow {
+ public:
+  using QtWindow::QtWindow;
+  std::function<bool()> When;
+  std::function<void()> Input;
+
+  void processPendingMessages() override {
+    if (When && When()) {
+      When = nullptr;
+      Input();
+    }
+    QtWindow::processPendingMessages();
   }
 };
 
-// ---- Layout ----
+// Four files in "data" and four persons: Nord (term "nord") is in a, c and d ("NORD" in c, since
+// the search ignores case), Hafen in c, Leer nowhere, and Alle, without terms, in all.
+class QtWindowTest : public testing::Test {
+ protected:
+  QtWindowTest() {
+    program.dir().Write("data/a.txt", "Nord");
+    program.dir().Write("data/b.txt", "nichts");
+    program.dir().Write("data/c.txt", "NORD Hafen");
+    program.dir().Write("data/d.txt", "nord");
+    program.WriteConfig(
+        "FILETYPE|*.txt|\r\nNAME|Nord|nord|\r\nNAME|Hafen|hafen|\r\nNAME|Leer|zzz|\r\n"
+        "NAME|Alle|\r\nFOLDER|" +
+        Path("").toStdString() + "|\r\n");
+  }
 
-TEST_F(QtWindowTest, EveryControlIsBuiltFromTheLayoutTable) {
-  static const char* const kClasses[] = {"QFrame",    "QLabel",         "QListWidget",
-                                         "QGroupBox", "QPlainTextEdit", "QPushButton",
-                                         "QScrollBar"};
-  const QWidget* personFrame = window.control(u"PersonFrame");
-  const auto* progressFrame = Find<QFrame>(window, u"processBar_Parent");
+  MainFormOptions Options() {
+    MainFormOptions options = program.Options();
+    options.StartTextEditor = [this](const std::u16string& path) {
+      opened.append(QString::fromStdU16String(path));
+    };
+    return options;
+  }
+  QString Path(const char* name) const {
+    return QString::fromStdString((program.dir().path() / "data" / name).string());
+  }
+  QString TextOf(std::u16string_view name) const {
+    const QWidget* widget = window.control(name);
+    for (const char* property : {"text", "title", "plainText"}) {
+      if (widget->property(property).isValid()) return widget->property(property).toString();
+    }
+    return {};
+  }
+  /// Loads and shows, then the whole run and one turn of the event loop, as after the timer's
+  /// handler returns.
+  void Run() {
+    form.Form_Load();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    form.StartTimer_Timer();
+    QCoreApplication::processEvents();
+  }
+  /// Clicks the person's name in the list.
+  void Pick(const QString& name) {
+    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(items.front()).center());
+  }
+  void Push(std::u16string_view button) {
+    QTest::mouseClick(qobject_cast<QPushButton*>(window.control(button)), Qt::LeftButton);
+  }
+  /// The list's selection and the detail view: name, count, hit number, file, selector
+  /// value/range (the thumb's, also while it is dragged), and whether the selector and both
+  /// buttons are enabled.
+  QString View() const {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    QStringList shown{selected.isEmpty() ? "" : selected.front()->text()};
+    for (const char16_t* name :
+         {u"PersonFrame", u"PersonHäufigkeit", u"PersonFundstelle", u"PersonFundstelleVerzeichnis"})
+      shown << TextOf(name).remove(Path(""));
+    const bool enabled = selector->isEnabled() && window.control(u"Command1")->isEnabled() &&
+                         window.control(u"Command2")->isEnabled();
+    shown << QString("%1/%2").arg(selector->sliderPosition()).arg(selector->maximum())
+          << (enabled ? "on" : "off");
+    return shown.replaceInStrings(QRegularExpression("^$"), "-").join(' ');
+  }
+
+  TestProgram program{"finder"};
+  QStringList opened;
+  ScriptedWindow window{Options()};
+  MainForm& form = window.form();
+  QListWidget* list = qobject_cast<QListWidget*>(window.control(u"PersonList"));
+  QScrollBar* selector = qobject_cast<QScrollBar*>(window.control(u"PersonFundstellenAuswahl"));
+};
+
+TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
+  const double scale = window.logicalDpiX() / 96.0;  // 8790 x 4590 twips, fixed
+  EXPECT_EQ(window.minimumSize(), QSize(qRound(586 * scale), qRound(306 * scale)));
+  EXPECT_EQ(window.maximumSize(), window.minimumSize());
+  EXPECT_DOUBLE_EQ(window.font().pointSizeF(), 8.25);
+
+  // Positions count from the container; the bar's container is its frame's inside.
+  const QWidget* containers[] = {
+      &window,
+      window.control(u"processBar_Parent")->findChild<QWidget*>({}, Qt::FindDirectChildrenOnly),
+      window.control(u"PersonFrame")};
+  std::vector<std::u16string> tabOrder;
   for (const ControlLayout& layout : kWindowLayout) {
     SCOPED_TRACE(Utf8(layout.Name));
     const QWidget* widget = window.control(layout.Name);
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(widget->objectName().toStdU16String(), layout.Name);
-    EXPECT_STREQ(widget->metaObject()->className(), kClasses[static_cast<int>(layout.Kind)]);
-    EXPECT_TRUE(!widget->isHidden() && widget->isEnabled());
     EXPECT_EQ(widget->font(), window.font());
-    if (layout.Kind != ControlKind::PictureBox && layout.Kind != ControlKind::ListBox) {
-      EXPECT_EQ(TextOf(window, layout.Name).toStdU16String(), layout.Text);
-    }
-
-    // Positions count from the container; the bar's container is its frame's inside.
-    const QWidget* container =
-        layout.Parent == Container::Window ? &window
-        : layout.Parent == Container::PersonFrame
-            ? personFrame
-            : progressFrame->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    EXPECT_EQ(widget->parentWidget(), container);
+    EXPECT_EQ(widget->parentWidget(), containers[static_cast<int>(layout.Parent)]);
     const int width = layout.Width == kWidthSetAtRunTime ? 0 : window.pixels(layout.Width);
     EXPECT_EQ(widget->geometry(), QRect(window.pixels(layout.Left), window.pixels(layout.Top),
                                         width, window.pixels(layout.Height)));
-  }
-  EXPECT_EQ(progressFrame->contentsRect().width(), progressFrame->width() - 4);
-}
-
-TEST_F(QtWindowTest, WindowHasTheFixedDesignedSizeAndFont) {
-  const double scale = window.logicalDpiX() / 96.0;
-  const QSize size(qRound(586 * scale), qRound(306 * scale));  // 8790 x 4590 twips
-  EXPECT_EQ(window.minimumSize(), size);
-  EXPECT_EQ(window.maximumSize(), size);
-  EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_DOUBLE_EQ(window.font().pointSizeF(), 8.25);
-  EXPECT_FALSE(window.font().bold() || window.font().italic());
-}
-
-TEST_F(QtWindowTest, TabOrderFollowsTheTable) {
-  const std::vector<std::u16string> expected = {u"PersonList", u"PersonFundstelleVerzeichnis",
-                                                u"SortList",   u"PersonFundstellenAuswahl",
-                                                u"Command1",   u"Command2"};
-  std::vector<std::u16string> chain;
-  QWidget* start = window.control(expected.front());
-  QWidget* widget = start;
-  do {
-    if ((widget->focusPolicy() & Qt::TabFocus) && window.isAncestorOf(widget) &&
-        window.control(widget->objectName().toStdU16String()) == widget) {
-      chain.push_back(widget->objectName().toStdU16String());
+    EXPECT_EQ(TextOf(layout.Name).toStdU16String(), layout.Text);
+    // Names and paths are shown as written, never as markup.
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+      EXPECT_EQ(label->textFormat(), Qt::PlainText);
     }
+    if (widget->focusPolicy() & Qt::TabFocus) tabOrder.emplace_back(layout.Name);
+  }
+  // The focus chain visits the controls that take it in the table's order.
+  std::vector<std::u16string> chain;
+  QWidget* widget = window.control(tabOrder.front());
+  do {
+    if (window.control(widget->objectName().toStdU16String()) == widget &&
+        (widget->focusPolicy() & Qt::TabFocus))
+      chain.push_back(widget->objectName().toStdU16String());
     widget = widget->nextInFocusChain();
-  } while (widget != start);
-  EXPECT_EQ(chain, expected);
+  } while (widget != window.control(tabOrder.front()));
+  EXPECT_EQ(chain, tabOrder);
+  EXPECT_EQ(tabOrder.size(), 6u);
 }
 
-// ---- From the model to the widgets ----
-
-TEST_F(QtWindowTest, LoadShowsTheInitialDisplay) {
-  form.Form_Load();
-  // Status controls reach their widgets when events are next processed.
-  EXPECT_EQ(TextOf(window, u"Status"), "");
-  QCoreApplication::processEvents();
-  EXPECT_EQ(window.windowTitle(), "finder");
-  EXPECT_EQ(TextOf(window, u"Status"), "Start");
-  EXPECT_EQ(TextOf(window, u"anzFolders"), "0");
-  EXPECT_EQ(TextOf(window, u"anzFiles"), "0");
-  EXPECT_EQ(TextOf(window, u"allSize"), "0 B");
-  EXPECT_EQ(window.control(u"processBar")->width(), 0);
-  EXPECT_EQ(program.LogLines(), Lines{"START finder"});
-}
-
-TEST_F(QtWindowTest, ProgressBarIsBlueAndFillsTheInsideOfItsFrameAtMost) {
-  const QWidget* bar = window.control(u"processBar");
-  const int inside = bar->parentWidget()->width();
-  for (const auto& [fraction, width] : std::vector<std::pair<double, int>>{
-           {0, 0}, {0.5, qRound(inside * 0.5)}, {1, inside}, {2.5, inside}, {-1, 0}}) {
-    form.SetProgress(fraction);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(bar->geometry(), QRect(0, 0, width, bar->height())) << fraction;
-  }
-  EXPECT_TRUE(bar->autoFillBackground());
-  EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0, 0, 255));
-}
-
-TEST_F(QtWindowTest, ModelChangesReachTheirWidgetsWithoutStartingHandlers) {
-  Show();
-  const auto* list = Find<QListWidget>(window, u"PersonList");
-  const auto* selector = Find<QScrollBar>(window, u"PersonFundstellenAuswahl");
-  const auto listed = [list] {
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-      texts.append(list->item(row)->text());
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return texts.join(',') + " / " + (selected.isEmpty() ? "-" : selected.front()->text());
+TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
+  Run();
+  ASSERT_EQ(TextOf(u"Status"), "fertig");
+  const Lines runLog = program.LogLines();
+  const auto drag = [this](int position, bool down) {
+    return [=, this] {
+      selector->setSliderDown(true);
+      selector->setSliderPosition(position);
+      selector->setSliderDown(down);
+    };
   };
-
-  form.PersonList.Items = {u"Nord", u"Hafen", u"Lager"};
-  form.PersonList.ListIndex = 1;
-  window.controlChanged(ControlId::PersonList);
-  EXPECT_EQ(listed(), "Nord,Hafen,Lager / Hafen");
-  form.PersonList.Items = {u"Lager", u"Nord"};
-  form.PersonList.ListIndex = -1;
-  window.controlChanged(ControlId::PersonList);
-  EXPECT_EQ(listed(), "Lager,Nord / -");
-
-  form.PersonFundstellenAuswahl = {false, 1, 40000, 33000};
-  window.controlChanged(ControlId::PersonFundstellenAuswahl);
-  EXPECT_EQ(selector->maximum(), 40000);
-  EXPECT_EQ(selector->value(), 33000);
-  EXPECT_FALSE(selector->isEnabled());
-
-  // Names and paths are shown as written: no markup, no keyboard shortcut.
-  form.PersonFrame.Caption = u"Müller & Söhne";
+  const auto mirror = [this] {
+    form.PersonList.ListIndex = 3;
+    window.controlChanged(ControlId::PersonList);
+    form.PersonFundstellenAuswahl.Value = 3;
+    window.controlChanged(ControlId::PersonFundstellenAuswahl);
+  };
+  const auto remove = [this] { Push(u"Command2"); };
+  const QString ask = QString::fromUtf8(
+      "Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen? [Ja Nein*]");
+  const struct {
+    std::function<void()> Act;
+    const char* View;
+    QStringList Answers = {}, Boxes = {};
+  } steps[] = {
+      {[&] { Pick("Nord"); }, "Nord Nord 3 1 a.txt 1/3 on"},
+      {[&] { Pick("Leer"); }, "Leer Leer 0 - - 1/1 off"},
+      {[&] { Push(u"Command1"); }, "Leer Leer 0 - - 1/1 off"},  // disabled buttons start nothing
+      {remove, "Leer Leer 0 - - 1/1 off"},
+      {[&] { QTest::keyClick(list, Qt::Key_Up); }, "Hafen Hafen 1 1 c.txt 1/1 on"},
+      {[&] { Pick("Nord"); }, "Nord Nord 3 1 a.txt 1/3 on"},
+      {[&] { QTest::keyClick(selector, Qt::Key_End); }, "Nord Nord 3 3 d.txt 3/3 on"},
+      {[&] { Push(u"Command1"); }, "Nord Nord 3 3 d.txt 3/3 on"},
+      {[&] { QTest::keyClick(selector, Qt::Key_Left); }, "Nord Nord 3 2 c.txt 2/3 on"},
+      {drag(3, true), "Nord Nord 3 3 d.txt 3/3 on"},  // a dragged thumb shows its hit at once
+      {drag(2, false), "Nord Nord 3 2 c.txt 2/3 on"},
+      // Sorting keeps the selection without showing the person again (back at hit 1).
+      {[&] { Push(u"SortList"); }, "Nord Nord 3 2 c.txt 2/3 on"},
+      // Deleting asks first, "Nein" the default; a deleted file stays shown as the hit.
+      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Nein"}, {ask}},
+      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Return"}, {ask}},
+      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Escape"}, {ask}},
+      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Ja"}, {ask}},
+      {remove,
+       "Nord Nord 3 2 c.txt 2/3 on",
+       {"Ja", "OK"},
+       {ask, "Fehler: Datei nicht gefunden [OK*]"}},
+      {mirror, "Leer Nord 3 2 c.txt 3/3 on"},  // copying the model starts no handler
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(&step - steps);
+    const BoxAnswers answers(step.Answers);
+    step.Act();
+    EXPECT_EQ(View(), QString(step.View));
+    EXPECT_EQ(answers.Seen, step.Boxes);
+  }
+  EXPECT_EQ(opened, QStringList{Path("d.txt")});
+  EXPECT_FALSE(std::filesystem::exists(Path("c.txt").toStdString()));
+  const std::string kill = "KILL: " + Path("c.txt").toStdString();
+  Lines log = runLog;
+  log.insert(log.end(), {kill, kill, "ERROR: Datei nicht gefunden"});
+  EXPECT_EQ(program.LogLines(), log);
+  form.PersonFrame.Caption = u"A & B";  // shown as written, not as a keyboard shortcut
   window.controlChanged(ControlId::PersonFrame);
-  EXPECT_EQ(TextOf(window, u"PersonFrame"), QString::fromUtf8("Müller && Söhne"));
-  form.SetStatus(u"<b>x</b>");
-  EXPECT_EQ(Find<QLabel>(window, u"Status")->textFormat(), Qt::PlainText);
+  EXPECT_EQ(TextOf(u"PersonFrame"), "A && B");
 }
 
-// ---- Message boxes ----
+class CloseDuringRunTest : public QtWindowTest, public testing::WithParamInterface<bool> {};
 
-TEST_F(QtWindowTest, MessageBoxesAskInGermanAndReportTheButton) {
-  struct Case {
-    MessageButtons Buttons;
-    DefaultButton Default;
-    BoxAnswer Act;
-    MessageAnswer Expected;
+TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
+  // The user closes the window as the search reaches b, maybe in the confirmation box of a
+  // delete; Nord and Alle were found in a before.
+  const bool inTheDeleteBox = GetParam();
+  // What the widgets show and the model holds.
+  const auto snapshot = [this] {
+    QStringList state{View().section(' ', 1), TextOf(u"Status"), TextOf(u"anzFiles"),
+                      QString::number(window.control(u"processBar")->width())};
+    for (int row = 0; row < list->count(); ++row)
+      state << list->item(row)->text();
+    for (const std::u16string& item : form.PersonList.Items)
+      state << QString::fromStdU16String(item);
+    for (const PersonEntry& person : form.Persons)
+      state << QString::fromStdU16String(person.Hits);
+    state << QString::fromStdU16String(form.Status.Caption + form.anzFiles.Caption);
+    return state;
   };
-  using enum MessageButtons;
-  using enum DefaultButton;
-  const Case cases[] = {
-      {Ok, First, Click("OK"), MessageAnswer::Ok},
-      {YesNo, Second, Click("Ja"), MessageAnswer::Yes},
-      {YesNo, Second, Click("Nein"), MessageAnswer::No},
-      {YesNo, Second, Press(Qt::Key_Return), MessageAnswer::No},
-      {YesNo, First, Press(Qt::Key_Return), MessageAnswer::Yes},
-      {YesNo, First, Press(Qt::Key_Escape), MessageAnswer::No},
+  int closes = 0;
+  QStringList atClose;
+  QObject::connect(&window, &QtWindow::windowClosed, [&] {
+    ++closes;
+    atClose = snapshot();
+  });
+  const BoxAnswers answers({"close"});
+  window.When = [&] { return form.Status.Caption == u"b.txt"; };
+  window.Input = [&] {
+    if (inTheDeleteBox) {
+      Pick("Nord");
+      Push(u"Command2");  // its box is answered by closing the window
+    } else {
+      window.close();
+    }
   };
-  Show();
-  for (const Case& row : cases) {
-    SCOPED_TRACE(&row - cases);
-    const BoxAnswers answers({row.Act});
-    EXPECT_EQ(window.messageBox({u"Wirklich?", u"Wirklich löschen?", row.Buttons,
-                                 MessageIcon::Critical, row.Default}),
-              row.Expected);
-    ASSERT_EQ(answers.Seen.size(), 1u);
-    const SeenBox& seen = answers.Seen[0];
-    EXPECT_EQ(seen.Title, QString::fromUtf8("Wirklich löschen?"));
-    EXPECT_EQ(seen.Text, "Wirklich?");
-    EXPECT_TRUE(seen.Critical);
-    const QStringList buttons = row.Buttons == Ok ? QStringList{"OK"} : QStringList{"Ja", "Nein"};
-    EXPECT_EQ(seen.Buttons, buttons);
-    EXPECT_EQ(seen.Default, buttons[row.Default == Second ? 1 : 0]);
-  }
+  Run();
+  EXPECT_EQ(closes, 1);
+  EXPECT_TRUE(window.isWindowClosed() && !window.isVisible());
+  EXPECT_EQ(Utf8(form.Status.Caption), "b.txt");
+
+  // Input that arrives after the close reaches nothing.
+  list->setCurrentRow(2);
+  for (const char16_t* button : {u"SortList", u"Command1", u"Command2"})
+    qobject_cast<QPushButton*>(window.control(button))->click();
+  EXPECT_EQ(snapshot(), atClose);
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(answers.Seen.size(), inTheDeleteBox ? 1 : 0);
+
+  // The start line, six CONFIG lines, the hits before the close, and "EXIT" once, last.
+  const Lines log = program.LogLines();
+  ASSERT_EQ(log.size(), 10u);
+  const std::string hit = "found new file: " + Path("a.txt").toStdString();
+  EXPECT_EQ(Lines(log.begin() + 7, log.end()), (Lines{hit, hit, "EXIT"}));
 }
 
-// ---- Start, pending events and the end ----
-
-TEST_F(QtWindowTest, RunStartsOnceTheWindowIsPaintedAndReportsTheMissingConfiguration) {
-  form.Form_Load();
-  window.startRunWhenShown();
-  QTest::qWait(50);
-  EXPECT_TRUE(form.StartTimer.Enabled) << "the run must wait for the window";
-
-  const BoxAnswers answers({Click("OK")});
-  Show();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return TextOf(window, u"Status") == "fertig"; }, 5000));
-  ASSERT_EQ(answers.Seen.size(), 1u);
-  EXPECT_EQ(answers.Seen[0].Text, "Die Konfigurationsdatei wurde nicht gefunden.");
-  EXPECT_EQ(answers.Seen[0].Title, "Fehler");
-
-  window.close();
-  window.close();
-  EXPECT_TRUE(form.StopRequested);
-  EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(program.LogLines(), (Lines{"START finder", "EXIT"}));
-}
-
-TEST_F(QtWindowTest, ClosingBeforeTheRunStartsMeansItNeverStarts) {
-  form.Form_Load();
-  window.startRunWhenShown();
-  Show();
-  window.close();
-  QTest::qWait(50);
-  EXPECT_EQ(TextOf(window, u"Status"), "Start");
-  EXPECT_EQ(program.LogLines(), (Lines{"START finder", "EXIT"}));
-}
-
-TEST_F(QtWindowTest, ClosingWhileABoxIsOpenAnswersItWithNo) {
-  form.Form_Load();
-  Show();
-  const BoxAnswers answers({[this](QMessageBox&) { window.close(); }});
-  EXPECT_EQ(window.messageBox({u"?", u"Fehler", MessageButtons::YesNo, MessageIcon::Critical,
-                               DefaultButton::First}),
-            MessageAnswer::No);
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  EXPECT_EQ(program.LogLines(), (Lines{"START finder", "EXIT"}));
-}
-
-TEST_F(QtWindowTest, AClosedWindowLetsNothingRunAndShowsNothing) {
-  form.Form_Load();
-  Show();
-  QMetaObject::invokeMethod(
-      &window, [this] { window.close(); }, Qt::QueuedConnection);
-  window.processPendingMessages();  // the first point is always due
-  ASSERT_TRUE(form.StopRequested);
-
-  bool ran = false;
-  QObject context;  // drops the queued call when the test ends
-  QMetaObject::invokeMethod(
-      &context, [&ran] { ran = true; }, Qt::QueuedConnection);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  window.processPendingMessages();
-  EXPECT_FALSE(ran);
-  form.SetStatus(u"nachher");
-  EXPECT_EQ(TextOf(window, u"Status"), "Start");
-  EXPECT_EQ(window.messageBox({u"?", u"Fehler", MessageButtons::YesNo, MessageIcon::Critical,
-                               DefaultButton::First}),
-            MessageAnswer::No);
-}
-
-TEST_F(QtWindowTest, PendingPointsProcessEventsAtMostEveryFifteenMilliseconds) {
-  int rounds = 0;
-  QObject context;  // drops the last queued call when the test ends
-  std::function<void()> repost = [&] {
-    ++rounds;
-    QMetaObject::invokeMethod(&context, repost, Qt::QueuedConnection);
-  };
-  QMetaObject::invokeMethod(&context, repost, Qt::QueuedConnection);
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < 100)
-    window.processPendingMessages();
-  EXPECT_GE(rounds, 1);
-  EXPECT_LE(rounds, clock.elapsed() / 15 + 1);
-}
+INSTANTIATE_TEST_SUITE_P(InTheDeleteBox, CloseDuringRunTest, testing::Bool());
 
 }  // namespace

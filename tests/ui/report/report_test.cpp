@@ -1,0 +1,160 @@
+// The built fundort-report run as a user runs it, on real temporary folders.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "command_line.h"
+#include "testing/process.h"
+#include "testing/test_program.h"
+
+namespace {
+
+std::string Replace(std::string text, const std::string& mark, const std::string& value) {
+  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
+    text.replace(at, mark.size(), value);
+  return text;
+}
+
+/// text with $B replaced by the file whose name is not UTF-8 as shown, $R by the searched tree
+/// and $C by the configuration.
+std::string Fill(const std::string& text, const TestProgram& program) {
+  const std::string root = program.dir().path().string() + "/Daten";
+  return Replace(Replace(Replace(text, "$B", "$R/bad\xEF\xBF\xBDname.txt"), "$R", root), "$C",
+                 program.ConfigPath().string());
+}
+
+TEST(ReportTest, FormatsStatusesMessagesAndLog) {
+  // "Müller, Erika" is in the file whose name has a comma and quotes; Ilse Weiß also in the one
+  // whose name is not UTF-8.
+  TestProgram program("daten");
+  program.dir().Write("Daten/a, \"b\".txt", Cp1252("Brief an Frau MÜLLER und Herrn Weiß"));
+  program.dir().Write("Daten/bad\xFFname.txt", Cp1252("Nur Weiß"));
+  program.dir().Write("Daten/d.txt", "nichts");
+  const std::string config =
+      "FILETYPE|*.txt|\r\nFOLDER|$R|\r\nNAME|Müller, Erika|müller|\r\nNAME|Ilse Weiß|Weiß|\r\n";
+  const std::string logged =
+      "START daten\nCONFIG: FILETYPE|*.txt|\nCONFIG: FOLDER|$R|\n"
+      "CONFIG: NAME|Müller, Erika|müller|\nCONFIG: NAME|Ilse Weiß|Weiß|\n";
+  const std::string found =
+      "found new file: $R/a, \"b\".txt\nfound new file: $R/a, \"b\".txt\n"
+      "found new file: $R/bad?name.txt\nEXIT\n";
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string config;  // empty: none
+    int status;
+    std::string out, err, log;
+  };
+  const Case cases[] = {
+      {{"$C"},
+       config,
+       0,
+       "Anzahl Verzeichnisse: 1  Anzahl Dateien: 3  Gesamtgröße: 49 B\nMüller, Erika (1)\n"
+       "  $R/a, \"b\".txt\nIlse Weiß (2)\n  $R/a, \"b\".txt\n  $B\n",
+       "",
+       logged + found},
+      {{"--format", "csv", "--no-log", "$C"},
+       config,
+       0,
+       "person,file\r\n\"Müller, Erika\",\"$R/a, \"\"b\"\".txt\"\r\n"
+       "Ilse Weiß,\"$R/a, \"\"b\"\".txt\"\r\nIlse Weiß,$B\r\n",
+       "",
+       ""},
+      // Mistakes in the configuration are reported and the run goes on; the log goes elsewhere.
+      {{"--format=json", "--log", "$R/../other.log", "$C"},
+       config + "FOO|\r\nSEARCHMODE|fast|\r\n",
+       1,
+       "{\"config\": \"$C\", \"searchMode\": \"BINARY\", \"folderCount\": 1, \"fileCount\": 3, "
+       "\"totalSize\": 49, \"allSize\": \"49 B\", \"status\": \"fertig\",\n \"persons\": [\n"
+       "  {\"number\": 1, \"name\": \"Müller, Erika\", \"terms\": [\"müller\"], \"hits\": 1, "
+       "\"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  {\"number\": 2, \"name\": \"Ilse Weiß\", "
+       "\"terms\": [\"Weiß\"], \"hits\": 2, \"files\": [\"$R/a, \\\"b\\\".txt\", \"$B\"]}],\n"
+       " \"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n"
+       " \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: \\\"FOO\\\"\"}, "
+       "{\"title\": \"Fehler\", \"text\": \"Unbekannter Suchmodus \\\"fast\\\".\"}]}\n",
+       "Fehler: Unbekannter Befehl: \"FOO\"\nFehler: Unbekannter Suchmodus \"fast\".\n",
+       logged + "CONFIG: SEARCHMODE|fast|\n" + found},
+      {{"$C"},
+       "",
+       2,
+       "",
+       "Fehler: Die Konfigurationsdatei wurde nicht gefunden.\n",
+       "START daten\nEXIT\n"},
+      {{}, config, 2, "", "fundort-report: no configuration file given\n\n" + UsageText(), ""},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(testing::PrintToString(row.arguments));
+    for (const char* name : {"daten.log", "other.log", "daten.cfg"})
+      std::filesystem::remove(program.dir().path() / name);
+    if (!row.config.empty()) program.WriteConfig(Fill(row.config, program));
+    std::vector<std::string> arguments{FUNDORT_REPORT_BINARY};
+    for (const std::string& argument : row.arguments)
+      arguments.push_back(Fill(argument, program));
+
+    const ProcessResult result = RunProcess(arguments);
+    EXPECT_EQ(result.ExitStatus, row.status);
+    EXPECT_EQ(result.Out, Fill(row.out, program));
+    EXPECT_EQ(result.Err, Fill(row.err, program));
+    // The log is where it was asked for, and nowhere else.
+    const std::filesystem::path other = program.dir().path() / "other.log";
+    if (std::filesystem::exists(other)) {
+      EXPECT_FALSE(std::filesystem::exists(program.LogPath()));
+      std::filesystem::rename(other, program.LogPath());
+    }
+    std::string log;
+    for (const std::string& line : program.LogLines())
+      log += line + "\n";
+    EXPECT_EQ(log, Fill(row.log, program));
+  }
+}
+
+TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
+  TestProgram program("lang");
+  constexpr int kFiles = 4000;
+  for (int i = 0; i < kFiles; ++i)
+    program.dir().Write("Daten/f" + std::to_string(100000 + i) + ".txt", "x");
+  // A person without terms is found in every file read, so the log shows the search running.
+  program.WriteConfig(Fill("FILETYPE|*.txt|\r\nFOLDER|$R|\r\nNAME|Jeder|\r\n", program));
+  const auto isHit = [](const std::string& line) { return line.starts_with("found new file: "); };
+  const ProcessResult result =
+      RunProcess({FUNDORT_REPORT_BINARY, program.ConfigPath().string()}, [&](int pid) {
+        for (int wait = 0; wait < 300000 && std::ranges::none_of(program.LogLines(), isHit); ++wait)
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ::kill(pid, SIGTERM);
+      });
+  EXPECT_EQ(result.ExitStatus, 130);
+  const std::vector<std::string> log = program.LogLines();
+  ASSERT_EQ(std::ranges::count(log, "EXIT"), 1);
+  EXPECT_EQ(log.back(), "EXIT");
+  const auto hits = std::ranges::count_if(log, isHit);
+  EXPECT_GE(hits, 1);
+  EXPECT_LT(hits, kFiles);
+  // What was found so far is printed: the person's count matches the log.
+  EXPECT_NE(result.Out.find("Jeder (" + std::to_string(hits) + ")\n"), std::string::npos);
+}
+
+TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
+  const std::string examples = std::string(FUNDORT_SOURCE_DIR) + "/examples";
+  std::ifstream in(examples + "/fundort.cfg", std::ios::binary);
+  TempDir dir;
+  dir.Write("fundort.cfg",
+            Replace({std::istreambuf_iterator<char>(in), {}}, "@DEMO@", examples + "/demo"));
+  const ProcessResult result =
+      RunProcess({FUNDORT_REPORT_BINARY, "--no-log", (dir.path() / "fundort.cfg").string()});
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(result.Err, "");
+  EXPECT_EQ(result.Out,
+            Replace("Anzahl Verzeichnisse: 4  Anzahl Dateien: 7  Gesamtgröße: 880 B\n"
+                    "Erika Müller (2)\n  @/Briefe/2024-03-01 Anschreiben Müller.txt\n"
+                    "  @/Notizen/Telefonnotiz 2024-05-02.txt\nJürgen Schröder (4)\n"
+                    "  @/Briefe/2024-04-12 Mahnung.txt\n  @/Notizen/Besprechung Hausmeister.md\n"
+                    "  @/Rechnungen/R-2024-117.csv\n  @/Rechnungen/Übersicht 2024.txt\n"
+                    "Ilse Weiß (1)\n  @/Briefe/Kündigung Wohnung 4b.txt\nPaul Neumann (0)\n",
+                    "@", examples + "/demo"));
+}
+
+}  // namespace

@@ -11,7 +11,8 @@ namespace platform {
 /// Decodes code page bytes to text, one character per byte.
 std::u16string DecodeCodePage(std::string_view bytes);
 
-/// Encodes text to the code page, one byte per character; a character without a byte becomes '?'.
+/// Encodes text to the code page, one byte per character; a character without a byte becomes '?'
+/// (a raw file-name byte, U+DC80 + byte, becomes that byte).
 std::string EncodeCodePage(std::u16string_view text);
 
 /// The one upper-case mapping used by the whole core (commands, modes, file type rules).

@@ -7,10 +7,10 @@ namespace {
 
 // Windows-1252; the five bytes it leaves unassigned map to the C1 control with the same value,
 // so every byte value has a character and back.
-constexpr char16_t kHighHalf[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHighHalf[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t ByteToChar(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? kHighHalf[byte - 0x80] : static_cast<char16_t>(byte);
@@ -30,6 +30,11 @@ const std::unordered_map<char16_t, unsigned char>& HighHalfBytes() {
 bool CharToByte(char16_t character, unsigned char& byte) {
   if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
     byte = static_cast<unsigned char>(character);
+    return true;
+  }
+  // A file name byte that was not valid UTF-8 is kept as U+DC80 + byte; it goes back as itself.
+  if (character >= 0xDC80 && character <= 0xDCFF) {
+    byte = static_cast<unsigned char>(character - 0xDC80 + 0x80);
     return true;
   }
   const auto& map = HighHalfBytes();
@@ -78,7 +83,8 @@ char16_t UpperCase(char16_t character) {
 
 std::u16string UpperCase(std::u16string_view text) {
   std::u16string result(text);
-  for (char16_t& character : result) character = UpperCase(character);
+  for (char16_t& character : result)
+    character = UpperCase(character);
   return result;
 }
 

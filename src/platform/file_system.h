@@ -10,8 +10,14 @@
 
 namespace platform {
 
-/// True for an existing normal file; folders, special files and hidden (dot) files count as missing.
+/// True for an existing normal file (or a link to one); folders and special files are not.
 bool IsRegularFile(const std::u16string& path);
+
+/// True when the file's name marks it hidden (it begins with a dot).
+bool IsHiddenFile(const std::u16string& path);
+
+/// True when both paths name the same existing file.
+bool IsSameFile(const std::u16string& first, const std::u16string& second);
 
 /// Appends bytes to a file, creating it if missing; opens and closes it, every failure ignored.
 void AppendToFile(const std::u16string& path, std::string_view bytes);

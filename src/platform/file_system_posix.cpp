@@ -20,18 +20,26 @@ int OpenForReading(const std::u16string& path) {
   return descriptor;
 }
 
-bool IsHiddenName(const std::u16string& path) {
-  const std::size_t slash = path.rfind(kPathSeparator);
-  const std::size_t start = slash == std::u16string::npos ? 0 : slash + 1;
-  return start < path.size() && path[start] == u'.';
-}
-
 }  // namespace
 
 bool IsRegularFile(const std::u16string& path) {
   struct stat info {};
   if (::stat(ToNativePath(path).c_str(), &info) != 0) return false;
-  return S_ISREG(info.st_mode) && !IsHiddenName(path);
+  return S_ISREG(info.st_mode);
+}
+
+bool IsHiddenFile(const std::u16string& path) {
+  const std::size_t slash = path.rfind(kPathSeparator);
+  const std::size_t start = slash == std::u16string::npos ? 0 : slash + 1;
+  return start < path.size() && path[start] == u'.';
+}
+
+bool IsSameFile(const std::u16string& first, const std::u16string& second) {
+  struct stat one {};
+  struct stat other {};
+  if (::stat(ToNativePath(first).c_str(), &one) != 0) return false;
+  if (::stat(ToNativePath(second).c_str(), &other) != 0) return false;
+  return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 void AppendToFile(const std::u16string& path, std::string_view bytes) {
@@ -96,7 +104,9 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
   return *this;
 }
 
-InputFile::~InputFile() { Close(); }
+InputFile::~InputFile() {
+  Close();
+}
 
 std::optional<SystemError> InputFile::Open(const std::u16string& path) {
   Close();

@@ -20,6 +20,8 @@ std::string ToNativePath(std::u16string_view path);
 std::string ToDisplayUtf8(std::u16string_view text);
 
 /// Converts UTF-8 text to text; invalid bytes are kept as U+DC80+byte.
-inline std::u16string FromUtf8(std::string_view utf8) { return FromNativePath(utf8); }
+inline std::u16string FromUtf8(std::string_view utf8) {
+  return FromNativePath(utf8);
+}
 
 }  // namespace platform

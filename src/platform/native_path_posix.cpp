@@ -99,8 +99,12 @@ std::u16string FromNativePath(std::string_view native) {
   return text;
 }
 
-std::string ToNativePath(std::u16string_view path) { return ToUtf8(path, RawBytes::Restore); }
+std::string ToNativePath(std::u16string_view path) {
+  return ToUtf8(path, RawBytes::Restore);
+}
 
-std::string ToDisplayUtf8(std::u16string_view text) { return ToUtf8(text, RawBytes::Replace); }
+std::string ToDisplayUtf8(std::u16string_view text) {
+  return ToUtf8(text, RawBytes::Replace);
+}
 
 }  // namespace platform

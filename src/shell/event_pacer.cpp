@@ -1,30 +1,45 @@
 #include "shell/event_pacer.h"
 
-#include <algorithm>
-
-#include "platform/monotonic_clock.h"
-
 namespace {
 
-// Points closer than this together let the stride grow; points further apart shrink it.
-constexpr std::int64_t kDenseMicroseconds = 250;
-constexpr std::int64_t kSparseMicroseconds = 1000;
-// The stride stays small enough that a sudden run of slow points cannot hold events back long.
-constexpr std::int32_t kMaximumStride = 256;
+// After this many intervals in which nobody took the flag the ticker sleeps until asked again.
+constexpr int kIdleIntervals = 8;
 
 }  // namespace
 
-bool EventPacer::CheckClock() {
-  const std::int64_t now = platform::MonotonicMicroseconds();
-  const std::int64_t elapsed = now - lastCheck_;
-  if (elapsed < kDenseMicroseconds) {
-    stride_ = std::min(stride_ * 2, kMaximumStride);
-  } else if (elapsed > kSparseMicroseconds) {
-    stride_ = std::max(stride_ / 4, 1);
+EventPacer::EventPacer(std::int64_t intervalMilliseconds)
+    : interval_(intervalMilliseconds), ticker_([this] { Tick(); }) {}
+
+EventPacer::~EventPacer() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
   }
-  lastCheck_ = now;
-  countdown_ = stride_;
-  if (now < next_) return false;
-  next_ = now + intervalMicroseconds_;
-  return true;
+  wake_.notify_one();
+  ticker_.join();
+}
+
+void EventPacer::WakeTicker() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    idle_.store(false, std::memory_order_relaxed);
+  }
+  wake_.notify_one();
+}
+
+void EventPacer::Tick() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  int untaken = 0;
+  while (!stopping_) {
+    if (wake_.wait_for(lock, interval_, [this] { return stopping_; })) break;
+    if (!due_.load(std::memory_order_relaxed)) {
+      untaken = 0;
+    } else if (++untaken >= kIdleIntervals) {
+      // Nobody is asking: sleep until a point asks again (the flag stays raised for it).
+      idle_.store(true, std::memory_order_relaxed);
+      wake_.wait(lock, [this] { return stopping_ || !idle_.load(std::memory_order_relaxed); });
+      untaken = 0;
+    }
+    due_.store(true, std::memory_order_relaxed);
+  }
 }

@@ -1,28 +1,40 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
-/// Decides at a pending-message point whether queued events are really processed: at most every
-/// interval. Points in a hot loop come microseconds apart, so the clock is not read at every
-/// point: the pacer counts points and reads the clock only every stride-th one, adapting the
-/// stride so that a clock read happens roughly every quarter millisecond.
+/// Decides at a pending-message point whether queued events are really processed: at most once
+/// per interval, and within about one interval of its end however the points are spaced. A
+/// small ticker thread raises a flag once per interval, so a point costs one relaxed load when
+/// nothing is due. The ticker touches nothing else and sleeps while nobody asks.
 class EventPacer {
  public:
-  explicit EventPacer(std::int64_t intervalMilliseconds = 15)
-      : intervalMicroseconds_(intervalMilliseconds * 1000) {}
+  explicit EventPacer(std::int64_t intervalMilliseconds = 15);
+  ~EventPacer();
+  EventPacer(const EventPacer&) = delete;
+  EventPacer& operator=(const EventPacer&) = delete;
 
-  /// True when events should be processed now; restarts the interval when it says so.
+  /// True when events should be processed now; the next true comes an interval later.
   bool Due() {
-    if (--countdown_ > 0) return false;
-    return CheckClock();
+    if (idle_.load(std::memory_order_relaxed)) WakeTicker();
+    if (!due_.load(std::memory_order_relaxed)) return false;
+    due_.store(false, std::memory_order_relaxed);
+    return true;
   }
 
  private:
-  bool CheckClock();
+  void WakeTicker();
+  void Tick();
 
-  std::int64_t intervalMicroseconds_;
-  std::int64_t next_ = 0;
-  std::int64_t lastCheck_ = 0;
-  std::int32_t stride_ = 1;
-  std::int32_t countdown_ = 0;
+  const std::chrono::milliseconds interval_;
+  std::atomic<bool> due_{true};
+  std::atomic<bool> idle_{false};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  std::thread ticker_;
 };

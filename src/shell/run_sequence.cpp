@@ -26,8 +26,8 @@ void MainForm::Form_Load() {
   if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) {
     AppDir += platform::kPathSeparator;
   }
-  ConfigFile = options_.ConfigFileOverride ? *options_.ConfigFileOverride
-                                           : AppDir + BaseName() + u".cfg";
+  ConfigFile =
+      options_.ConfigFileOverride ? *options_.ConfigFileOverride : AppDir + BaseName() + u".cfg";
 
   StopRequested = false;
   WriteLog(u"START " + BaseName());
@@ -37,7 +37,11 @@ void MainForm::StartTimer_Timer() {
   StartTimer.Enabled = false;
   Mirror(ControlId::StartTimer);
 
-  if (platform::IsRegularFile(ConfigFile)) {
+  // The program's own configuration counts as missing when hidden; a file named explicitly by a
+  // front end is taken as it is.
+  const bool exists = platform::IsRegularFile(ConfigFile) &&
+                      (options_.ConfigFileOverride || !platform::IsHiddenFile(ConfigFile));
+  if (exists) {
     ReadConfiguration();
   } else {
     ShowError(u"Die Konfigurationsdatei wurde nicht gefunden.");

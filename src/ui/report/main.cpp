@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "console_window.h"
+#include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "report_output.h"
 #include "shell/main_form.h"
@@ -19,6 +20,23 @@ constexpr int kStopped = 130;
 bool IsConfigurationFailure(const MessageRequest& message) {
   return message.Text == u"Die Konfigurationsdatei wurde nicht gefunden." ||
          message.Text.starts_with(u"Die Konfigurationsdatei kann nicht gelesen werden.");
+}
+
+/// Why the run must not start although the command line is well formed: the log would be
+/// written into the configuration itself, or CONFIG names a folder. Empty when all is well.
+std::string LogConflict(const ReportRequest& request) {
+  const std::string& config = request.Config;
+  if (!config.empty() && config.back() == '/') return "CONFIG names a folder: " + config;
+  if (request.LogChoice == ReportRequest::Log::BesideConfig && config.ends_with(".log")) {
+    return "the log beside " + config +
+           " would be the configuration itself; use --log FILE or --no-log";
+  }
+  if (request.LogChoice == ReportRequest::Log::File &&
+      (request.LogFile == config || platform::IsSameFile(platform::FromNativePath(request.LogFile),
+                                                         platform::FromNativePath(config)))) {
+    return "--log names the configuration file";
+  }
+  return {};
 }
 
 MainFormOptions OptionsFor(const ReportRequest& request) {
@@ -57,6 +75,10 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
   const ReportRequest& request = parsed.Request;
+  if (const std::string conflict = LogConflict(request); !conflict.empty()) {
+    std::fprintf(stderr, "fundort-report: %s\n", conflict.c_str());
+    return kUsageOrConfigurationError;
+  }
 
   ConsoleWindow::InstallStopSignals();
   ConsoleWindow window;

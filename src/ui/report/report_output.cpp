@@ -59,7 +59,7 @@ std::string TextReport(const ReportData& data) {
 
 std::string JsonReport(const ReportData& data) {
   const MainForm& form = *data.Form;
-  std::string out = "{\"config\": " + JsonString(data.Config);
+  std::string out = "{\"config\": " + JsonString(Display(platform::FromNativePath(data.Config)));
   out += ", \"searchMode\": ";
   out += form.SearchMode == 2 ? "\"TEXT\"" : "\"BINARY\"";
   out += ", \"folderCount\": " + Integer(static_cast<long long>(form.Folders.size()) - 1);

@@ -42,7 +42,7 @@ TEST(ReportTest, FormatsStatusesMessagesAndLog) {
       "CONFIG: NAME|Müller, Erika|müller|\nCONFIG: NAME|Ilse Weiß|Weiß|\n";
   const std::string found =
       "found new file: $R/a, \"b\".txt\nfound new file: $R/a, \"b\".txt\n"
-      "found new file: $R/bad?name.txt\nEXIT\n";
+      "found new file: $R/badÿname.txt\nEXIT\n";
   struct Case {
     std::vector<std::string> arguments;
     std::string config;  // empty: none
@@ -109,6 +109,40 @@ TEST(ReportTest, FormatsStatusesMessagesAndLog) {
     for (const std::string& line : program.LogLines())
       log += line + "\n";
     EXPECT_EQ(log, Fill(row.log, program));
+  }
+}
+
+TEST(ReportTest, TheLogNeverLandsInTheConfigurationAndOddConfigurationNamesWork) {
+  TempDir dir;
+  const std::string body = "NAME|A|\r\n";
+  const std::string folder = dir.path().string();
+  struct Case {
+    std::string file;  // the configuration written, relative to dir
+    std::vector<std::string> arguments;
+    int status;
+    std::string outStart;  // the beginning of stdout
+  };
+  const Case cases[] = {
+      {"audit.log", {"audit.log"}, 2, ""},
+      {"a.cfg", {"--log", "a.cfg", "a.cfg"}, 2, ""},
+      {"a.cfg", {"--log", "./a.cfg", "a.cfg"}, 2, ""},
+      {"a.cfg", {"./"}, 2, ""},
+      {".versteckt.cfg", {"--no-log", ".versteckt.cfg"}, 0, "Anzahl Verzeichnisse: 0"},
+      {"k\xE9.cfg",
+       {"--no-log", "--format", "json", "k\xE9.cfg"},
+       0,
+       "{\"config\": \"k\xEF\xBF\xBD.cfg\""},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.file);
+    dir.Write(row.file, body);
+    std::vector<std::string> arguments{"/usr/bin/env", "-C", folder, FUNDORT_REPORT_BINARY};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    const ProcessResult result = RunProcess(arguments);
+    EXPECT_EQ(result.ExitStatus, row.status) << result.Err;
+    EXPECT_TRUE(result.Out.starts_with(row.outStart)) << result.Out;
+    std::ifstream in(dir.path() / row.file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), body);
   }
 }
 

@@ -195,6 +195,20 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
   EXPECT_EQ(tabOrder.size(), 6u);
 }
 
+TEST_F(QtWindowTest, ProgressBarIsBlueAndFillsTheInsideOfItsFrame) {
+  Run();
+  const QWidget* bar = window.control(u"processBar");
+  const int inside = bar->parentWidget()->width();
+  EXPECT_EQ(bar->width(), inside);  // the whole run: fraction 1
+  EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0, 0, 255));
+  for (const auto& [fraction, width] :
+       {std::pair{0.5, qRound(inside * 0.5)}, std::pair{0.0, 0}, std::pair{2.5, inside}}) {
+    form.SetProgress(fraction);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->width(), width) << fraction;
+  }
+}
+
 TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
   Run();
   ASSERT_EQ(TextOf(u"Status"), "fertig");

@@ -15,7 +15,8 @@ namespace {
 int OpenForReading(const std::u16string& path) {
   int descriptor = -1;
   do {
-    descriptor = ::open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO put in a file's place cannot hold the open (and the program) forever.
+    descriptor = ::open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (descriptor < 0 && errno == EINTR);
   return descriptor;
 }
@@ -43,8 +44,8 @@ bool IsSameFile(const std::u16string& first, const std::u16string& second) {
 }
 
 void AppendToFile(const std::u16string& path, std::string_view bytes) {
-  const int descriptor =
-      ::open(ToNativePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  const int descriptor = ::open(ToNativePath(path).c_str(),
+                                O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (descriptor < 0) return;
   // One write call per line: with O_APPEND the line lands whole at the end.
   std::size_t written = 0;
@@ -112,11 +113,15 @@ std::optional<SystemError> InputFile::Open(const std::u16string& path) {
   Close();
   descriptor_ = OpenForReading(path);
   if (descriptor_ < 0) return SystemErrorFromErrno(errno);
+  // Only a normal file is read: a folder, FIFO, socket or device found in its place is refused.
   struct stat info {};
-  if (::fstat(descriptor_, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::fstat(descriptor_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
     Close();
-    return SystemErrorFromErrno(EISDIR);
+    return SystemErrorFromErrno(error);
   }
+  const int flags = ::fcntl(descriptor_, F_GETFL);
+  if (flags >= 0) ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK);
   return std::nullopt;
 }
 

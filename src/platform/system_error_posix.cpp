@@ -42,6 +42,9 @@ SystemError SystemErrorFromErrno(int code) {
     case EIO:
       text = u"E/A-Fehler";
       break;
+    case ENXIO:
+      text = u"Keine normale Datei";
+      break;
     case ELOOP:
       text = u"Zu viele symbolische Verknüpfungen";
       break;

@@ -38,7 +38,9 @@ void EventPacer::Tick() {
       // Nobody is asking: sleep until a point asks again (the flag stays raised for it).
       idle_.store(true, std::memory_order_relaxed);
       wake_.wait(lock, [this] { return stopping_ || !idle_.load(std::memory_order_relaxed); });
+      // The point that woke the ticker took the raised flag; the next comes an interval later.
       untaken = 0;
+      continue;
     }
     due_.store(true, std::memory_order_relaxed);
   }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "search/search_fixture.h"
 
@@ -65,6 +66,16 @@ TEST(ContentSearchTest, WholeRunRecordsAndLogsHitsInOrder) {
                                            u"d", u"e", u"fertig"}));
     EXPECT_EQ(fixture.form().processBar.Width, 6315.0F);  // the unreadable file counts too
   }
+}
+
+TEST(ContentSearchTest, AFifoInPlaceOfAKeptFileIsUnreadableAndCannotHoldTheRun) {
+  SearchFixture fixture;
+  fixture.AddFile("f", {}, 0);
+  ASSERT_EQ(::mkfifo(fixture.PathOf("f").c_str(), 0600), 0);
+  fixture.AddPerson("Alle", "|");
+  fixture.form().SearchFiles();
+  EXPECT_EQ(fixture.Log(), Lines{"ERROR: cannot read file: @f"});
+  EXPECT_EQ(fixture.form().Status.Caption, u"fertig");
 }
 
 TEST(ContentSearchTest, HitsOfTheShownPersonUpdateTheViewLive) {

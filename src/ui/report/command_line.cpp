@@ -86,5 +86,6 @@ std::string UsageText() {
          "  --help                  show this help\n"
          "\n"
          "Exit status: 0 completed, 1 completed with configuration messages,\n"
-         "2 usage error or configuration file missing or unreadable, 130 stopped by a signal.\n";
+         "2 usage error or configuration file missing or unreadable, 3 the report could not be\n"
+         "written, 130 stopped by a signal.\n";
 }

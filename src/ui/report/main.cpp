@@ -1,5 +1,7 @@
 // fundort-report: the window's run on a configuration file, without a window.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ namespace {
 constexpr int kCompleted = 0;
 constexpr int kCompletedWithMessages = 1;
 constexpr int kUsageOrConfigurationError = 2;
+constexpr int kOutputFailed = 3;
 constexpr int kStopped = 130;
 
 bool IsConfigurationFailure(const MessageRequest& message) {
@@ -98,8 +101,13 @@ int main(int argc, char** argv) {
   form.SortPersonList();
   const ReportData data{request.Config, &form, form.PersonList.Items, window.Messages()};
   const std::string output = FormatReport(data, request.Format);
-  std::fwrite(output.data(), 1, output.size(), stdout);
-  std::fflush(stdout);
+  const bool written = std::fwrite(output.data(), 1, output.size(), stdout) == output.size() &&
+                       std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  if (!written) {
+    // A report that did not reach its reader must not look like a completed run.
+    std::fprintf(stderr, "fundort-report: cannot write the report: %s\n", std::strerror(errno));
+    return kOutputFailed;
+  }
 
   if (stopped) return kStopped;
   return window.Messages().empty() ? kCompleted : kCompletedWithMessages;

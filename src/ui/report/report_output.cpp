@@ -11,6 +11,16 @@ std::string Display(std::u16string_view text) {
   return platform::ToDisplayUtf8(text);
 }
 
+/// A name or path on one line of the text report: a line break in it becomes "?", so a crafted
+/// file name cannot add a line that looks like a hit.
+std::string OneLine(std::u16string_view text) {
+  std::string line = Display(text);
+  for (char& character : line) {
+    if (character == '\n' || character == '\r') character = '?';
+  }
+  return line;
+}
+
 std::vector<std::int32_t> HitFiles(const PersonEntry& person) {
   std::vector<std::int32_t> files;
   const std::int32_t count = FieldCount(person.Hits, u"|");
@@ -50,9 +60,9 @@ std::string TextReport(const ReportData& data) {
   for (std::size_t p = 1; p < form.Persons.size(); ++p) {
     const PersonEntry& person = form.Persons[p];
     const std::vector<std::int32_t> files = HitFiles(person);
-    out += Display(person.Name) + " (" + Integer(static_cast<long long>(files.size())) + ")\n";
+    out += OneLine(person.Name) + " (" + Integer(static_cast<long long>(files.size())) + ")\n";
     for (const std::int32_t file : files)
-      out += "  " + Display(form.GetFilePath(file)) + "\n";
+      out += "  " + OneLine(form.GetFilePath(file)) + "\n";
   }
   return out;
 }

@@ -146,6 +146,16 @@ TEST(ReportTest, TheLogNeverLandsInTheConfigurationAndOddConfigurationNamesWork)
   }
 }
 
+TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
+  TestProgram program("voll");
+  program.WriteConfig("NAME|A|\r\n");
+  const ProcessResult result =
+      RunProcess({"/bin/sh", "-c", "exec \"$0\" --no-log \"$1\" > /dev/full", FUNDORT_REPORT_BINARY,
+                  program.ConfigPath().string()});
+  EXPECT_EQ(result.ExitStatus, 3);
+  EXPECT_TRUE(result.Err.starts_with("fundort-report: cannot write the report:")) << result.Err;
+}
+
 TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
   TestProgram program("lang");
   constexpr int kFiles = 4000;

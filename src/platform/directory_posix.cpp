@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -178,7 +179,16 @@ class PosixDirectories : public DirectorySource {
 }  // namespace
 
 DirectorySource& SystemDirectories() {
-  static PosixDirectories directories;
+  static PosixDirectories directories = [] {
+    // Every open level of the walk holds one descriptor; the usual soft limit of 1024 would cut
+    // off trees deeper than that, so the walk may use as many as the system allows.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+      limit.rlim_cur = limit.rlim_max;
+      ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return PosixDirectories();
+  }();
   return directories;
 }
 

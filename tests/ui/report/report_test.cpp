@@ -156,6 +156,22 @@ TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
   EXPECT_TRUE(result.Err.starts_with("fundort-report: cannot write the report:")) << result.Err;
 }
 
+TEST(ReportTest, TreesDeeperThanTheSoftDescriptorLimitAreWalkedWhole) {
+  TestProgram program("tief");
+  std::filesystem::path deepest = program.dir().path() / "Daten";
+  for (int level = 0; level < 300; ++level)
+    deepest /= "d";
+  std::filesystem::create_directories(deepest);
+  program.dir().Write(std::filesystem::relative(deepest / "x.txt", program.dir().path()), "Meier");
+  program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + program.dir().path().string() +
+                      "/Daten|\r\nNAME|M|Meier|\r\n");
+  const ProcessResult result =
+      RunProcess({"/bin/sh", "-c", "ulimit -S -n 64 && exec \"$0\" --no-log \"$1\"",
+                  FUNDORT_REPORT_BINARY, program.ConfigPath().string()});
+  EXPECT_EQ(result.ExitStatus, 0) << result.Err;
+  EXPECT_TRUE(result.Out.starts_with("Anzahl Verzeichnisse: 301  Anzahl Dateien: 1")) << result.Out;
+}
+
 TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
   TestProgram program("lang");
   constexpr int kFiles = 4000;

@@ -38,18 +38,19 @@ class InputFile {
   InputFile& operator=(InputFile&& other) noexcept;
   ~InputFile();
 
-  /// Opens a file for reading.
+  /// Opens a normal file for reading; a folder, FIFO, socket or device is refused.
   std::optional<SystemError> Open(const std::u16string& path);
   /// Reads up to size bytes; returns the count read (0 at the end), or the failure.
   std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count);
-  /// The open file's length in bytes.
-  std::optional<SystemError> Length(std::int64_t& length) const;
+  /// The file's length in bytes when it was opened.
+  std::int64_t Length() const { return length_; }
   /// Closes the file; harmless when it is not open.
   void Close();
   bool IsOpen() const { return descriptor_ >= 0; }
 
  private:
   int descriptor_ = -1;
+  std::int64_t length_ = 0;
 };
 
 }  // namespace platform

@@ -62,8 +62,7 @@ std::optional<SystemError> ReadWholeFile(const std::u16string& path, std::string
   content.clear();
   InputFile file;
   if (auto error = file.Open(path)) return error;
-  std::int64_t length = 0;
-  if (auto error = file.Length(length)) return error;
+  const std::int64_t length = file.Length();
   if (static_cast<std::uint64_t>(length) > content.max_size()) return SystemErrorFromErrno(ENOMEM);
   try {
     content.resize(static_cast<std::size_t>(length));
@@ -92,7 +91,8 @@ std::optional<SystemError> DeleteFile(const std::u16string& path) {
   return std::nullopt;
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : descriptor_(other.descriptor_) {
+InputFile::InputFile(InputFile&& other) noexcept
+    : descriptor_(other.descriptor_), length_(other.length_) {
   other.descriptor_ = -1;
 }
 
@@ -100,6 +100,7 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
   if (this != &other) {
     Close();
     descriptor_ = other.descriptor_;
+    length_ = other.length_;
     other.descriptor_ = -1;
   }
   return *this;
@@ -120,8 +121,8 @@ std::optional<SystemError> InputFile::Open(const std::u16string& path) {
     Close();
     return SystemErrorFromErrno(error);
   }
-  const int flags = ::fcntl(descriptor_, F_GETFL);
-  if (flags >= 0) ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK);
+  // O_NONBLOCK stays set: reads of a normal file ignore it.
+  length_ = info.st_size;
   return std::nullopt;
 }
 
@@ -135,13 +136,6 @@ std::optional<SystemError> InputFile::Read(char* buffer, std::size_t size, std::
     }
     if (errno != EINTR) return SystemErrorFromErrno(errno);
   }
-}
-
-std::optional<SystemError> InputFile::Length(std::int64_t& length) const {
-  struct stat info {};
-  if (::fstat(descriptor_, &info) != 0) return SystemErrorFromErrno(errno);
-  length = info.st_size;
-  return std::nullopt;
 }
 
 void InputFile::Close() {

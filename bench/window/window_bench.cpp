@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/native_path.h"
+#include "platform/utf8.h"
 #include "shell/main_form.h"
 #include "ui/qt/qt_window.h"
 
@@ -25,7 +25,7 @@ class NoWindow : public Window {
 
 MainFormOptions OptionsFor(const std::u16string& config) {
   MainFormOptions options;
-  options.ProgramPath = [config] { return config; };
+  options.ProgramPathOverride = config;
   options.ConfigFileOverride = config;
   options.Log = LogDestination::None;
   return options;
@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: fundort_window_bench CONFIG [REPETITIONS]\n");
     return 2;
   }
-  const std::u16string config = platform::FromNativePath(argv[1]);
+  const std::u16string config = platform::FromUtf8(argv[1]);
   const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
   std::vector<double> without;

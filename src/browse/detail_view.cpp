@@ -1,36 +1,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/file_system.h"
-#include "platform/text_editor.h"
+#include "search/hit_list.h"
 #include "shell/main_form.h"
 #include "support/mathe_code.h"
 #include "support/text_code.h"
-
-namespace {
-
-/// A hit field read back as an unsigned hexadecimal number ("1A" is 26); stops at the first
-/// character that is no digit, and saturates rather than wrapping.
-std::uint64_t HexValue(std::u16string_view field) {
-  std::uint64_t value = 0;
-  for (const char16_t character : field) {
-    unsigned digit = 0;
-    if (character >= u'0' && character <= u'9') {
-      digit = static_cast<unsigned>(character - u'0');
-    } else if (character >= u'A' && character <= u'F') {
-      digit = static_cast<unsigned>(character - u'A' + 10);
-    } else if (character >= u'a' && character <= u'f') {
-      digit = static_cast<unsigned>(character - u'a' + 10);
-    } else {
-      break;
-    }
-    if (value > std::numeric_limits<std::uint32_t>::max()) break;
-    value = value * 16 + digit;
-  }
-  return value;
-}
-
-}  // namespace
 
 std::int32_t MainForm::DisplayedPerson() const {
   const double number = ReadNumber(PersonFrame.Tag);
@@ -47,7 +21,7 @@ void MainForm::ShowPerson(std::int32_t person) {
   PersonFrame.Caption = entry.Name;
   Mirror(ControlId::PersonFrame);
 
-  const std::int32_t count = std::max(FieldCount(entry.Hits, u"|"), 0);
+  const std::int32_t count = HitCount(entry.Hits);
   PersonHäufigkeit.Caption = NumberText(count);
   Mirror(ControlId::PersonHäufigkeit);
 
@@ -85,8 +59,7 @@ void MainForm::PersonFundstellenAuswahl_Change() {
   PersonFundstelle.Caption = NumberText(hit);
   Mirror(ControlId::PersonFundstelle);
 
-  const std::uint64_t file =
-      HexValue(GetField(Persons[static_cast<std::size_t>(person)].Hits, hit, u"|"));
+  const std::uint64_t file = HitFile(Persons[static_cast<std::size_t>(person)].Hits, hit);
   // Hit fields name existing files; anything else shows no path rather than reading past the table.
   PersonFundstelleVerzeichnis.Text = file >= 1 && file < Files.size()
                                          ? GetFilePath(static_cast<std::int32_t>(file))
@@ -100,12 +73,8 @@ void MainForm::PersonFundstellenAuswahl_Scroll() {
 
 void MainForm::Command1_Click() {
   // The path box's text at the time of the click is what is opened.
-  const std::u16string path = PersonFundstelleVerzeichnis.Text;
-  if (options_.StartTextEditor) {
-    options_.StartTextEditor(path);
-  } else {
-    platform::StartTextEditor(path);
-  }
+  // Nothing is shown or logged when no editor can be started.
+  [[maybe_unused]] const auto ignored = System().StartTextEditor(PersonFundstelleVerzeichnis.Text);
 }
 
 void MainForm::Command2_Click() {
@@ -117,7 +86,7 @@ void MainForm::Command2_Click() {
   if (answer != MessageAnswer::Yes) return;
 
   WriteLog(u"KILL: " + path);
-  if (const auto error = platform::DeleteFile(path)) {
+  if (const auto error = System().DeleteFile(path)) {
     WriteLog(u"ERROR: " + error->Description);
     ShowError(error->Description);
   }

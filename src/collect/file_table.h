@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/system.h"
+
 /// One folder the walk entered.
 struct FolderEntry {
   std::int32_t Parent = 0;  ///< number of the containing folder, 0 for a root
@@ -24,4 +26,28 @@ struct FileTypeEntry {
   /// The last component of Pattern, the part that is matched; kept by AddFileType so that the
   /// walk does not reduce the pattern again for every file.
   std::u16string NamePattern;
+};
+
+/// A file's size, asked for only when a rule needs it: most files of a large tree are rejected by
+/// name alone, and sizing one can cost a file system query.
+class FileSize {
+ public:
+  /// A size known up front.
+  explicit FileSize(std::int64_t bytes) : bytes_(bytes), known_(true) {}
+  /// The size of the file the enumeration stands on, fetched at the first Bytes().
+  explicit FileSize(platform::DirectoryEnumeration& entry) : entry_(&entry) {}
+
+  /// The size in bytes.
+  std::int64_t Bytes() {
+    if (!known_) {
+      bytes_ = entry_->Size();
+      known_ = true;
+    }
+    return bytes_;
+  }
+
+ private:
+  platform::DirectoryEnumeration* entry_ = nullptr;
+  std::int64_t bytes_ = 0;
+  bool known_ = false;
 };

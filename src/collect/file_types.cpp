@@ -2,8 +2,6 @@
 #include <cstdint>
 #include <string>
 
-#include "collect/file_rules.h"
-#include "platform/code_page.h"
 #include "shell/main_form.h"
 #include "support/mathe_code.h"
 #include "support/text_code.h"
@@ -11,7 +9,7 @@
 void MainForm::AddFileType(const std::u16string& pattern, double maxSize) {
   if (FileTypes.empty()) FileTypes.emplace_back();  // slot 0 is never a rule
   FileTypeEntry rule;
-  rule.Pattern = platform::UpperCase(pattern);
+  rule.Pattern = System().CodePage().UpperCase(pattern);
   // A limit beyond the 64-bit range stays a limit (saturated) instead of wrapping to a negative
   // "any size"; a value that is no number at all sets no limit, like a line without a size.
   rule.MaxSize = std::isnan(maxSize) ? -1 : SaturatingRound(maxSize);
@@ -19,8 +17,12 @@ void MainForm::AddFileType(const std::u16string& pattern, double maxSize) {
   FileTypes.push_back(std::move(rule));
 }
 
-std::int32_t MainForm::GetFileType(const std::u16string& name, double size) const {
-  return FirstAcceptingRule(FileTypes, platform::UpperCase(name), [size](std::int64_t maxSize) {
-    return !(size > static_cast<double>(maxSize)) || maxSize < 0;
-  });
+std::int32_t MainForm::GetFileType(const std::u16string& name, FileSize& size) const {
+  const std::u16string upperName = System().CodePage().UpperCase(name);
+  for (std::size_t rule = 1; rule < FileTypes.size(); ++rule) {
+    if (!MatchPattern(upperName, FileTypes[rule].NamePattern)) continue;
+    const std::int64_t maxSize = FileTypes[rule].MaxSize;
+    if (maxSize < 0 || size.Bytes() <= maxSize) return static_cast<std::int32_t>(rule);
+  }
+  return 0;
 }

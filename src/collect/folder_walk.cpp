@@ -1,46 +1,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "collect/file_rules.h"
-#include "platform/code_page.h"
-#include "platform/directory.h"
-#include "platform/native_path.h"
 #include "shell/main_form.h"
-#include "support/mathe_code.h"
 #include "support/text_code.h"
-
-namespace {
-
-/// Appends an accepted file and shows the new total and count.
-void RecordFile(MainForm& form, std::int32_t type, const std::u16string& name, std::int64_t size,
-                std::int32_t folder) {
-  if (form.Files.empty()) form.Files.emplace_back();  // slot 0 is never a file
-  form.Files.push_back(FileEntry{type, folder, name, size});
-  // The total adds the recorded size, so it always equals the sum over the file table.
-  form.TotalSize += static_cast<double>(size);
-  form.SetAllSize(form.TotalSize);
-  form.SetFileCount(static_cast<std::int32_t>(form.Files.size() - 1));
-}
-
-}  // namespace
 
 void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   // One trailing separator goes, so that "/data/" and "/data" are the same folder and the root
   // "/" is kept as "" (the separator comes back when the path is composed).
-  if (!path.empty() && path.back() == platform::kPathSeparator) path.pop_back();
+  if (!path.empty() && path.back() == System().PathSeparator()) path.pop_back();
   if (Folders.empty()) Folders.emplace_back();  // slot 0 is never a folder
   Folders.push_back(FolderEntry{parent, std::move(path)});
   const auto folder = static_cast<std::int32_t>(Folders.size() - 1);
   SetFolderCount(folder);
   SetStatus(u"lese Verzeichnis aus...");
 
-  platform::DirectorySource& directories =
-      options_.Directories != nullptr ? *options_.Directories : platform::SystemDirectories();
+  std::optional<platform::SystemError> failure;
   const std::unique_ptr<platform::DirectoryEnumeration> entries =
-      directories.Open(GetFolderPath(folder));
+      System().OpenDirectory(GetFolderPath(folder), failure);
   // A folder that cannot be read stays recorded and counted and yields no entries.
   if (entries == nullptr) return;
 
@@ -57,25 +37,20 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   fetch();
   while (!name.empty() && !StopRequested) {
     // Names starting with a dot are skipped: ".", ".." and hidden files and folders with all
-    // that is inside them.
+    // that is inside them. Links to folders and special files are neither entered nor read.
     if (name.front() != u'.') {
-      if (entries->IsFolder()) {
-        ReadFolder(name, folder);
-      } else {
-        // The same choice AddFile makes, but the size (a file system query) is only fetched
-        // once some rule's pattern accepts the name; most files of a large tree are rejected by
-        // name alone.
-        bool sized = false;
-        std::int64_t size = 0;
-        const std::int32_t type = FirstAcceptingRule(
-            FileTypes, platform::UpperCase(name), [&entries, &sized, &size](std::int64_t maxSize) {
-              if (!sized) {
-                size = entries->Size();
-                sized = true;
-              }
-              return maxSize < 0 || size <= maxSize;
-            });
-        if (type != 0) RecordFile(*this, type, name, size, folder);
+      switch (entries->Kind()) {
+        case platform::EntryKind::Folder:
+          ReadFolder(name, folder);
+          break;
+        case platform::EntryKind::File: {
+          FileSize size(*entries);
+          AddFile(name, size, folder);
+          break;
+        }
+        case platform::EntryKind::FolderLink:
+        case platform::EntryKind::Special:
+          break;
       }
     }
     fetch();
@@ -83,10 +58,15 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   }
 }
 
-void MainForm::AddFile(const std::u16string& name, double size, std::int32_t folder) {
+void MainForm::AddFile(const std::u16string& name, FileSize& size, std::int32_t folder) {
   const std::int32_t type = GetFileType(name, size);
   if (type == 0) return;
-  RecordFile(*this, type, name, SaturatingRound(size), folder);
+  if (Files.empty()) Files.emplace_back();  // slot 0 is never a file
+  Files.push_back(FileEntry{type, folder, name, size.Bytes()});
+  // The total adds the recorded size, so it always equals the sum over the file table.
+  TotalSize += static_cast<double>(Files.back().Size);
+  SetAllSize(TotalSize);
+  SetFileCount(static_cast<std::int32_t>(Files.size() - 1));
 }
 
 std::u16string MainForm::GetFolderPath(std::int32_t index) const {
@@ -95,10 +75,11 @@ std::u16string MainForm::GetFolderPath(std::int32_t index) const {
   while (Folders[static_cast<std::size_t>(chain.back())].Parent != 0) {
     chain.push_back(Folders[static_cast<std::size_t>(chain.back())].Parent);
   }
+  const char16_t separator = System().PathSeparator();
   std::u16string path;
   for (auto link = chain.rbegin(); link != chain.rend(); ++link) {
     path += Folders[static_cast<std::size_t>(*link)].Name;
-    path += platform::kPathSeparator;
+    path += separator;
   }
   return path;
 }

@@ -1,4 +1,3 @@
-#include "platform/code_page.h"
 #include "shell/main_form.h"
 #include "support/mathe_code.h"
 #include "support/text_code.h"
@@ -28,7 +27,7 @@ void MainForm::ExecConfigLine(const std::u16string& line) {
                                              : std::u16string_view(line).substr(0, bar);
   const std::u16string parameters =
       bar == std::u16string::npos ? std::u16string(kSeparator) : line.substr(bar);
-  const std::u16string command = TrimBlanks(platform::UpperCase(rawCommand));
+  const std::u16string command = TrimBlanks(System().CodePage().UpperCase(rawCommand));
   const std::int32_t fields = FieldCount(parameters, kSeparator);
 
   if (command == u"FOLDER") {
@@ -52,7 +51,7 @@ void MainForm::ExecConfigLine(const std::u16string& line) {
       return;
     }
     const std::u16string value = GetField(parameters, 1, kSeparator);
-    const std::u16string mode = TrimBlanks(platform::UpperCase(value));
+    const std::u16string mode = TrimBlanks(System().CodePage().UpperCase(value));
     if (mode == u"TEXT") {
       SearchMode = 2;
     } else if (mode == u"BINARY") {

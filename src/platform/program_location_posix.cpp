@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "platform/native_path.h"
-#include "platform/program_location.h"
+#include "platform/native_path_posix.h"
+#include "platform/system_posix.h"
 
-namespace platform {
+namespace platform::posix {
 
 std::u16string ExecutablePath() {
   std::string buffer(4096, '\0');
@@ -20,4 +20,4 @@ std::u16string ExecutablePath() {
   }
 }
 
-}  // namespace platform
+}  // namespace platform::posix

@@ -4,13 +4,13 @@
 
 namespace platform {
 
+/// The failures the core may tell apart; everything else is Other.
+enum class ErrorKind { NotFound, AccessDenied, Other };
+
 /// A failure reported by the operating system, with a short German description for the user.
 struct SystemError {
-  int Code = 0;
+  ErrorKind Kind = ErrorKind::Other;
   std::u16string Description;
 };
-
-/// Describes an errno value: a short German text for the common cases, else the system's text.
-SystemError SystemErrorFromErrno(int code);
 
 }  // namespace platform

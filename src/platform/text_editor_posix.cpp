@@ -9,10 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/native_path.h"
-#include "platform/text_editor.h"
+#include "platform/errno_error_posix.h"
+#include "platform/native_path_posix.h"
+#include "platform/system_posix.h"
 
-namespace platform {
+namespace platform::posix {
 namespace {
 
 /// Full path of an executable normal file of this name in a PATH folder, empty when none is.
@@ -68,14 +69,14 @@ std::string FindOnPath(std::string_view name) {
 
 }  // namespace
 
-void StartTextEditor(const std::u16string& path) {
+std::optional<SystemError> StartTextEditor(const std::u16string& path) {
   std::string program = FindOnPath("notepad");
   std::string name = "notepad";
   if (program.empty()) {
     program = FindOnPath("xdg-open");
     name = "xdg-open";
   }
-  if (program.empty()) return;
+  if (program.empty()) return SystemError{ErrorKind::NotFound, u"Kein Texteditor gefunden"};
 
   // A relative path starting with "-" would be taken for an option.
   std::string argument = ToNativePath(path);
@@ -87,7 +88,7 @@ void StartTextEditor(const std::u16string& path) {
   // Started from a child that ends at once, the editor is adopted by init: nobody has to wait
   // for it and it never lingers as a zombie of this process.
   const pid_t child = ::fork();
-  if (child < 0) return;
+  if (child < 0) return ErrorFromErrno(errno);
   if (child == 0) {
     ::setsid();
     const pid_t grandchild = ::fork();
@@ -96,6 +97,7 @@ void StartTextEditor(const std::u16string& path) {
   }
   while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }
+  return std::nullopt;
 }
 
-}  // namespace platform
+}  // namespace platform::posix

@@ -1,5 +1,6 @@
 #include <limits>
 
+#include "search/hit_list.h"
 #include "search/term_search.h"
 #include "shell/main_form.h"
 #include "support/fileio_code.h"
@@ -7,18 +8,6 @@
 #include "support/text_code.h"
 
 namespace {
-
-/// A file number as a hit field: upper-case hexadecimal, no prefix, no leading zeros.
-std::u16string HexText(std::int32_t number) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  auto value = static_cast<std::uint32_t>(number);
-  std::u16string reversed;
-  do {
-    reversed += kDigits[value % 16];
-    value /= 16;
-  } while (value != 0);
-  return std::u16string(reversed.rbegin(), reversed.rend());
-}
 
 TermMatching MatchingOf(std::int32_t compareMode) {
   return compareMode == 1 ? TermMatching::IgnoreCase : TermMatching::Exact;
@@ -79,7 +68,7 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
 
   const std::u16string path = GetFilePath(fileNumber);
   std::string& content = terms.ContentBuffer();
-  if (ReadWholeFile(path, content)) {
+  if (ReadWholeFile(System(), path, content)) {
     WriteLog(u"ERROR: cannot read file: " + path);
     UnreadableFiles.push_back(fileNumber);
     return;
@@ -107,11 +96,7 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
 void MainForm::AddHit(std::int32_t person, std::int32_t fileNumber) {
   WriteLog(u"found new file: " + GetFilePath(fileNumber));
 
-  // Appended in place: copying the whole list for every hit would make long lists quadratic.
-  std::u16string& hits = Persons[static_cast<std::size_t>(person)].Hits;
-  if (hits.empty()) hits = u"|";
-  hits += HexText(fileNumber);
-  hits += u'|';
+  AppendHit(Persons[static_cast<std::size_t>(person)].Hits, fileNumber);
 
   if (DisplayedPerson() != person) return;
   if (!PersonFundstellenAuswahl.Enabled) {

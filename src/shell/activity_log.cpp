@@ -10,10 +10,10 @@ void MainForm::WriteLog(std::u16string_view line) {
   }
   switch (options_.Log) {
     case LogDestination::BesideProgram:
-      AppendLine(AppDir + BaseName() + u".log", text);
+      AppendLine(System(), AppDir + BaseName() + u".log", text);
       break;
     case LogDestination::File:
-      AppendLine(options_.LogFile, text);
+      AppendLine(System(), options_.LogFile, text);
       break;
     case LogDestination::None:
       break;

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "platform/native_path.h"
-#include "platform/program_location.h"
 #include "search/term_search.h"
 
 MainForm::MainForm(Window& window, MainFormOptions options)
@@ -12,12 +10,12 @@ MainForm::MainForm(Window& window, MainFormOptions options)
 MainForm::~MainForm() = default;
 
 std::u16string MainForm::ProgramPath() const {
-  return options_.ProgramPath ? options_.ProgramPath() : platform::ExecutablePath();
+  return options_.ProgramPathOverride ? *options_.ProgramPathOverride : System().ExecutablePath();
 }
 
 std::u16string MainForm::BaseName() const {
   const std::u16string path = ProgramPath();
-  const std::size_t slash = path.rfind(platform::kPathSeparator);
+  const std::size_t slash = path.rfind(System().PathSeparator());
   std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
   const std::size_t dot = name.rfind(u'.');
   if (dot != std::u16string::npos && dot > 0) name.resize(dot);
@@ -25,6 +23,7 @@ std::u16string MainForm::BaseName() const {
 }
 
 void MainForm::ShowError(const std::u16string& text) {
+  ++outcome_.MessagesShown;
   window_.messageBox(MessageRequest{text, u"Fehler", MessageButtons::Ok, MessageIcon::Critical,
                                     DefaultButton::First});
 }

@@ -10,6 +10,7 @@
 #include "search/person_entry.h"
 #include "shell/controls.h"
 #include "shell/main_form_options.h"
+#include "shell/run_outcome.h"
 #include "shell/window.h"
 
 class TermSearch;
@@ -81,13 +82,16 @@ class MainForm {
 
   // ---- Folder walk and file table (collect/folder_walk.cpp). ----
   void ReadFolder(std::u16string path, std::int32_t parent);
-  void AddFile(const std::u16string& name, double size, std::int32_t folder);
+  /// Records the file when a rule accepts it; size is only asked for when a rule needs it.
+  void AddFile(const std::u16string& name, FileSize& size, std::int32_t folder);
   std::u16string GetFolderPath(std::int32_t index) const;
   std::u16string GetFilePath(std::int32_t index) const;
 
   // ---- File type rules and wildcard matching (collect/file_types.cpp, collect/wildcard.cpp). ----
   void AddFileType(const std::u16string& pattern, double maxSize);
-  std::int32_t GetFileType(const std::u16string& name, double size) const;
+  /// Number of the first rule accepting name and size, 0 when none does; size is only asked
+  /// for once a rule's pattern matches.
+  std::int32_t GetFileType(const std::u16string& name, FileSize& size) const;
   static bool MatchPattern(std::u16string_view name, std::u16string_view pattern);
   static std::int32_t FirstLiteralPos(std::u16string_view pattern);
   static std::int32_t LiteralLength(std::u16string_view pattern, std::int32_t start);
@@ -115,8 +119,8 @@ class MainForm {
   void Command1_Click();
   void Command2_Click();
 
-  /// The window this form talks to.
-  Window& window() { return window_; }
+  /// How the run went so far.
+  const RunOutcome& Outcome() const { return outcome_; }
 
  private:
   /// Tells the window that a control's model changed.
@@ -127,12 +131,15 @@ class MainForm {
   void ShowError(const std::u16string& text);
   /// Reads the configuration file line by line and hands each line on.
   void ReadConfiguration();
-  /// Full path of the program, from the options or the platform.
+  /// Full path of the program, from the options or the system.
   std::u16string ProgramPath() const;
+  /// The operating system this form works on.
+  platform::System& System() const { return options_.System; }
   /// Number of the person on display (the frame's tag), 0 when none is shown.
   std::int32_t DisplayedPerson() const;
 
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
+  RunOutcome outcome_;
 };

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
-#include "platform/directory.h"
+#include "platform/system.h"
 
 /// Where the activity log goes.
 enum class LogDestination {
@@ -13,17 +12,16 @@ enum class LogDestination {
   None,           ///< nothing is written
 };
 
-/// What a front end may choose about the services MainForm uses. The defaults are the
-/// platform's, which is what the window uses.
+/// What a front end chooses about a run, and the system the form works on. Built with
+/// designated initializers, since the system is a reference: MainFormOptions{.System = fake}.
 struct MainFormOptions {
-  /// Full path of the program; its folder becomes AppDir and its base name names the files.
-  std::function<std::u16string()> ProgramPath;
+  /// Every operating-system service the form uses.
+  platform::System& System = platform::OperatingSystem();
+  /// The file that stands in for the program: its folder becomes AppDir and its base name names
+  /// the caption, the configuration and the log. Unset: the running executable.
+  std::optional<std::u16string> ProgramPathOverride{};
   /// Replaces AppDir + base name + ".cfg" as the configuration file when set.
-  std::optional<std::u16string> ConfigFileOverride;
+  std::optional<std::u16string> ConfigFileOverride{};
   LogDestination Log = LogDestination::BesideProgram;
-  std::u16string LogFile;  ///< used with LogDestination::File
-  /// The folder walk's enumeration; nullptr means the operating system's folders.
-  platform::DirectorySource* Directories = nullptr;
-  /// Starts the text editor on a path; empty means the platform's.
-  std::function<void(const std::u16string&)> StartTextEditor;
+  std::u16string LogFile{};  ///< used with LogDestination::File
 };

@@ -1,5 +1,3 @@
-#include "platform/file_system.h"
-#include "platform/native_path.h"
 #include "shell/main_form.h"
 #include "support/fileio_code.h"
 
@@ -20,12 +18,11 @@ void MainForm::Form_Load() {
 
   SearchMode = 1;
 
+  const char16_t separator = System().PathSeparator();
   const std::u16string program = ProgramPath();
-  const std::size_t slash = program.rfind(platform::kPathSeparator);
+  const std::size_t slash = program.rfind(separator);
   AppDir = slash == std::u16string::npos ? std::u16string(u".") : program.substr(0, slash + 1);
-  if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) {
-    AppDir += platform::kPathSeparator;
-  }
+  if (AppDir.empty() || AppDir.back() != separator) AppDir += separator;
   ConfigFile =
       options_.ConfigFileOverride ? *options_.ConfigFileOverride : AppDir + BaseName() + u".cfg";
 
@@ -39,20 +36,23 @@ void MainForm::StartTimer_Timer() {
 
   // The program's own configuration counts as missing when hidden; a file named explicitly by a
   // front end is taken as it is.
-  const bool exists = platform::IsRegularFile(ConfigFile) &&
-                      (options_.ConfigFileOverride || !platform::IsHiddenFile(ConfigFile));
+  const bool exists = System().IsRegularFile(ConfigFile) &&
+                      (options_.ConfigFileOverride || !System().IsHidden(ConfigFile));
   if (exists) {
     ReadConfiguration();
   } else {
+    outcome_.Configuration = ConfigurationState::Missing;
     ShowError(u"Die Konfigurationsdatei wurde nicht gefunden.");
   }
   SearchFiles();
+  outcome_.Stopped = StopRequested;
 }
 
 void MainForm::ReadConfiguration() {
-  LineReader reader;
+  LineReader reader(System());
   if (auto error = reader.Open(ConfigFile)) {
     // A configuration that exists but cannot be read is reported, and the run goes on without it.
+    outcome_.Configuration = ConfigurationState::Unreadable;
     ShowError(u"Die Konfigurationsdatei kann nicht gelesen werden. " + error->Description);
     return;
   }
@@ -62,7 +62,9 @@ void MainForm::ReadConfiguration() {
     ExecConfigLine(reader.ReadLine());
   }
   reader.Close();
+  outcome_.Configuration = ConfigurationState::Read;
   if (reader.Failure() && !StopRequested) {
+    outcome_.Configuration = ConfigurationState::Unreadable;
     ShowError(u"Die Konfigurationsdatei kann nicht gelesen werden. " +
               reader.Failure()->Description);
   }

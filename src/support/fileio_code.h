@@ -1,22 +1,28 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/file_system.h"
+#include "platform/system.h"
 
-/// Reads a whole file as bytes (one code page character each) into content, reusing its storage.
-std::optional<platform::SystemError> ReadWholeFile(const std::u16string& path,
+/// Reads a whole file as bytes (one code page character each) into content, reusing its storage;
+/// a file too large for memory is a failure.
+std::optional<platform::SystemError> ReadWholeFile(platform::System& system,
+                                                   const std::u16string& path,
                                                    std::string& content);
 
-/// Appends one line of text in the code page, followed by CR LF; every failure is ignored.
-void AppendLine(const std::u16string& path, std::u16string_view line);
+/// Appends one line of text in the system's code page, followed by CR LF; every failure is
+/// ignored.
+void AppendLine(platform::System& system, const std::u16string& path, std::u16string_view line);
 
 /// Reads a text file in the code page line by line. A line ends at CR, CR LF or LF; the last
 /// line needs no line end, and a file ending in a line end passes no extra empty line.
 class LineReader {
  public:
+  /// A reader that opens files through system.
+  explicit LineReader(platform::System& system) : system_(system) {}
   /// Opens the file.
   std::optional<platform::SystemError> Open(const std::u16string& path);
   /// True when no character is left, or when reading failed (see Failure).
@@ -25,13 +31,15 @@ class LineReader {
   std::u16string ReadLine();
   /// The reading failure, if one happened.
   const std::optional<platform::SystemError>& Failure() const { return failure_; }
-  void Close() { file_.Close(); }
+  /// Closes the file; harmless when it is not open.
+  void Close() { file_.reset(); }
 
  private:
   /// Makes sure a byte is buffered; false at the end of the file or after a failure.
   bool Fill();
 
-  platform::InputFile file_;
+  platform::System& system_;
+  std::unique_ptr<platform::ReadableFile> file_;
   std::string buffer_;
   std::size_t position_ = 0;
   std::optional<platform::SystemError> failure_;

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "search/search_fixture.h"
+#include "testing/search_fixture.h"
 
 namespace {
 
@@ -42,11 +40,11 @@ TEST(DetailViewTest, ButtonsActOnThePathBox) {
   for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::Yes})
     fixture.window().AnswerNext(answer);
   form.Command2_Click();
-  EXPECT_TRUE(std::filesystem::exists(fixture.PathOf("a")));
+  EXPECT_TRUE(fixture.system().Exists(fixture.PathOf("a")));
   form.Command2_Click();  // deletes
   form.Command2_Click();  // finds nothing to delete
-  EXPECT_FALSE(std::filesystem::exists(fixture.PathOf("a")));
-  EXPECT_EQ(fixture.Opened, (std::vector<std::u16string>{u"", U16(fixture.PathOf("a"))}));
+  EXPECT_FALSE(fixture.system().Exists(fixture.PathOf("a")));
+  EXPECT_EQ(fixture.system().Edited, (std::vector<std::u16string>{u"", fixture.PathOf("a")}));
   EXPECT_EQ(fixture.Log(),
             (std::vector<std::string>{"KILL: @a", "KILL: @a", "ERROR: Datei nicht gefunden"}));
   std::u16string boxes;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "search/search_fixture.h"
+#include "testing/search_fixture.h"
 
 namespace {
 

@@ -48,7 +48,8 @@ TEST(FileTypesTest, FirstRuleThatAcceptsNameAndSizeWins) {
     EXPECT_EQ(run.form->FileTypes[rule + 1].MaxSize, rules[rule].stored) << "rule " << rule + 1;
   EXPECT_EQ(run.form->FileTypes[2].Pattern, u"C:\\ARCHIVE\\*.TXT");
   for (const auto& query : queries) {
-    EXPECT_EQ(run.form->GetFileType(query.name, query.size), query.expected)
+    FileSize size(static_cast<std::int64_t>(query.size));
+    EXPECT_EQ(run.form->GetFileType(query.name, size), query.expected)
         << Utf8(query.name) << " of " << query.size << " bytes";
   }
 }
@@ -82,7 +83,7 @@ TEST(WildcardTest, PlacesEveryLiteralRunAtItsFirstOccurrence) {
   }
 }
 
-TEST(WildcardTest, LiteralRunsAreFoundAndMeasuredAsTheTracesPlaceThem) {
+TEST(WildcardTest, LiteralRunsAreFoundAndMeasured) {
   // The rest of the pattern on each pass of "A?C" against "ABC" and of "*.TXT" against
   // "A.TXT.TXT", then runs that end at a wildcard or in the middle of the pattern.
   const struct {

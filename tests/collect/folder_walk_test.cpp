@@ -7,25 +7,18 @@
 #include <fstream>
 #include <ranges>
 
-#include "platform/native_path.h"
 #include "shell/main_form.h"
-#include "testing/fake_directories.h"
 #include "testing/test_program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using platform::EntryKind;
 
-MainFormOptions WithDirectories(MainFormOptions options, FakeDirectories* fake) {
-  options.Directories = fake;
-  return options;
-}
-
-/// A loaded form with rules without limit, whose walk reads the given directories (the
-/// system's when none is given).
+/// A loaded form with rules without limit, whose walk reads the given system.
 struct Walk {
-  explicit Walk(std::initializer_list<std::u16string> rules, FakeDirectories* fake = nullptr)
-      : run(WithDirectories(program.Options(), fake)) {
+  Walk(std::initializer_list<std::u16string> rules, MainFormOptions options)
+      : run(std::move(options)) {
     run.form->Form_Load();
     for (const auto& rule : rules)
       run.form->AddFileType(rule, -1);
@@ -46,23 +39,29 @@ struct Walk {
     return text;
   }
 
-  TestProgram program;
   TestRun run;
 };
 
-/// D:\Docs of the worked example as /d/Docs.
-FakeDirectories Docs() {
-  FakeDirectories directories;
-  // clang-format off
-  directories.Add(u"/d/Docs/", {{u".", true}, {u"..", true}, {u".svn", true}, {u"a.txt", false, 120},
-                                {u"b.doc", false, 300}, {u"Old", true}, {u"z.txt", false, 7}});
-  // clang-format on
-  directories.Add(u"/d/Docs/Old/", {{u".", true}, {u"..", true}, {u"c.txt", false, 50}});
-  directories.Add(u"/d/Docs/.svn/", {{u"secret.txt", false, 1}});
-  return directories;
+/// The fake system, with no log written into it.
+MainFormOptions On(FakeSystem& system) {
+  return MainFormOptions{.System = system, .Log = LogDestination::None};
 }
 
-TEST(FolderWalkTest, WorkedExampleAndClosingTheWindowAtEachPoint) {
+/// A folder of three files and two subfolders, one of them hidden by its dot, listed with "."
+/// and ".." first as many systems do.
+void AddDocs(FakeSystem& system) {
+  system.AddEntry(u"/d/Docs/", u".", EntryKind::Folder);
+  system.AddEntry(u"/d/Docs/", u"..", EntryKind::Folder);
+  system.AddFile(u"/d/Docs/.svn/secret.txt", "x");
+  system.AddSizedFile(u"/d/Docs/a.txt", 120);
+  system.AddSizedFile(u"/d/Docs/b.doc", 300);
+  system.AddEntry(u"/d/Docs/Old/", u".", EntryKind::Folder);
+  system.AddEntry(u"/d/Docs/Old/", u"..", EntryKind::Folder);
+  system.AddSizedFile(u"/d/Docs/Old/c.txt", 50);
+  system.AddSizedFile(u"/d/Docs/z.txt", 7);
+}
+
+TEST(FolderWalkTest, DepthFirstWalkAndClosingTheWindowAtEachPoint) {
   const struct {
     int point;  // pending-message point at which the user closes the window, 0 for none
     std::string tables;
@@ -77,43 +76,72 @@ TEST(FolderWalkTest, WorkedExampleAndClosingTheWindowAtEachPoint) {
       {10, "0:/d/Docs 1:Old | 1:1:a.txt:120 | 1:2:c.txt:50 | 1:1:z.txt:7 ", 12},
   };
   for (const auto& c : cases) {
-    FakeDirectories directories = Docs();
-    Walk walk({u"*.TXT"}, &directories);
+    FakeSystem system;
+    AddDocs(system);
+    Walk walk({u"*.TXT"}, On(system));
     MainForm& form = *walk.run.form;
     form.AddFileType(u"*.DOC", 100);
     if (c.point > 0) walk.run.window.At(c.point, UserCloses());
     EXPECT_EQ(walk.Tables(u"/d/Docs/"), c.tables) << "closed at " << c.point;
-    EXPECT_EQ(directories.Fetches, c.fetches) << "closed at " << c.point;
-    EXPECT_EQ(directories.OpenNow, 0) << "closed at " << c.point;
+    EXPECT_EQ(system.Fetches, c.fetches) << "closed at " << c.point;
+    EXPECT_EQ(system.OpenNow, 0) << "closed at " << c.point;
     if (c.point > 0) continue;
     EXPECT_EQ(Utf8(form.anzFolders.Caption + u" " + form.anzFiles.Caption + u" " +
                    form.allSize.Caption + u" " + form.Status.Caption),
               "2 3 177 B lese Verzeichnis aus...");
     EXPECT_EQ(form.GetFolderPath(2) + u" " + form.GetFilePath(2),
               u"/d/Docs/Old/ /d/Docs/Old/c.txt");
-    EXPECT_EQ(directories.Closed, (std::vector<std::u16string>{u"/d/Docs/Old/", u"/d/Docs/"}));
+    EXPECT_EQ(system.Closed, (std::vector<std::u16string>{u"/d/Docs/Old/", u"/d/Docs/"}));
     EXPECT_EQ(walk.run.window.Points, 10);
   }
 }
 
 TEST(FolderWalkTest, RootPathsLoseOneSeparatorAndComposeBack) {
+  using Rules = FakeSystem::Rules;
   const struct {
-    std::u16string root, stored, opened;
+    Rules rules;
+    std::u16string root, stored, file;
   } cases[] = {
       // clang-format off
-      {u"/d/Docs/", u"/d/Docs", u"/d/Docs/"}, {u"/d/Docs", u"/d/Docs", u"/d/Docs/"},
-      {u"/d/Docs//", u"/d/Docs/", u"/d/Docs//"}, {u"/", u"", u"/"}, {u"docs", u"docs", u"docs/"},
+      {Rules::Posix, u"/d/Docs/", u"/d/Docs", u"/d/Docs/a.txt"},
+      {Rules::Posix, u"/d/Docs", u"/d/Docs", u"/d/Docs/a.txt"},
+      {Rules::Posix, u"/d/Docs//", u"/d/Docs/", u"/d/Docs//a.txt"},
+      {Rules::Posix, u"/", u"", u"/a.txt"}, {Rules::Posix, u"docs", u"docs", u"docs/a.txt"},
+      {Rules::Windows, u"C:\\Data\\", u"C:\\Data", u"C:\\Data\\a.txt"},
+      {Rules::Windows, u"C:\\Data\\\\", u"C:\\Data\\", u"C:\\Data\\\\a.txt"},
+      {Rules::Windows, u"E:\\", u"E:", u"E:\\a.txt"},
+      {Rules::Windows, u"/d/Docs/", u"/d/Docs/", u"/d/Docs/\\a.txt"},
       // clang-format on
   };
   for (const auto& c : cases) {
-    FakeDirectories directories;
-    directories.Add(c.opened, {{u"a.txt", false, 1}});
-    Walk walk({u"*"}, &directories);
-    EXPECT_EQ(walk.Tables(c.root), "0:" + Utf8(c.stored) + " | 1:1:a.txt:1 ");
+    FakeSystem system(c.rules);
+    system.AddFile(c.file, "x");
+    Walk walk({u"*"}, On(system));
+    EXPECT_EQ(walk.Tables(c.root), "0:" + Utf8(c.stored) + " | 1:1:a.txt:1 ") << Utf8(c.root);
+    EXPECT_EQ(walk.run.form->GetFilePath(1), c.file);
   }
 }
 
+TEST(FolderWalkTest, OnlyFoldersAreEnteredAndOnlyFilesAreKept) {
+  FakeSystem system;
+  system.AddFile(u"/d/real/inside.txt", "x");
+  system.AddEntry(u"/d/", u"fifo.txt", EntryKind::Special);
+  system.AddEntry(u"/d/", u"link.txt", EntryKind::FolderLink);
+  system.AddFile(u"/d/sub/s.txt", "s");
+  system.AddFolder(u"/d/unreadable");
+  system.AddFile(u"/d/unreadable/u.txt", "u");
+  system.Fail(FakeSystem::Operation::List, u"/d/unreadable/");
+  Walk walk({u"*"}, On(system));
+  EXPECT_EQ(walk.Tables(u"/d"), "0:/d 1:real 1:sub 1:unreadable | 1:2:inside.txt:1 | 1:3:s.txt:1 ");
+  EXPECT_EQ(walk.run.form->anzFolders.Caption, u"4");
+}
+
 // ---- Real folder trees. ----
+
+/// The operating system, with no log written.
+MainFormOptions RealSystem() {
+  return MainFormOptions{.Log = LogDestination::None};
+}
 
 TEST(FolderWalkTreeTest, DotNamesEmptyMissingAndRepeatedFoldersAndLateRules) {
   TempDir dir;
@@ -124,11 +152,11 @@ TEST(FolderWalkTreeTest, DotNamesEmptyMissingAndRepeatedFoldersAndLateRules) {
   fs::create_directory(dir.path() / "empty");
   const std::string root = dir.path().string();
   const auto descriptors = std::distance(fs::directory_iterator("/proc/self/fd"), {});
-  Walk walk({u"*.txt"});
-  walk.Tables(platform::FromNativePath(root + "/"));
-  walk.Tables(platform::FromNativePath(root + "/missing"));
+  Walk walk({u"*.txt"}, RealSystem());
+  walk.Tables(U16(root + "/"));
+  walk.Tables(U16(root + "/missing"));
   walk.run.form->AddFileType(u"*.BIN", -1);  // changes nothing recorded
-  EXPECT_EQ(walk.Tables(platform::FromNativePath(root), root),
+  EXPECT_EQ(walk.Tables(U16(root), root),
             "0:@ 1:empty 1:sub 3:deep 0:@/missing 0:@ 6:empty 6:sub 8:deep "
             "| 1:1:Z.TXT:1 | 1:1:a.txt:1 | 1:1:b.txt:1 | 1:3:c.txt:2 | 1:4:caf\xE9.txt:5 "
             "| 1:6:Z.TXT:1 | 1:6:a.txt:1 | 1:6:b.txt:1 | 2:6:note.bin:1 | 1:8:c.txt:2 "
@@ -137,7 +165,7 @@ TEST(FolderWalkTreeTest, DotNamesEmptyMissingAndRepeatedFoldersAndLateRules) {
   EXPECT_EQ(walk.run.form->TotalSize, 21);
   EXPECT_EQ(std::distance(fs::directory_iterator("/proc/self/fd"), {}), descriptors);
   std::string content;
-  std::getline(std::ifstream(platform::ToNativePath(walk.run.form->GetFilePath(5))), content);
+  std::getline(std::ifstream(Utf8(walk.run.form->GetFilePath(5))), content);
   EXPECT_EQ(content, "latin");
 }
 
@@ -153,8 +181,8 @@ TEST(FolderWalkTreeTest, LinksToFilesCountLinksToFoldersAndSpecialFilesDoNot) {
   for (const auto& [target, link] : links)
     fs::create_symlink(target, dir.path() / link);
   ASSERT_EQ(::mkfifo((dir.path() / "fifo.txt").c_str(), 0644), 0);
-  Walk walk({u"*"});
-  EXPECT_EQ(walk.Tables(platform::FromNativePath(dir.path().string()), dir.path().string()),
+  Walk walk({u"*"}, RealSystem());
+  EXPECT_EQ(walk.Tables(U16(dir.path().string()), dir.path().string()),
             "0:@ 1:sub | 1:1:file.txt:5 | 1:1:link.txt:5 | 1:2:s.txt:1 ");
 }
 
@@ -166,10 +194,10 @@ TEST(FolderWalkTreeTest, FilesOfTwoGibibytesAndMoreAreSizedTestedAndCounted) {
     ASSERT_EQ(::ftruncate(descriptor, size * gibibyte), 0);  // sparse: takes no disk space
     ::close(descriptor);
   }
-  Walk walk({});
+  Walk walk({}, RealSystem());
   walk.run.form->AddFileType(u"*.DAT", static_cast<double>(3 * gibibyte));
   walk.run.form->AddFileType(u"*.DAT", -1);
-  EXPECT_EQ(walk.Tables(platform::FromNativePath(dir.path().string()), dir.path().string()),
+  EXPECT_EQ(walk.Tables(U16(dir.path().string()), dir.path().string()),
             "0:@ | 2:1:five.dat:5368709120 | 1:1:three.dat:3221225472 ");
   EXPECT_EQ(walk.run.form->allSize.Caption, u"8 GB");
 }

@@ -98,12 +98,12 @@ std::string Replace(std::string text, const std::string& from, const std::string
 TEST(ConfigFileTest, TheExampleFileTakesEffectLineByLine) {
   TestProgram program;
   for (const std::string folder : {"early/", "Briefe/", "Archiv/"}) {
-    program.dir().Write(folder + "brief.txt", "Nordstadt");
-    program.dir().Write(folder + "klein.doc", std::string(500000, 'x'));
-    program.dir().Write(folder + "gross.doc", std::string(500001, 'x'));
-    program.dir().Write(folder + "bild.png", "png");
+    program.Write(folder + "bild.png", "png");
+    program.Write(folder + "brief.txt", "Nordstadt");
+    program.system().AddSizedFile(program.Path(folder + "gross.doc"), 500001);
+    program.system().AddSizedFile(program.Path(folder + "klein.doc"), 500000);
   }
-  const std::string root = program.dir().path().string() + "/";
+  const std::string root = Utf8(program.Folder()) + "/";
   program.WriteConfig(Replace(
       "SEARCHMODE|TEXT|\r\nFOLDER|@early|\r\nFILETYPE|*.txt|\r\nFILETYPE|*.doc|500000|\r\n"
       "FOLDER|@Briefe/|\r\nNAME|Projekt Nord|Nordstadt|Hafenstraße|\r\nNAME|Lieferant 7|L-0007|\r\n"

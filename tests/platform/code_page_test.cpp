@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/native_path.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -15,11 +15,11 @@ TEST(CodePageTest, EveryByteAndEveryFileNameRoundTrips) {
   EXPECT_EQ(platform::EncodeCodePage(text), all);
   EXPECT_EQ(platform::EncodeCodePage(u"a\u0416b\u4E2D"), "a?b?");
   // A file name byte that was not UTF-8 is logged as that byte, so such names stay apart.
-  EXPECT_EQ(platform::EncodeCodePage(platform::FromNativePath("caf\xE9")), "caf\xE9");
+  EXPECT_EQ(platform::EncodeCodePage(platform::FromUtf8("caf\xE9")), "caf\xE9");
   // Bytes that are no UTF-8 come back unchanged, so every file the walk meets can be opened.
   for (const std::string name :
        {"M\xC3\xBCller", "bad\xFF\xFE", "\xC3", "\xF0\x9F\x98\x80x", "\xED\xA0\x80", "\xC0\xAF"})
-    EXPECT_EQ(platform::ToNativePath(platform::FromNativePath(name)), name);
+    EXPECT_EQ(platform::ToUtf8(platform::FromUtf8(name)), name);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "platform/text_editor.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/system.h"
 #include "testing/test_program.h"
 
 namespace {
@@ -46,7 +45,7 @@ TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument)
     ::setenv("PATH", ((dir.path() / "one").string() + ":" + (dir.path() / "two").string()).c_str(),
              1);
     ::alarm(30);
-    platform::StartTextEditor(c.path);
+    EXPECT_FALSE(platform::OperatingSystem().StartTextEditor(c.path).has_value());
     ::alarm(0);
     ::setenv("PATH", originalPath.c_str(), 1);
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child left behind";
@@ -60,6 +59,16 @@ TEST(TextEditorTest, StartsNotepadElseTheOpenerDetachedWithThePathAsOneArgument)
     EXPECT_EQ(report, (dir.path() / c.started).string() + "\n1\n" + c.argument + "\nyes\nend\n");
     ::close(release);
   }
+}
+
+TEST(TextEditorTest, NoEditorOnThePathIsAFailureToStart) {
+  TempDir dir;
+  const std::string originalPath = std::getenv("PATH");
+  ::setenv("PATH", dir.path().c_str(), 1);
+  const auto failure = platform::OperatingSystem().StartTextEditor(u"/tmp/a.txt");
+  ::setenv("PATH", originalPath.c_str(), 1);
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->Kind, platform::ErrorKind::NotFound);
 }
 
 }  // namespace

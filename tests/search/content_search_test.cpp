@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include "search/search_fixture.h"
+#include "testing/search_fixture.h"
 
 namespace {
 
@@ -68,14 +67,19 @@ TEST(ContentSearchTest, WholeRunRecordsAndLogsHitsInOrder) {
   }
 }
 
-TEST(ContentSearchTest, AFifoInPlaceOfAKeptFileIsUnreadableAndCannotHoldTheRun) {
-  SearchFixture fixture;
-  fixture.AddFile("f", {}, 0);
-  ASSERT_EQ(::mkfifo(fixture.PathOf("f").c_str(), 0600), 0);
-  fixture.AddPerson("Alle", "|");
-  fixture.form().SearchFiles();
-  EXPECT_EQ(fixture.Log(), Lines{"ERROR: cannot read file: @f"});
-  EXPECT_EQ(fixture.form().Status.Caption, u"fertig");
+TEST(ContentSearchTest, AFileThatCannotBeOpenedOrReadIsLoggedAndTheRunGoesOn) {
+  for (const FakeSystem::Operation failing :
+       {FakeSystem::Operation::Open, FakeSystem::Operation::Read}) {
+    SearchFixture fixture;
+    fixture.AddFile("f", "Nord");
+    fixture.AddFile("g", "Nord");
+    fixture.system().Fail(failing, fixture.PathOf("f"));
+    fixture.AddPerson("Alle", "|");
+    fixture.form().SearchFiles();
+    EXPECT_EQ(fixture.Log(), (Lines{"ERROR: cannot read file: @f", "found new file: @g"}));
+    EXPECT_EQ(fixture.form().UnreadableFiles, std::vector<std::int32_t>{1});
+    EXPECT_EQ(fixture.form().Status.Caption, u"fertig");
+  }
 }
 
 TEST(ContentSearchTest, HitsOfTheShownPersonUpdateTheViewLive) {

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "platform/code_page.h"
-#include "search/search_fixture.h"
 #include "search/term_scanner.h"
+#include "testing/search_fixture.h"
 
 namespace {
 

@@ -1,48 +1,82 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "shell/main_form.h"
 #include "testing/test_program.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using Texts = std::vector<std::u16string>;
+using Rules = FakeSystem::Rules;
 
 TEST(RunSequenceTest, MissingOrUnreadableConfigurationIsReportedAndTheRunGoesOn) {
+  const std::u16string missing = u"Die Konfigurationsdatei wurde nicht gefunden.";
   const std::u16string unreadable = u"Die Konfigurationsdatei kann nicht gelesen werden. ";
-  const std::pair<std::string, std::u16string> cases[] = {
-      {"fundort", u"Die Konfigurationsdatei wurde nicht gefunden."},
-      {"folder", u"Die Konfigurationsdatei wurde nicht gefunden."},
-      {".hidden", u"Die Konfigurationsdatei wurde nicht gefunden."},
-      {"closed", unreadable + u"Zugriff verweigert"},
+  const struct {
+    std::string name;  // the program's base name, which says what is done to its configuration
+    Rules rules;
+    std::u16string message;
+    ConfigurationState state;
+  } cases[] = {
+      {"fundort", Rules::Posix, missing, ConfigurationState::Missing},
+      {"folder", Rules::Posix, missing, ConfigurationState::Missing},
+      {".hidden", Rules::Posix, missing, ConfigurationState::Missing},
+      {"attribute", Rules::Windows, missing, ConfigurationState::Missing},
+      {"closed", Rules::Posix, unreadable + u"Zugriff verweigert", ConfigurationState::Unreadable},
+      {"broken", Rules::Windows, unreadable + u"E/A-Fehler", ConfigurationState::Unreadable},
   };
-  for (const auto& [name, message] : cases) {
-    if (name == "closed" && ::geteuid() == 0) continue;  // root reads every file
-    TestProgram program(name);
-    if (name == "folder") {
-      fs::create_directory(program.ConfigPath());
-    } else if (name != "fundort") {
+  for (const auto& c : cases) {
+    TestProgram program(c.name, c.rules);
+    FakeSystem& system = program.system();
+    if (c.name == "folder") {
+      system.AddFolder(program.ConfigPath());
+    } else if (c.name == "attribute") {
+      system.AddFile(program.ConfigPath(), "NAME|P|\r\n", FakeSystem::Attribute::Hidden);
+    } else if (c.name != "fundort") {
       program.WriteConfig("NAME|P|\r\n");
     }
-    if (name == "closed") ::chmod(program.ConfigPath().c_str(), 0);
+    if (c.name == "closed") system.Fail(FakeSystem::Operation::Open, program.ConfigPath());
+    if (c.name == "broken") {
+      system.Fail(FakeSystem::Operation::Read, program.ConfigPath(), platform::ErrorKind::Other);
+    }
     TestRun run(program);
     run.LoadAndRun();
-    ASSERT_EQ(run.window.Boxes.size(), 1u) << name;
+    ASSERT_EQ(run.window.Boxes.size(), 1u) << c.name;
     const MessageRequest& box = run.window.Boxes[0];
-    EXPECT_EQ(box.Title + u": " + box.Text, u"Fehler: " + message);
+    EXPECT_EQ(box.Title + u": " + box.Text, u"Fehler: " + c.message);
     EXPECT_TRUE(box.Icon == MessageIcon::Critical && box.Buttons == MessageButtons::Ok);
     EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
     EXPECT_EQ(
         run.form->Caption.Caption + u" " + run.form->allSize.Caption + u" " + run.form->ConfigFile,
-        U16(name + " 0 B " + program.ConfigPath().string()));
+        U16(c.name) + u" 0 B " + program.ConfigPath());
+    EXPECT_EQ(run.form->Outcome().Configuration, c.state) << c.name;
+    EXPECT_EQ(run.form->Outcome().MessagesShown, 1);
     run.form->Form_Unload();
     EXPECT_TRUE(run.window.Closed);
-    EXPECT_EQ(program.LogLines(), (Lines{"START " + name, "EXIT"}));
+    EXPECT_EQ(program.LogLines(), (Lines{"START " + c.name, "EXIT"}));
+  }
+}
+
+TEST(RunSequenceTest, ProgramFolderAndBaseNameComeFromTheExecutable) {
+  const struct {
+    std::u16string executable;
+    Rules rules;
+    std::u16string appDir, configFile;
+  } cases[] = {
+      {u"/opt/fundort/finder", Rules::Posix, u"/opt/fundort/", u"/opt/fundort/finder.cfg"},
+      {u"/finder.bin", Rules::Posix, u"/", u"/finder.cfg"},
+      {u"D:\\Tools\\finder.exe", Rules::Windows, u"D:\\Tools\\", u"D:\\Tools\\finder.cfg"},
+      {u"C:\\finder.exe", Rules::Windows, u"C:\\", u"C:\\finder.cfg"},
+      {u"C:\\a.b\\finder", Rules::Windows, u"C:\\a.b\\", u"C:\\a.b\\finder.cfg"},
+  };
+  for (const auto& c : cases) {
+    FakeSystem system(c.rules);
+    system.SetExecutablePath(c.executable);
+    TestRun run(MainFormOptions{.System = system});
+    run.form->Form_Load();
+    EXPECT_EQ(run.form->AppDir + u" " + run.form->ConfigFile + u" " + run.form->Caption.Caption,
+              c.appDir + u" " + c.configFile + u" finder");
+    EXPECT_EQ(system.Contents(c.appDir + u"finder.log"), "START finder\r\n");
   }
 }
 
@@ -62,20 +96,22 @@ TEST(RunSequenceTest, EveryLineIsHandedOnThenTheSearchRuns) {
     expected.insert(expected.end(), {u"durchsuche Dateien...", u"fertig"});
     EXPECT_EQ(run.window.StatusTexts, expected) << bytes;
     EXPECT_TRUE(run.window.Boxes.empty());
+    EXPECT_EQ(run.form->Outcome().Configuration, ConfigurationState::Read);
   }
 }
 
 TEST(RunSequenceTest, ClosingStopsTheRunBeforeTheNextLine) {
   TestProgram program;
-  program.dir().Write("tree/a.txt", "x");
-  program.dir().Write("tree/b.txt", "x");
-  const std::string folder = "FOLDER|" + (program.dir().path() / "tree").string() + "|";
+  program.Write("tree/a.txt", "x");
+  program.Write("tree/b.txt", "x");
+  const std::string folder = "FOLDER|" + Utf8(program.Path("tree")) + "|";
   program.WriteConfig("FILETYPE|*.txt|\r\nNAME|Alle|\r\n" + folder + "\r\nNAME|Nord|x|\r\n");
   TestRun before(program);  // closed before the timer fires
   before.form->Form_Load();
   before.form->Form_Unload();
   before.form->StartTimer_Timer();
   EXPECT_EQ(before.form->Status.Caption, u"Start");
+  EXPECT_TRUE(before.form->Outcome().Stopped);
   TestRun during(program);  // closed after the walk's first entry
   during.window.At(1, UserCloses());
   during.LoadAndRun();
@@ -85,34 +121,8 @@ TEST(RunSequenceTest, ClosingStopsTheRunBeforeTheNextLine) {
   EXPECT_EQ(during.form->Persons.size() + during.form->Files.size(), 4u);  // Alle and a.txt
   EXPECT_EQ(during.form->Status.Caption, u"lese Verzeichnis aus...");
   EXPECT_EQ(during.window.Points, 1);
-}
-
-TEST(ActivityLogTest, LogIsAppendedAcrossRunsAndLineBreaksCannotSplitALine) {
-  TestProgram program;
-  for (int i = 0; i < 2; ++i) {
-    TestRun run(program);
-    run.form->Form_Load();
-    run.form->WriteLog(u"found new file: /tmp/evil\r\nKILL: /etc/passwd\n");
-    run.form->Form_Unload();
-  }
-  const std::string forged = "found new file: /tmp/evil??KILL: /etc/passwd?";
-  EXPECT_EQ(program.LogLines(),
-            (Lines{"START fundort", forged, "EXIT", "START fundort", forged, "EXIT"}));
-}
-
-TEST(ActivityLogTest, UnwritableLogChangesNothingElse) {
-  TestProgram program;
-  fs::create_directory(program.LogPath());
-  program.dir().Write("data/a.txt", "");
-  program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + (program.dir().path() / "data").string() +
-                      "|\r\nNAME|Alle|\r\n");
-  TestRun run(program);
-  run.LoadAndRun();
-  run.form->Form_Unload();
-  EXPECT_TRUE(fs::is_empty(program.LogPath()));
-  EXPECT_EQ(run.form->Persons[1].Hits, u"|1|");
-  EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
-  EXPECT_TRUE(run.window.Boxes.empty() && run.window.Closed);
+  EXPECT_TRUE(during.form->Outcome().Stopped);
+  EXPECT_EQ(during.form->Outcome().Configuration, ConfigurationState::Read);
 }
 
 }  // namespace

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "platform/code_page.h"
-#include "platform/native_path.h"
+#include "platform/utf8.h"
 #include "shell/main_form.h"
+#include "testing/fake_system.h"
 #include "testing/fake_window.h"
 
 /// Text from a UTF-8 literal (test sources are UTF-8).
@@ -23,12 +24,69 @@ inline std::u16string U16(std::string_view utf8) {
 inline std::string Cp1252(std::string_view utf8) {
   return platform::EncodeCodePage(U16(utf8));
 }
-/// UTF-8 of a text (file names byte for byte), for readable assertion output.
+/// UTF-8 of a text (raw file-name bytes byte for byte), for readable assertion output.
 inline std::string Utf8(std::u16string_view text) {
-  return platform::ToNativePath(text);
+  return platform::ToUtf8(text);
 }
 
-/// A fresh temporary folder, removed with everything in it when the object goes.
+/// The lines of a log (split at CR LF) converted from the code page to UTF-8; a last line
+/// without CR LF is marked.
+inline std::vector<std::string> LogLinesOf(const std::string& bytes) {
+  std::stringstream stream(bytes);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(stream, line, '\n');) {
+    const bool ended = line.ends_with('\r');
+    lines.push_back(ended ? Utf8(platform::DecodeCodePage(line.substr(0, line.size() - 1)))
+                          : "<unterminated>" + line);
+  }
+  return lines;
+}
+
+/// A program in the folder /prog of a fake system (C:\prog under Windows rules), with its
+/// configuration and its log beside it.
+class TestProgram {
+ public:
+  explicit TestProgram(std::string baseName = "fundort",
+                       FakeSystem::Rules rules = FakeSystem::Rules::Posix)
+      : system_(rules), baseName_(U16(baseName)) {
+    system_.SetExecutablePath(Path(Utf8(baseName_)));
+  }
+
+  FakeSystem& system() { return system_; }
+  const FakeSystem& system() const { return system_; }
+  /// Full path of a file or folder in the program's folder; "/" in relative separates folders.
+  std::u16string Path(std::string_view relative) const {
+    std::u16string path = U16(relative);
+    const char16_t separator = system_.PathSeparator();
+    for (char16_t& character : path)
+      if (character == u'/') character = separator;
+    return Folder() + separator + path;
+  }
+  std::u16string Folder() const {
+    return system_.PathSeparator() == u'\\' ? u"C:\\prog" : u"/prog";
+  }
+  std::u16string ProgramPath() const { return system_.ExecutablePath(); }
+  std::u16string ConfigPath() const { return Path(Utf8(baseName_) + ".cfg"); }
+  std::u16string LogPath() const { return Path(Utf8(baseName_) + ".log"); }
+
+  /// Writes a file in the program's folder with the given raw bytes.
+  std::u16string Write(std::string_view relative, std::string bytes) {
+    system_.AddFile(Path(relative), std::move(bytes));
+    return Path(relative);
+  }
+  /// Writes the configuration from UTF-8 text, converted to the code page.
+  void WriteConfig(std::string_view utf8) { system_.AddFile(ConfigPath(), Cp1252(utf8)); }
+  /// The log's lines converted to UTF-8.
+  std::vector<std::string> LogLines() const { return LogLinesOf(system_.Contents(LogPath())); }
+  /// Options that run the form on the fake system.
+  MainFormOptions Options() { return MainFormOptions{.System = system_}; }
+
+ private:
+  FakeSystem system_;
+  std::u16string baseName_;
+};
+
+/// A fresh temporary folder of the real system, removed with everything in it when it goes.
 class TempDir {
  public:
   TempDir() {
@@ -55,10 +113,11 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-/// A program installed in a temporary folder: its configuration beside it, its log beside it.
-class TestProgram {
+/// A program installed in a real temporary folder, its configuration and log beside it: for
+/// the tests of the real system and of the built programs.
+class InstalledProgram {
  public:
-  explicit TestProgram(std::string baseName = "fundort") : baseName_(std::move(baseName)) {}
+  explicit InstalledProgram(std::string baseName = "fundort") : baseName_(std::move(baseName)) {}
 
   const TempDir& dir() const { return dir_; }
   std::filesystem::path ProgramPath() const { return dir_.path() / baseName_; }
@@ -67,26 +126,15 @@ class TestProgram {
 
   /// Writes the configuration from UTF-8 text, converted to the code page.
   void WriteConfig(std::string_view utf8) const { dir_.Write(ConfigPath(), Cp1252(utf8)); }
-  /// The log's lines (split at CR LF) converted from the code page to UTF-8.
+  /// The log's lines converted to UTF-8.
   std::vector<std::string> LogLines() const {
     std::stringstream bytes;
     bytes << std::ifstream(LogPath(), std::ios::binary).rdbuf();
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(bytes, line, '\n');) {
-      const bool ended = line.ends_with('\r');
-      lines.push_back(ended ? Utf8(platform::DecodeCodePage(line.substr(0, line.size() - 1)))
-                            : "<unterminated>" + line);
-    }
-    return lines;
+    return LogLinesOf(bytes.str());
   }
-  /// Options that place the program in the temporary folder and start no editor.
+  /// Options that run the form on the real system as if it were this program.
   MainFormOptions Options() const {
-    MainFormOptions options;
-    options.ProgramPath = [program = platform::FromNativePath(ProgramPath().string())] {
-      return program;
-    };
-    options.StartTextEditor = [](const std::u16string&) {};
-    return options;
+    return MainFormOptions{.ProgramPathOverride = U16(ProgramPath().string())};
   }
 
  private:
@@ -96,7 +144,7 @@ class TestProgram {
 
 /// One run of the program with a scripted window.
 struct TestRun {
-  explicit TestRun(const TestProgram& program) : TestRun(program.Options()) {}
+  explicit TestRun(TestProgram& program) : TestRun(program.Options()) {}
   explicit TestRun(MainFormOptions options)
       : form(std::make_unique<MainForm>(window, std::move(options))) {
     window.Attach(*form);

@@ -1,34 +1,32 @@
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <vector>
 
 #include "shell/main_form.h"
 #include "shell/window.h"
 
 /// A window without a screen: message boxes become lines on stderr, answered as OK, and a
-/// pending-message point only looks for a stop request from a signal.
+/// pending-message point only looks for a stop request.
 class ConsoleWindow : public Window {
  public:
   /// The form that a stop request closes.
   void Attach(MainForm& form) { form_ = &form; }
 
-  /// Makes SIGINT and SIGTERM request a stop at the next pending-message point.
-  static void InstallStopSignals();
-  /// True once a stop signal arrived.
-  static bool StopSignalled();
+  /// Asks for the run to stop at the next pending-message point; callable from any thread.
+  void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
 
   void controlChanged(ControlId) override {}
   void processPendingMessages() override;
   MessageAnswer messageBox(const MessageRequest& request) override;
   void closeWindow() override { closed_ = true; }
 
-  bool Closed() const { return closed_; }
   /// Every message shown, in order.
   const std::vector<MessageRequest>& Messages() const { return messages_; }
 
  private:
   MainForm* form_ = nullptr;
+  std::atomic<bool> stopRequested_ = false;
   bool closed_ = false;
   std::vector<MessageRequest> messages_;
 };

@@ -7,8 +7,9 @@
 
 #include "command_line.h"
 #include "console_window.h"
-#include "platform/file_system.h"
-#include "platform/native_path.h"
+#include "platform/stop_requests.h"
+#include "platform/system.h"
+#include "platform/utf8.h"
 #include "report_output.h"
 #include "shell/main_form.h"
 
@@ -20,33 +21,33 @@ constexpr int kUsageOrConfigurationError = 2;
 constexpr int kOutputFailed = 3;
 constexpr int kStopped = 130;
 
-bool IsConfigurationFailure(const MessageRequest& message) {
-  return message.Text == u"Die Konfigurationsdatei wurde nicht gefunden." ||
-         message.Text.starts_with(u"Die Konfigurationsdatei kann nicht gelesen werden.");
-}
-
 /// Why the run must not start although the command line is well formed: the log would be
 /// written into the configuration itself, or CONFIG names a folder. Empty when all is well.
-std::string LogConflict(const ReportRequest& request) {
+std::string LogConflict(platform::System& system, const ReportRequest& request) {
   const std::string& config = request.Config;
-  if (!config.empty() && config.back() == '/') return "CONFIG names a folder: " + config;
+  const std::u16string configPath = platform::FromUtf8(config);
+  if (!configPath.empty() && configPath.back() == system.PathSeparator()) {
+    return "CONFIG names a folder: " + config;
+  }
   if (request.LogChoice == ReportRequest::Log::BesideConfig && config.ends_with(".log")) {
     return "the log beside " + config +
            " would be the configuration itself; use --log FILE or --no-log";
   }
-  if (request.LogChoice == ReportRequest::Log::File &&
-      (request.LogFile == config || platform::IsSameFile(platform::FromNativePath(request.LogFile),
-                                                         platform::FromNativePath(config)))) {
-    return "--log names the configuration file";
+  if (request.LogChoice == ReportRequest::Log::File) {
+    const auto logIdentity = system.IdentityOf(platform::FromUtf8(request.LogFile));
+    if (request.LogFile == config ||
+        (logIdentity.has_value() && logIdentity == system.IdentityOf(configPath))) {
+      return "--log names the configuration file";
+    }
   }
   return {};
 }
 
 MainFormOptions OptionsFor(const ReportRequest& request) {
   MainFormOptions options;
-  const std::u16string config = platform::FromNativePath(request.Config);
+  const std::u16string config = platform::FromUtf8(request.Config);
   // The configuration's base name plays the program's part: it names the log beside it.
-  options.ProgramPath = [config] { return config; };
+  options.ProgramPathOverride = config;
   options.ConfigFileOverride = config;
   switch (request.LogChoice) {
     case ReportRequest::Log::BesideConfig:
@@ -54,13 +55,12 @@ MainFormOptions OptionsFor(const ReportRequest& request) {
       break;
     case ReportRequest::Log::File:
       options.Log = LogDestination::File;
-      options.LogFile = platform::FromNativePath(request.LogFile);
+      options.LogFile = platform::FromUtf8(request.LogFile);
       break;
     case ReportRequest::Log::None:
       options.Log = LogDestination::None;
       break;
   }
-  options.StartTextEditor = [](const std::u16string&) {};
   return options;
 }
 
@@ -78,24 +78,23 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
   const ReportRequest& request = parsed.Request;
-  if (const std::string conflict = LogConflict(request); !conflict.empty()) {
+  if (const std::string conflict = LogConflict(platform::OperatingSystem(), request);
+      !conflict.empty()) {
     std::fprintf(stderr, "fundort-report: %s\n", conflict.c_str());
     return kUsageOrConfigurationError;
   }
 
-  ConsoleWindow::InstallStopSignals();
   ConsoleWindow window;
+  const platform::StopRequests stopRequests([&window] { window.RequestStop(); });
   MainForm form(window, OptionsFor(request));
   window.Attach(form);
 
   form.Form_Load();
   form.StartTimer_Timer();
-  const bool stopped = window.Closed();
-  if (!window.Closed()) form.Form_Unload();
+  const RunOutcome outcome = form.Outcome();
+  if (!outcome.Stopped) form.Form_Unload();
 
-  for (const MessageRequest& message : window.Messages()) {
-    if (IsConfigurationFailure(message)) return kUsageOrConfigurationError;
-  }
+  if (outcome.Configuration != ConfigurationState::Read) return kUsageOrConfigurationError;
 
   // The order "Liste sortieren" gives at the end of the run; only the list's items move.
   form.SortPersonList();
@@ -109,6 +108,6 @@ int main(int argc, char** argv) {
     return kOutputFailed;
   }
 
-  if (stopped) return kStopped;
-  return window.Messages().empty() ? kCompleted : kCompletedWithMessages;
+  if (outcome.Stopped) return kStopped;
+  return outcome.MessagesShown == 0 ? kCompleted : kCompletedWithMessages;
 }

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/native_path.h"
+#include "platform/utf8.h"
+#include "search/hit_list.h"
 #include "support/text_code.h"
 
 namespace {
@@ -22,22 +23,7 @@ std::string OneLine(std::u16string_view text) {
 }
 
 std::vector<std::int32_t> HitFiles(const PersonEntry& person) {
-  std::vector<std::int32_t> files;
-  const std::int32_t count = FieldCount(person.Hits, u"|");
-  files.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-  // Hits are read in one pass rather than field by field: a person can have very many.
-  std::size_t start = 1;
-  for (std::int32_t k = 0; k < count; ++k) {
-    const std::size_t end = person.Hits.find(u'|', start);
-    std::int32_t number = 0;
-    for (std::size_t i = start; i < end; ++i) {
-      const char16_t digit = person.Hits[i];
-      number = number * 16 + (digit <= u'9' ? digit - u'0' : digit - u'A' + 10);
-    }
-    files.push_back(number);
-    start = end + 1;
-  }
-  return files;
+  return ::HitFiles(person.Hits);
 }
 
 std::vector<std::u16string> Terms(const PersonEntry& person) {
@@ -69,7 +55,7 @@ std::string TextReport(const ReportData& data) {
 
 std::string JsonReport(const ReportData& data) {
   const MainForm& form = *data.Form;
-  std::string out = "{\"config\": " + JsonString(Display(platform::FromNativePath(data.Config)));
+  std::string out = "{\"config\": " + JsonString(Display(platform::FromUtf8(data.Config)));
   out += ", \"searchMode\": ";
   out += form.SearchMode == 2 ? "\"TEXT\"" : "\"BINARY\"";
   out += ", \"folderCount\": " + Integer(static_cast<long long>(form.Folders.size()) - 1);

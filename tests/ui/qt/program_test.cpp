@@ -14,7 +14,7 @@ namespace {
 TEST(ProgramTest, TerminationDuringTheSearchStopsItAndEndsTheProgram) {
   // Each of 100 sparse 4 MiB files takes long to scan for terms of one character that never
   // occur; the person without terms is found in each as soon as it is searched.
-  TestProgram program;
+  InstalledProgram program;
   std::filesystem::copy_file(FUNDORT_PROGRAM, program.ProgramPath());
   constexpr int kFiles = 100;
   for (int file = 0; file < kFiles; ++file)

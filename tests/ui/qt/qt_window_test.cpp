@@ -83,25 +83,25 @@ class ScriptedWindow : public QtWindow {
 class QtWindowTest : public testing::Test {
  protected:
   QtWindowTest() {
-    program.dir().Write("data/a.txt", "Nord");
-    program.dir().Write("data/b.txt", "nichts");
-    program.dir().Write("data/c.txt", "NORD Hafen");
-    program.dir().Write("data/d.txt", "nord");
+    program.Write("data/a.txt", "Nord");
+    program.Write("data/b.txt", "nichts");
+    program.Write("data/c.txt", "NORD Hafen");
+    program.Write("data/d.txt", "nord");
     program.WriteConfig(
         "FILETYPE|*.txt|\r\nNAME|Nord|nord|\r\nNAME|Hafen|hafen|\r\nNAME|Leer|zzz|\r\n"
         "NAME|Alle|\r\nFOLDER|" +
         Path("").toStdString() + "|\r\n");
   }
 
-  MainFormOptions Options() {
-    MainFormOptions options = program.Options();
-    options.StartTextEditor = [this](const std::u16string& path) {
-      opened.append(QString::fromStdU16String(path));
-    };
-    return options;
+  /// The paths the text editor was started on.
+  QStringList Opened() const {
+    QStringList paths;
+    for (const std::u16string& path : program.system().Edited)
+      paths.append(QString::fromStdU16String(path));
+    return paths;
   }
   QString Path(const char* name) const {
-    return QString::fromStdString((program.dir().path() / "data" / name).string());
+    return QString::fromStdU16String(program.Path(std::string("data/") + name));
   }
   QString TextOf(std::u16string_view name) const {
     const QWidget* widget = window.control(name);
@@ -146,8 +146,7 @@ class QtWindowTest : public testing::Test {
   }
 
   TestProgram program{"finder"};
-  QStringList opened;
-  ScriptedWindow window{Options()};
+  ScriptedWindow window{program.Options()};
   MainForm& form = window.form();
   QListWidget* list = qobject_cast<QListWidget*>(window.control(u"PersonList"));
   QScrollBar* selector = qobject_cast<QScrollBar*>(window.control(u"PersonFundstellenAuswahl"));
@@ -265,8 +264,8 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
     EXPECT_EQ(View(), QString(step.View));
     EXPECT_EQ(answers.Seen, step.Boxes);
   }
-  EXPECT_EQ(opened, QStringList{Path("d.txt")});
-  EXPECT_FALSE(std::filesystem::exists(Path("c.txt").toStdString()));
+  EXPECT_EQ(Opened(), QStringList{Path("d.txt")});
+  EXPECT_FALSE(program.system().Exists(Path("c.txt").toStdU16String()));
   const std::string kill = "KILL: " + Path("c.txt").toStdString();
   Lines log = runLog;
   log.insert(log.end(), {kill, kill, "ERROR: Datei nicht gefunden"});
@@ -321,7 +320,7 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
   for (const char16_t* button : {u"SortList", u"Command1", u"Command2"})
     qobject_cast<QPushButton*>(window.control(button))->click();
   EXPECT_EQ(snapshot(), atClose);
-  EXPECT_TRUE(opened.empty());
+  EXPECT_TRUE(Opened().empty());
   EXPECT_EQ(answers.Seen.size(), inTheDeleteBox ? 1 : 0);
 
   // The start line, six CONFIG lines, the hits before the close, and "EXIT" once, last.

@@ -22,7 +22,7 @@ std::string Replace(std::string text, const std::string& mark, const std::string
 
 /// text with $B replaced by the file whose name is not UTF-8 as shown, $R by the searched tree
 /// and $C by the configuration.
-std::string Fill(const std::string& text, const TestProgram& program) {
+std::string Fill(const std::string& text, const InstalledProgram& program) {
   const std::string root = program.dir().path().string() + "/Daten";
   return Replace(Replace(Replace(text, "$B", "$R/bad\xEF\xBF\xBDname.txt"), "$R", root), "$C",
                  program.ConfigPath().string());
@@ -31,7 +31,7 @@ std::string Fill(const std::string& text, const TestProgram& program) {
 TEST(ReportTest, FormatsStatusesMessagesAndLog) {
   // "Müller, Erika" is in the file whose name has a comma and quotes; Ilse Weiß also in the one
   // whose name is not UTF-8.
-  TestProgram program("daten");
+  InstalledProgram program("daten");
   program.dir().Write("Daten/a, \"b\".txt", Cp1252("Brief an Frau MÜLLER und Herrn Weiß"));
   program.dir().Write("Daten/bad\xFFname.txt", Cp1252("Nur Weiß"));
   program.dir().Write("Daten/d.txt", "nichts");
@@ -147,7 +147,7 @@ TEST(ReportTest, TheLogNeverLandsInTheConfigurationAndOddConfigurationNamesWork)
 }
 
 TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
-  TestProgram program("voll");
+  InstalledProgram program("voll");
   program.WriteConfig("NAME|A|\r\n");
   const ProcessResult result =
       RunProcess({"/bin/sh", "-c", "exec \"$0\" --no-log \"$1\" > /dev/full", FUNDORT_REPORT_BINARY,
@@ -157,7 +157,7 @@ TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
 }
 
 TEST(ReportTest, TreesDeeperThanTheSoftDescriptorLimitAreWalkedWhole) {
-  TestProgram program("tief");
+  InstalledProgram program("tief");
   std::filesystem::path deepest = program.dir().path() / "Daten";
   for (int level = 0; level < 300; ++level)
     deepest /= "d";
@@ -173,7 +173,7 @@ TEST(ReportTest, TreesDeeperThanTheSoftDescriptorLimitAreWalkedWhole) {
 }
 
 TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
-  TestProgram program("lang");
+  InstalledProgram program("lang");
   constexpr int kFiles = 4000;
   for (int i = 0; i < kFiles; ++i)
     program.dir().Write("Daten/f" + std::to_string(100000 + i) + ".txt", "x");

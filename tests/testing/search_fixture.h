@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <ranges>
 #include <string>
 #include <vector>
@@ -8,20 +7,21 @@
 #include "shell/main_form.h"
 #include "testing/test_program.h"
 
-/// A loaded program whose tables are filled by hand: root folder 1 is "data" in a temporary
-/// folder, holding real files; the text editor only records the paths it is started on.
+/// A loaded program on a fake system whose tables are filled by hand: root folder 1 is the
+/// program's "data" folder, holding the files written.
 struct SearchFixture {
   SearchFixture() {
     form().Form_Load();
-    std::filesystem::create_directory(program.dir().path() / "data");
-    form().Folders.push_back({0, U16((program.dir().path() / "data").string())});
+    program.system().AddFolder(program.Path("data"));
+    form().Folders.push_back({0, program.Path("data")});
   }
   MainForm& form() { return *run.form; }
   FakeWindow& window() { return run.window; }
+  FakeSystem& system() { return program.system(); }
 
   /// Appends a file entry, and writes the file unless bytes is null.
   void AddFile(const std::string& name, std::string_view bytes, std::int64_t size = -1) {
-    if (bytes.data() != nullptr) program.dir().Write("data/" + name, bytes);
+    if (bytes.data() != nullptr) program.Write("data/" + name, std::string(bytes));
     form().Files.push_back({1, 1, U16(name), size < 0 ? std::ssize(bytes) : size});
     form().TotalSize += static_cast<double>(form().Files.back().Size);
   }
@@ -29,14 +29,13 @@ struct SearchFixture {
     form().Persons.push_back({U16(name), U16(terms), std::move(hits)});
     form().PersonList.Items.push_back(U16(name));
   }
-  std::string PathOf(const std::string& name) const {
-    return (program.dir().path() / "data" / name).string();
-  }
+  std::u16string PathOf(const std::string& name) const { return program.Path("data/" + name); }
   std::string HitsOf(std::int32_t person) { return Utf8(form().Persons[person].Hits); }
   /// The text with the data folder written as "@".
   std::string Short(std::string text) const {
-    for (std::size_t at; (at = text.find(PathOf(""))) != std::string::npos;)
-      text.replace(at, PathOf("").size(), "@");
+    const std::string folder = Utf8(PathOf(""));
+    for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
+      text.replace(at, folder.size(), "@");
     return text;
   }
   /// The detail view as the user sees it: count, hit number, path, selector maximum and value,
@@ -59,10 +58,5 @@ struct SearchFixture {
   }
 
   TestProgram program;
-  std::vector<std::u16string> Opened;
-  TestRun run{[this] {
-    MainFormOptions options = program.Options();
-    options.StartTextEditor = [this](const std::u16string& path) { Opened.push_back(path); };
-    return options;
-  }()};
+  TestRun run{program};
 };

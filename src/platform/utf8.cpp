@@ -1,4 +1,4 @@
-#include "platform/native_path.h"
+#include "platform/utf8.h"
 
 namespace platform {
 namespace {
@@ -53,7 +53,7 @@ void AppendUtf8(std::string& out, char32_t code) {
 
 enum class RawBytes { Restore, Replace };
 
-std::string ToUtf8(std::u16string_view text, RawBytes raw) {
+std::string Encode(std::u16string_view text, RawBytes raw) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -75,15 +75,15 @@ std::string ToUtf8(std::u16string_view text, RawBytes raw) {
 
 }  // namespace
 
-std::u16string FromNativePath(std::string_view native) {
+std::u16string FromUtf8(std::string_view utf8) {
   std::u16string text;
-  text.reserve(native.size());
-  for (std::size_t at = 0; at < native.size();) {
+  text.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
     char32_t code = 0;
-    const std::size_t length = ValidSequence(native, at, code);
+    const std::size_t length = ValidSequence(utf8, at, code);
     if (length == 0) {
       // Bytes 0x80..0xFF that are not valid UTF-8 become lone low surrogates, kept losslessly.
-      text += static_cast<char16_t>(kRawByteBase + static_cast<unsigned char>(native[at]) - 0x80);
+      text += static_cast<char16_t>(kRawByteBase + static_cast<unsigned char>(utf8[at]) - 0x80);
       ++at;
       continue;
     }
@@ -99,12 +99,12 @@ std::u16string FromNativePath(std::string_view native) {
   return text;
 }
 
-std::string ToNativePath(std::u16string_view path) {
-  return ToUtf8(path, RawBytes::Restore);
+std::string ToUtf8(std::u16string_view text) {
+  return Encode(text, RawBytes::Restore);
 }
 
 std::string ToDisplayUtf8(std::u16string_view text) {
-  return ToUtf8(text, RawBytes::Replace);
+  return Encode(text, RawBytes::Replace);
 }
 
 }  // namespace platform

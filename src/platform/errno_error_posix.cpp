@@ -1,12 +1,29 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/native_path.h"
-#include "platform/system_error.h"
+#include "platform/errno_error_posix.h"
+#include "platform/utf8.h"
 
 namespace platform {
 
-SystemError SystemErrorFromErrno(int code) {
+namespace {
+
+ErrorKind KindOf(int code) {
+  switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+      return ErrorKind::NotFound;
+    case EACCES:
+    case EPERM:
+      return ErrorKind::AccessDenied;
+    default:
+      return ErrorKind::Other;
+  }
+}
+
+}  // namespace
+
+SystemError ErrorFromErrno(int code) {
   const char16_t* text = nullptr;
   switch (code) {
     case ENOENT:
@@ -51,11 +68,11 @@ SystemError SystemErrorFromErrno(int code) {
     default:
       break;
   }
-  if (text != nullptr) return SystemError{code, text};
+  if (text != nullptr) return SystemError{KindOf(code), text};
   char buffer[256];
   // GNU strerror_r returns the message, possibly not in buffer.
   const char* message = strerror_r(code, buffer, sizeof buffer);
-  return SystemError{code, FromUtf8(message)};
+  return SystemError{KindOf(code), FromUtf8(message)};
 }
 
 }  // namespace platform

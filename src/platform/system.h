@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/system_error.h"
+
+// Everything the core asks of the operating system, behind one interface: the program's path,
+// listing folders, reading, deleting and appending to files, starting the text editor and the
+// code page. The real system is one implementation per operating system; tests use an in-memory
+// one. No type of any particular operating system appears here.
+namespace platform {
+
+/// Identifies a file or folder on its volume: two paths that reach the same one share it.
+struct FileIdentity {
+  std::uint64_t Volume = 0;
+  std::uint64_t File = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+/// What a folder entry is, as far as the walk cares.
+enum class EntryKind {
+  Folder,      ///< a folder to be walked
+  File,        ///< a normal file (or a link to one)
+  FolderLink,  ///< a link to a folder: never entered, so the walk cannot run in a circle
+  Special,     ///< anything else (device, FIFO, socket, dangling link): never read
+};
+
+/// The entries of one folder, one at a time, in the order the system reports them.
+class DirectoryEnumeration {
+ public:
+  virtual ~DirectoryEnumeration() = default;
+
+  /// Moves to the next entry; false when no entry is left or reading failed.
+  virtual bool Next() = 0;
+  /// Bare name of the current entry.
+  virtual const std::u16string& Name() const = 0;
+  /// What the current entry is.
+  virtual EntryKind Kind() const = 0;
+  /// Size in bytes of the current file; may ask the file system on the first call per entry.
+  virtual std::int64_t Size() = 0;
+  /// Identity of the current entry itself (a link is not followed); empty when unknown.
+  virtual std::optional<FileIdentity> Identity() = 0;
+};
+
+/// A file open for sequential reading; closed when destroyed.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+
+  /// Reads up to size bytes into buffer; count is 0 at the end of the file.
+  virtual std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) = 0;
+  /// The file's length in bytes when it was opened.
+  virtual std::int64_t Length() const = 0;
+};
+
+/// The single-byte code page of configuration, log and searched contents.
+class CodePage {
+ public:
+  virtual ~CodePage() = default;
+
+  /// Decodes bytes to text, one character per byte.
+  virtual std::u16string Decode(std::string_view bytes) const = 0;
+  /// Encodes text, one byte per character; a character without a byte becomes '?'.
+  virtual std::string Encode(std::u16string_view text) const = 0;
+  /// A copy of text with every character upper-cased (the one mapping the core uses).
+  virtual std::u16string UpperCase(std::u16string_view text) const = 0;
+  /// Maps every byte to its case-folded byte: two bytes fold alike exactly when their
+  /// characters are equal without regard to case.
+  virtual const std::array<unsigned char, 256>& CaseFoldTable() const = 0;
+};
+
+/// The operating system as the core sees it.
+class System {
+ public:
+  System() = default;
+  virtual ~System() = default;
+  System(const System&) = delete;
+  System& operator=(const System&) = delete;
+
+  /// The character that separates folders in a path.
+  virtual char16_t PathSeparator() const = 0;
+  /// Full path of the running program.
+  virtual std::u16string ExecutablePath() const = 0;
+  /// The code page of configuration, log and searched contents.
+  virtual const platform::CodePage& CodePage() const = 0;
+
+  /// Opens the folder at path (ending in the separator) for listing; nullptr with failure set
+  /// when it cannot be read.
+  virtual std::unique_ptr<DirectoryEnumeration> OpenDirectory(
+      const std::u16string& path, std::optional<SystemError>& failure) = 0;
+  /// True for an existing normal file (or a link to one); folders and special files are not.
+  virtual bool IsRegularFile(const std::u16string& path) = 0;
+  /// True when the system marks the file hidden (a leading dot on Linux, an attribute on Windows).
+  virtual bool IsHidden(const std::u16string& path) = 0;
+  /// Identity of the existing file or folder at path, following links; empty when none is there.
+  virtual std::optional<FileIdentity> IdentityOf(const std::u16string& path) = 0;
+
+  /// Opens a normal file for reading; a folder or special file is refused.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
+                                                       std::optional<SystemError>& failure) = 0;
+  /// Appends bytes to a file in one write, creating the file if missing.
+  virtual std::optional<SystemError> AppendToFile(const std::u16string& path,
+                                                  std::string_view bytes) = 0;
+  /// Deletes one file.
+  virtual std::optional<SystemError> DeleteFile(const std::u16string& path) = 0;
+  /// Starts the text editor on a file without waiting for it.
+  virtual std::optional<SystemError> StartTextEditor(const std::u16string& path) = 0;
+};
+
+/// The operating system this program runs on.
+System& OperatingSystem();
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#include "platform/system_posix.h"
+
+#include "platform/code_page.h"
+
+namespace platform {
+namespace {
+
+/// Windows-1252, the code page of the free functions in code_page.h.
+class PosixCodePage : public CodePage {
+ public:
+  std::u16string Decode(std::string_view bytes) const override { return DecodeCodePage(bytes); }
+  std::string Encode(std::u16string_view text) const override { return EncodeCodePage(text); }
+  std::u16string UpperCase(std::u16string_view text) const override {
+    return platform::UpperCase(text);
+  }
+  const std::array<unsigned char, 256>& CaseFoldTable() const override {
+    return platform::CaseFoldTable();
+  }
+};
+
+class PosixSystem : public System {
+ public:
+  PosixSystem() { posix::RaiseDescriptorLimit(); }
+
+  char16_t PathSeparator() const override { return u'/'; }
+  std::u16string ExecutablePath() const override { return posix::ExecutablePath(); }
+  const platform::CodePage& CodePage() const override { return codePage_; }
+
+  std::unique_ptr<DirectoryEnumeration> OpenDirectory(
+      const std::u16string& path, std::optional<SystemError>& failure) override {
+    return posix::OpenDirectory(path, failure);
+  }
+  bool IsRegularFile(const std::u16string& path) override { return posix::IsRegularFile(path); }
+  bool IsHidden(const std::u16string& path) override {
+    // Linux has no hidden attribute: a name that begins with a dot is hidden.
+    const std::size_t slash = path.rfind(u'/');
+    const std::size_t start = slash == std::u16string::npos ? 0 : slash + 1;
+    return start < path.size() && path[start] == u'.';
+  }
+  std::optional<FileIdentity> IdentityOf(const std::u16string& path) override {
+    return posix::IdentityOf(path);
+  }
+  std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
+                                               std::optional<SystemError>& failure) override {
+    return posix::OpenForReading(path, failure);
+  }
+  std::optional<SystemError> AppendToFile(const std::u16string& path,
+                                          std::string_view bytes) override {
+    return posix::AppendToFile(path, bytes);
+  }
+  std::optional<SystemError> DeleteFile(const std::u16string& path) override {
+    return posix::DeleteFile(path);
+  }
+  std::optional<SystemError> StartTextEditor(const std::u16string& path) override {
+    return posix::StartTextEditor(path);
+  }
+
+ private:
+  PosixCodePage codePage_;
+};
+
+}  // namespace
+
+System& OperatingSystem() {
+  static PosixSystem system;
+  return system;
+}
+
+}  // namespace platform

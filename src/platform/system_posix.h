@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/system.h"
+
+// The services the Linux system is made of, one file each; PosixSystem puts them together.
+namespace platform::posix {
+
+/// Full path of the running executable, from /proc/self/exe.
+std::u16string ExecutablePath();
+
+/// Lets the walk hold as many descriptors as the system allows (one per open level).
+void RaiseDescriptorLimit();
+/// Opens a folder for listing: entries sorted by name (byte order), "." and ".." left out, and
+/// a folder that is still open further up (met again through a mount) refused.
+std::unique_ptr<DirectoryEnumeration> OpenDirectory(const std::u16string& path,
+                                                    std::optional<SystemError>& failure);
+
+bool IsRegularFile(const std::u16string& path);
+std::optional<FileIdentity> IdentityOf(const std::u16string& path);
+std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
+                                             std::optional<SystemError>& failure);
+std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes);
+std::optional<SystemError> DeleteFile(const std::u16string& path);
+
+/// "notepad" with the path as one argument when such a program is on PATH, else the desktop's
+/// opener; never through a shell, never waited for, never left as a zombie.
+std::optional<SystemError> StartTextEditor(const std::u16string& path);
+
+}  // namespace platform::posix

@@ -1,0 +1,94 @@
+// The real system on real temporary folders: what the in-memory system stands in for elsewhere.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/system.h"
+#include "support/fileio_code.h"
+#include "testing/test_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::EntryKind;
+using platform::ErrorKind;
+
+platform::System& Real() {
+  return platform::OperatingSystem();
+}
+
+TEST(SystemPosixTest, AFolderOpenFurtherUpIsNotOpenedAgain) {
+  TempDir dir;
+  dir.Write("sub/file", "");
+  const auto folder = [&dir](const char* relative) {
+    return U16((dir.path() / relative).string()) + u"/";
+  };
+  std::optional<platform::SystemError> failure;
+  {
+    const auto outer = Real().OpenDirectory(folder("."), failure);
+    ASSERT_NE(outer, nullptr);
+    // The same folder by another path, as a mount inside the tree would reach it.
+    EXPECT_EQ(Real().OpenDirectory(folder("sub/.."), failure), nullptr);
+    EXPECT_TRUE(failure.has_value());
+    EXPECT_NE(Real().OpenDirectory(folder("sub"), failure), nullptr);
+  }
+  EXPECT_NE(Real().OpenDirectory(folder("."), failure), nullptr);
+  EXPECT_EQ(Real().OpenDirectory(folder("missing"), failure), nullptr);
+  EXPECT_EQ(failure->Kind, ErrorKind::NotFound);
+}
+
+TEST(SystemPosixTest, EntriesComeSortedWithTheirKindSizeAndIdentity) {
+  TempDir dir;
+  dir.Write("b.txt", "12345");
+  dir.Write("sub/s.txt", "s");
+  fs::create_symlink("b.txt", dir.path() / "a-link.txt");
+  fs::create_symlink("sub", dir.path() / "c-dirlink");
+  fs::create_symlink("none", dir.path() / "d-broken");
+  ASSERT_EQ(::mkfifo((dir.path() / "e-fifo").c_str(), 0644), 0);
+  std::optional<platform::SystemError> failure;
+  const auto entries = Real().OpenDirectory(U16(dir.path().string()) + u"/", failure);
+  ASSERT_NE(entries, nullptr);
+  std::string listed;
+  while (entries->Next()) {
+    listed += Utf8(entries->Name()) + ":" + std::to_string(static_cast<int>(entries->Kind()));
+    if (entries->Kind() == EntryKind::File) listed += ":" + std::to_string(entries->Size());
+    listed += " ";
+    if (entries->Name() == u"b.txt") {
+      EXPECT_EQ(entries->Identity(), Real().IdentityOf(U16((dir.path() / "b.txt").string())));
+    }
+  }
+  // File 1, FolderLink 2, Special 3, Folder 0.
+  EXPECT_EQ(listed, "a-link.txt:1:5 b.txt:1:5 c-dirlink:2 d-broken:3 e-fifo:3 sub:0 ");
+}
+
+TEST(SystemPosixTest, FilesAreReadAppendedDeletedAndRecognised) {
+  TempDir dir;
+  const std::u16string file = U16(dir.Write("a.txt", "abc").string());
+  const std::u16string fifo = U16((dir.path() / "fifo").string());
+  ASSERT_EQ(::mkfifo(Utf8(fifo).c_str(), 0600), 0);
+  platform::System& system = Real();
+  EXPECT_TRUE(system.IsRegularFile(file));
+  EXPECT_FALSE(system.IsRegularFile(U16(dir.path().string())));
+  EXPECT_FALSE(system.IsRegularFile(fifo));
+  EXPECT_TRUE(system.IsHidden(U16(dir.path().string()) + u"/.cfg"));
+  EXPECT_FALSE(system.IsHidden(file));
+
+  EXPECT_FALSE(system.AppendToFile(file, "de").has_value());
+  std::string content;
+  EXPECT_FALSE(ReadWholeFile(system, file, content).has_value());
+  EXPECT_EQ(content, "abcde");
+  // A FIFO in a file's place is refused at once instead of holding the run.
+  EXPECT_EQ(ReadWholeFile(system, fifo, content)->Description, u"Keine normale Datei");
+  EXPECT_TRUE(system.AppendToFile(U16(dir.path().string()), "x").has_value());
+
+  EXPECT_FALSE(system.DeleteFile(file).has_value());
+  const auto again = system.DeleteFile(file);
+  ASSERT_TRUE(again.has_value());
+  EXPECT_EQ(again->Kind, ErrorKind::NotFound);
+  EXPECT_EQ(again->Description, u"Datei nicht gefunden");
+  EXPECT_FALSE(system.IdentityOf(file).has_value());
+}
+
+}  // namespace

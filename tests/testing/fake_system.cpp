@@ -1,0 +1,237 @@
+#include "testing/fake_system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "platform/code_page.h"
+
+namespace {
+
+using platform::EntryKind;
+using platform::ErrorKind;
+using platform::SystemError;
+
+SystemError ErrorOf(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::NotFound:
+      return {kind, u"Datei nicht gefunden"};
+    case ErrorKind::AccessDenied:
+      return {kind, u"Zugriff verweigert"};
+    case ErrorKind::Other:
+      break;
+  }
+  return {kind, u"E/A-Fehler"};
+}
+
+/// The code page of code_page.h, as the real system hands it out.
+class FakeCodePage : public platform::CodePage {
+ public:
+  std::u16string Decode(std::string_view bytes) const override {
+    return platform::DecodeCodePage(bytes);
+  }
+  std::string Encode(std::u16string_view text) const override {
+    return platform::EncodeCodePage(text);
+  }
+  std::u16string UpperCase(std::u16string_view text) const override {
+    return platform::UpperCase(text);
+  }
+  const std::array<unsigned char, 256>& CaseFoldTable() const override {
+    return platform::CaseFoldTable();
+  }
+};
+
+}  // namespace
+
+class FakeSystem::Listing : public platform::DirectoryEnumeration {
+ public:
+  Listing(FakeSystem& system, std::u16string folder, std::vector<Entry> entries)
+      : system_(system), folder_(std::move(folder)), entries_(std::move(entries)) {
+    ++system_.OpenNow;
+  }
+  ~Listing() override {
+    --system_.OpenNow;
+    system_.Closed.push_back(folder_);
+  }
+  Listing(const Listing&) = delete;
+  Listing& operator=(const Listing&) = delete;
+
+  bool Next() override {
+    ++system_.Fetches;
+    return ++next_ <= entries_.size();
+  }
+  const std::u16string& Name() const override { return entries_[next_ - 1].Name; }
+  EntryKind Kind() const override { return entries_[next_ - 1].Kind; }
+  std::int64_t Size() override {
+    const auto file = system_.files_.find(folder_ + Name());
+    return file == system_.files_.end() ? 0 : file->second.Size;
+  }
+  std::optional<platform::FileIdentity> Identity() override {
+    return system_.IdentityOf(folder_ + Name());
+  }
+
+ private:
+  FakeSystem& system_;
+  std::u16string folder_;
+  std::vector<Entry> entries_;
+  std::size_t next_ = 0;
+};
+
+class FakeSystem::Reader : public platform::ReadableFile {
+ public:
+  Reader(std::string bytes, std::optional<SystemError> failure)
+      : bytes_(std::move(bytes)), failure_(std::move(failure)) {}
+
+  std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) override {
+    count = 0;
+    if (failure_) return failure_;
+    count = std::min(size, bytes_.size() - position_);
+    std::memcpy(buffer, bytes_.data() + position_, count);
+    position_ += count;
+    return std::nullopt;
+  }
+  std::int64_t Length() const override { return static_cast<std::int64_t>(bytes_.size()); }
+
+ private:
+  std::string bytes_;
+  std::optional<SystemError> failure_;
+  std::size_t position_ = 0;
+};
+
+FakeSystem::FakeSystem(Rules rules)
+    : rules_(rules),
+      separator_(rules == Rules::Windows ? u'\\' : u'/'),
+      executable_(rules == Rules::Windows ? u"C:\\Programme\\fundort.exe" : u"/opt/fundort") {}
+
+void FakeSystem::AddFile(const std::u16string& path, std::string bytes, Attribute attribute) {
+  const auto size = static_cast<std::int64_t>(bytes.size());
+  files_[path] = File{std::move(bytes), size, attribute, nextNumber_++};
+  const auto [folder, name] = Split(path);
+  Enter(folder, name, EntryKind::File);
+}
+
+void FakeSystem::AddSizedFile(const std::u16string& path, std::int64_t size) {
+  AddFile(path, {});
+  files_[path].Size = size;
+}
+
+void FakeSystem::AddFolder(const std::u16string& path) {
+  const auto [parent, name] = Split(path);
+  Enter(parent, name, EntryKind::Folder);
+  folders_.try_emplace(path + separator_);
+}
+
+void FakeSystem::AddEntry(const std::u16string& folder, const std::u16string& name,
+                          EntryKind kind) {
+  Enter(folder, name, kind);
+}
+
+void FakeSystem::Fail(Operation operation, const std::u16string& path, ErrorKind kind) {
+  failures_[{operation, path}] = kind;
+}
+
+std::string FakeSystem::Contents(const std::u16string& path) const {
+  const auto file = files_.find(path);
+  return file == files_.end() ? std::string() : file->second.Bytes;
+}
+
+const platform::CodePage& FakeSystem::CodePage() const {
+  static const FakeCodePage codePage;
+  return codePage;
+}
+
+std::unique_ptr<platform::DirectoryEnumeration> FakeSystem::OpenDirectory(
+    const std::u16string& path, std::optional<SystemError>& failure) {
+  failure = FailureOf(Operation::List, path);
+  if (failure) return nullptr;
+  const auto folder = folders_.find(path);
+  if (folder == folders_.end()) {
+    failure = ErrorOf(ErrorKind::NotFound);
+    return nullptr;
+  }
+  return std::make_unique<Listing>(*this, path, folder->second);
+}
+
+bool FakeSystem::IsHidden(const std::u16string& path) {
+  if (rules_ == Rules::Windows) {
+    const auto file = files_.find(path);
+    return file != files_.end() && file->second.Hidden == Attribute::Hidden;
+  }
+  const std::u16string name = Split(path).second;
+  return !name.empty() && name.front() == u'.';
+}
+
+std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16string& path) {
+  if (const auto file = files_.find(path); file != files_.end()) {
+    return platform::FileIdentity{1, file->second.Number};
+  }
+  if (folders_.count(path + separator_) != 0) {
+    return platform::FileIdentity{2, std::hash<std::u16string>()(path + separator_)};
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<platform::ReadableFile> FakeSystem::OpenForReading(
+    const std::u16string& path, std::optional<SystemError>& failure) {
+  failure = FailureOf(Operation::Open, path);
+  if (failure) return nullptr;
+  const auto file = files_.find(path);
+  if (file == files_.end()) {
+    failure = ErrorOf(ErrorKind::NotFound);
+    return nullptr;
+  }
+  return std::make_unique<Reader>(file->second.Bytes, FailureOf(Operation::Read, path));
+}
+
+std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
+                                                    std::string_view bytes) {
+  if (auto failure = FailureOf(Operation::Append, path)) return failure;
+  if (folders_.count(path + separator_) != 0) return ErrorOf(ErrorKind::AccessDenied);
+  if (!Exists(path)) AddFile(path, {});
+  File& file = files_[path];
+  file.Bytes += bytes;
+  file.Size = static_cast<std::int64_t>(file.Bytes.size());
+  return std::nullopt;
+}
+
+std::optional<SystemError> FakeSystem::DeleteFile(const std::u16string& path) {
+  if (auto failure = FailureOf(Operation::Delete, path)) return failure;
+  if (files_.erase(path) == 0) return ErrorOf(ErrorKind::NotFound);
+  const auto [folder, name] = Split(path);
+  std::erase_if(folders_[folder], [&name](const Entry& entry) { return entry.Name == name; });
+  return std::nullopt;
+}
+
+std::optional<SystemError> FakeSystem::StartTextEditor(const std::u16string& path) {
+  if (auto failure = FailureOf(Operation::Editor, path)) return failure;
+  Edited.push_back(path);
+  return std::nullopt;
+}
+
+std::optional<SystemError> FakeSystem::FailureOf(Operation operation,
+                                                 const std::u16string& path) const {
+  const auto failure = failures_.find({operation, path});
+  if (failure == failures_.end()) return std::nullopt;
+  return ErrorOf(failure->second);
+}
+
+std::pair<std::u16string, std::u16string> FakeSystem::Split(const std::u16string& path) const {
+  const std::size_t separator = path.rfind(separator_);
+  if (separator == std::u16string::npos) return {std::u16string(), path};
+  return {path.substr(0, separator + 1), path.substr(separator + 1)};
+}
+
+void FakeSystem::Enter(const std::u16string& folder, const std::u16string& name, EntryKind kind) {
+  if (!folders_.contains(folder)) {
+    folders_.try_emplace(folder);
+    // The folder itself is an entry of the folder above, unless it is a root.
+    if (!folder.empty()) {
+      const auto [parent, own] = Split(folder.substr(0, folder.size() - 1));
+      if (!parent.empty() && !own.empty()) Enter(parent, own, EntryKind::Folder);
+    }
+  }
+  std::vector<Entry>& entries = folders_[folder];
+  const bool listed = std::any_of(entries.begin(), entries.end(),
+                                  [&name](const Entry& entry) { return entry.Name == name; });
+  if (!listed && !name.empty()) entries.push_back(Entry{name, kind});
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/system.h"
+
+/// An operating system held in memory. Folders list their entries in the order they were added,
+/// so a test can drive the walk through any order the system might report. Switches give it the
+/// rules of another system ("\" separators, hidden by attribute) and make single operations fail
+/// for single paths. It counts what was done with its folders.
+class FakeSystem : public platform::System {
+ public:
+  /// How paths are written and what makes a file hidden.
+  enum class Rules {
+    Posix,    ///< "/" separates, a leading dot hides
+    Windows,  ///< "\" separates, the hidden attribute hides
+  };
+  /// The operations that can be made to fail.
+  enum class Operation { List, Open, Read, Append, Delete, Editor };
+  /// Whether a file carries the hidden attribute (only Windows rules look at it).
+  enum class Attribute { None, Hidden };
+
+  explicit FakeSystem(Rules rules = Rules::Posix);
+
+  /// Adds a file with its bytes at a full path, replacing one that is there; its folders are
+  /// added as needed, each as an entry of the folder above.
+  void AddFile(const std::u16string& path, std::string bytes,
+               Attribute attribute = Attribute::None);
+  /// Adds a file that reports size without holding any bytes.
+  void AddSizedFile(const std::u16string& path, std::int64_t size);
+  /// Adds an empty folder (path without a trailing separator).
+  void AddFolder(const std::u16string& path);
+  /// Adds an entry to a folder's listing without anything behind it ("." and "..", links,
+  /// devices); the folder path ends in the separator.
+  void AddEntry(const std::u16string& folder, const std::u16string& name, platform::EntryKind kind);
+  /// Makes operation fail for path from now on, with a failure of that kind.
+  void Fail(Operation operation, const std::u16string& path,
+            platform::ErrorKind kind = platform::ErrorKind::AccessDenied);
+  /// Sets the path ExecutablePath reports.
+  void SetExecutablePath(std::u16string path) { executable_ = std::move(path); }
+
+  /// Whether a file is at path.
+  bool Exists(const std::u16string& path) const { return files_.count(path) != 0; }
+  /// The bytes of the file at path; empty when there is none.
+  std::string Contents(const std::u16string& path) const;
+
+  int OpenNow = 0;                     ///< listings handed out and not yet destroyed
+  int Fetches = 0;                     ///< calls of Next(), the failing last one included
+  std::vector<std::u16string> Closed;  ///< folders whose listing ended, in order
+  std::vector<std::u16string> Edited;  ///< paths the text editor was started on
+
+  char16_t PathSeparator() const override { return separator_; }
+  std::u16string ExecutablePath() const override { return executable_; }
+  const platform::CodePage& CodePage() const override;
+  std::unique_ptr<platform::DirectoryEnumeration> OpenDirectory(
+      const std::u16string& path, std::optional<platform::SystemError>& failure) override;
+  bool IsRegularFile(const std::u16string& path) override { return Exists(path); }
+  bool IsHidden(const std::u16string& path) override;
+  std::optional<platform::FileIdentity> IdentityOf(const std::u16string& path) override;
+  std::unique_ptr<platform::ReadableFile> OpenForReading(
+      const std::u16string& path, std::optional<platform::SystemError>& failure) override;
+  std::optional<platform::SystemError> AppendToFile(const std::u16string& path,
+                                                    std::string_view bytes) override;
+  std::optional<platform::SystemError> DeleteFile(const std::u16string& path) override;
+  std::optional<platform::SystemError> StartTextEditor(const std::u16string& path) override;
+
+ private:
+  struct File {
+    std::string Bytes;
+    std::int64_t Size = 0;
+    Attribute Hidden = Attribute::None;
+    std::uint64_t Number = 0;
+  };
+  struct Entry {
+    std::u16string Name;
+    platform::EntryKind Kind;
+  };
+  class Listing;
+  class Reader;
+
+  /// The failure set for operation on path, if any.
+  std::optional<platform::SystemError> FailureOf(Operation operation,
+                                                 const std::u16string& path) const;
+  /// Splits a path into its folder (ending in the separator) and its bare name.
+  std::pair<std::u16string, std::u16string> Split(const std::u16string& path) const;
+  /// Adds name to the folder's listing unless it is there, adding the folder itself first.
+  void Enter(const std::u16string& folder, const std::u16string& name, platform::EntryKind kind);
+
+  Rules rules_;
+  char16_t separator_;
+  std::u16string executable_;
+  std::map<std::u16string, File> files_;
+  std::map<std::u16string, std::vector<Entry>> folders_;  ///< keyed by path with separator
+  std::map<std::pair<Operation, std::u16string>, platform::ErrorKind> failures_;
+  std::uint64_t nextNumber_ = 1;
+};

@@ -1,7 +1,7 @@
 // The system's own wildcard matcher. It places each literal run of the pattern at its first
 // occurrence in the rest of the name and never tries a later one, so it is not a backtracking
-// glob: "*.TXT" rejects "A.TXT.TXT". Names that match depend on exactly this scan, so the steps
-// below keep the order and the positions (counted from 1) of the scan as it is defined.
+// glob: "*.TXT" rejects "A.TXT.TXT". Which names match depends on exactly this scan, so the
+// steps below keep its order, and positions count from 1 as FirstLiteralPos reports them.
 
 #include <algorithm>
 #include <cstddef>
@@ -33,11 +33,11 @@ std::int32_t MainForm::LiteralLength(std::u16string_view pattern, std::int32_t s
 }
 
 bool MainForm::MatchPattern(std::u16string_view name, std::u16string_view pattern) {
-  std::u16string_view restOfPattern = pattern;  // P
-  std::u16string_view restOfName = name;        // N
-  std::size_t literalPos = 0;                   // a
-  std::size_t literalLength = 1;                // L
-  std::size_t foundAt = 0;                      // f
+  std::u16string_view restOfPattern = pattern;
+  std::u16string_view restOfName = name;
+  std::size_t literalPos = 0;
+  std::size_t literalLength = 1;
+  std::size_t foundAt = 0;
 
   for (;;) {
     // Drop the literal run placed on the previous pass together with everything in front of it;
@@ -59,7 +59,7 @@ bool MainForm::MatchPattern(std::u16string_view name, std::u16string_view patter
       foundAt = restOfName.size() + 1;
     }
 
-    const std::u16string_view wildcards = restOfPattern.substr(0, literalPos - 1);  // W
+    const std::u16string_view wildcards = restOfPattern.substr(0, literalPos - 1);
     const auto questionMarks =
         static_cast<std::size_t>(std::count(wildcards.begin(), wildcards.end(), u'?'));
     const std::size_t skipped = foundAt - 1;

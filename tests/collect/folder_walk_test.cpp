@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -136,6 +133,18 @@ TEST(FolderWalkTest, OnlyFoldersAreEnteredAndOnlyFilesAreKept) {
   EXPECT_EQ(walk.run.form->anzFolders.Caption, u"4");
 }
 
+TEST(FolderWalkTest, FilesOfTwoGibibytesAndMoreAreSizedTestedAndCounted) {
+  const std::int64_t gibibyte = std::int64_t{1} << 30;
+  FakeSystem system;
+  system.AddSizedFile(u"/d/five.dat", 5 * gibibyte);
+  system.AddSizedFile(u"/d/three.dat", 3 * gibibyte);
+  Walk walk({}, On(system));
+  walk.run.form->AddFileType(u"*.DAT", static_cast<double>(3 * gibibyte));
+  walk.run.form->AddFileType(u"*.DAT", -1);
+  EXPECT_EQ(walk.Tables(u"/d"), "0:/d | 2:1:five.dat:5368709120 | 1:1:three.dat:3221225472 ");
+  EXPECT_EQ(walk.run.form->allSize.Caption, u"8 GB");
+}
+
 // ---- Real folder trees. ----
 
 /// The operating system, with no log written.
@@ -167,39 +176,6 @@ TEST(FolderWalkTreeTest, DotNamesEmptyMissingAndRepeatedFoldersAndLateRules) {
   std::string content;
   std::getline(std::ifstream(Utf8(walk.run.form->GetFilePath(5))), content);
   EXPECT_EQ(content, "latin");
-}
-
-TEST(FolderWalkTreeTest, LinksToFilesCountLinksToFoldersAndSpecialFilesDoNot) {
-  TempDir dir;
-  dir.Write("file.txt", "12345");
-  dir.Write("sub/s.txt", "s");
-  const std::pair<const char*, const char*> links[] = {{"file.txt", "link.txt"},
-                                                       {"sub", "dirlink"},
-                                                       {".", "sub/loop"},
-                                                       {"..", "sub/up"},
-                                                       {"none", "broken.txt"}};
-  for (const auto& [target, link] : links)
-    fs::create_symlink(target, dir.path() / link);
-  ASSERT_EQ(::mkfifo((dir.path() / "fifo.txt").c_str(), 0644), 0);
-  Walk walk({u"*"}, RealSystem());
-  EXPECT_EQ(walk.Tables(U16(dir.path().string()), dir.path().string()),
-            "0:@ 1:sub | 1:1:file.txt:5 | 1:1:link.txt:5 | 1:2:s.txt:1 ");
-}
-
-TEST(FolderWalkTreeTest, FilesOfTwoGibibytesAndMoreAreSizedTestedAndCounted) {
-  TempDir dir;
-  const std::int64_t gibibyte = std::int64_t{1} << 30;
-  for (const auto& [name, size] : {std::pair{"three.dat", 3}, {"five.dat", 5}}) {
-    const int descriptor = ::open((dir.path() / name).c_str(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_EQ(::ftruncate(descriptor, size * gibibyte), 0);  // sparse: takes no disk space
-    ::close(descriptor);
-  }
-  Walk walk({}, RealSystem());
-  walk.run.form->AddFileType(u"*.DAT", static_cast<double>(3 * gibibyte));
-  walk.run.form->AddFileType(u"*.DAT", -1);
-  EXPECT_EQ(walk.Tables(U16(dir.path().string()), dir.path().string()),
-            "0:@ | 2:1:five.dat:5368709120 | 1:1:three.dat:3221225472 ");
-  EXPECT_EQ(walk.run.form->allSize.Caption, u"8 GB");
 }
 
 }  // namespace

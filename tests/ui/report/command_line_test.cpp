@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "report_output.h"
-
 namespace {
 
 TEST(CommandLineTest, ReadsOptionsAndExactlyOneConfiguration) {
@@ -41,12 +39,6 @@ TEST(CommandLineTest, ReadsOptionsAndExactlyOneConfiguration) {
         << testing::PrintToString(c.arguments);
   }
   EXPECT_TRUE(ParseCommandLine({"--help"}).Request.Help);
-}
-
-// Paths with commas and quotes are covered end to end; control characters only show up here.
-TEST(ReportOutputTest, ControlCharactersAreEscaped) {
-  EXPECT_EQ(JsonString("a\\b\nc\td\x01"), "\"a\\\\b\\nc\\td\\u0001\"");
-  EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
 }
 
 }  // namespace

@@ -20,17 +20,15 @@ std::string Replace(std::string text, const std::string& mark, const std::string
   return text;
 }
 
-/// text with $B replaced by the file whose name is not UTF-8 as shown, $R by the searched tree
-/// and $C by the configuration.
+/// text with $R replaced by the searched tree and $C by the configuration.
 std::string Fill(const std::string& text, const InstalledProgram& program) {
   const std::string root = program.dir().path().string() + "/Daten";
-  return Replace(Replace(Replace(text, "$B", "$R/bad\xEF\xBF\xBDname.txt"), "$R", root), "$C",
-                 program.ConfigPath().string());
+  return Replace(Replace(text, "$R", root), "$C", program.ConfigPath().string());
 }
 
-TEST(ReportTest, FormatsStatusesMessagesAndLog) {
-  // "Müller, Erika" is in the file whose name has a comma and quotes; Ilse Weiß also in the one
-  // whose name is not UTF-8.
+TEST(ReportTest, ExitStatusesMessagesAndWhereTheLogGoes) {
+  // What each format prints is tested on the report itself; here the built program's output is
+  // only recognised by its start.
   InstalledProgram program("daten");
   program.dir().Write("Daten/a, \"b\".txt", Cp1252("Brief an Frau MÜLLER und Herrn Weiß"));
   program.dir().Write("Daten/bad\xFFname.txt", Cp1252("Nur Weiß"));
@@ -40,6 +38,7 @@ TEST(ReportTest, FormatsStatusesMessagesAndLog) {
   const std::string logged =
       "START daten\nCONFIG: FILETYPE|*.txt|\nCONFIG: FOLDER|$R|\n"
       "CONFIG: NAME|Müller, Erika|müller|\nCONFIG: NAME|Ilse Weiß|Weiß|\n";
+  // A file name that is not UTF-8 is logged with its own bytes, in the code page.
   const std::string found =
       "found new file: $R/a, \"b\".txt\nfound new file: $R/a, \"b\".txt\n"
       "found new file: $R/badÿname.txt\nEXIT\n";
@@ -47,35 +46,16 @@ TEST(ReportTest, FormatsStatusesMessagesAndLog) {
     std::vector<std::string> arguments;
     std::string config;  // empty: none
     int status;
-    std::string out, err, log;
+    std::string outStart, err, log;
   };
   const Case cases[] = {
-      {{"$C"},
-       config,
-       0,
-       "Anzahl Verzeichnisse: 1  Anzahl Dateien: 3  Gesamtgröße: 49 B\nMüller, Erika (1)\n"
-       "  $R/a, \"b\".txt\nIlse Weiß (2)\n  $R/a, \"b\".txt\n  $B\n",
-       "",
-       logged + found},
-      {{"--format", "csv", "--no-log", "$C"},
-       config,
-       0,
-       "person,file\r\n\"Müller, Erika\",\"$R/a, \"\"b\"\".txt\"\r\n"
-       "Ilse Weiß,\"$R/a, \"\"b\"\".txt\"\r\nIlse Weiß,$B\r\n",
-       "",
-       ""},
+      {{"$C"}, config, 0, "Anzahl Verzeichnisse: 1  Anzahl Dateien: 3", "", logged + found},
+      {{"--format", "csv", "--no-log", "$C"}, config, 0, "person,file\r\n\"Müller", "", ""},
       // Mistakes in the configuration are reported and the run goes on; the log goes elsewhere.
       {{"--format=json", "--log", "$R/../other.log", "$C"},
        config + "FOO|\r\nSEARCHMODE|fast|\r\n",
        1,
-       "{\"config\": \"$C\", \"searchMode\": \"BINARY\", \"folderCount\": 1, \"fileCount\": 3, "
-       "\"totalSize\": 49, \"allSize\": \"49 B\", \"status\": \"fertig\",\n \"persons\": [\n"
-       "  {\"number\": 1, \"name\": \"Müller, Erika\", \"terms\": [\"müller\"], \"hits\": 1, "
-       "\"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  {\"number\": 2, \"name\": \"Ilse Weiß\", "
-       "\"terms\": [\"Weiß\"], \"hits\": 2, \"files\": [\"$R/a, \\\"b\\\".txt\", \"$B\"]}],\n"
-       " \"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n"
-       " \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: \\\"FOO\\\"\"}, "
-       "{\"title\": \"Fehler\", \"text\": \"Unbekannter Suchmodus \\\"fast\\\".\"}]}\n",
+       "{\"config\": \"$C\", \"searchMode\": \"BINARY\"",
        "Fehler: Unbekannter Befehl: \"FOO\"\nFehler: Unbekannter Suchmodus \"fast\".\n",
        logged + "CONFIG: SEARCHMODE|fast|\n" + found},
       {{"$C"},
@@ -97,7 +77,7 @@ TEST(ReportTest, FormatsStatusesMessagesAndLog) {
 
     const ProcessResult result = RunProcess(arguments);
     EXPECT_EQ(result.ExitStatus, row.status);
-    EXPECT_EQ(result.Out, Fill(row.out, program));
+    EXPECT_TRUE(result.Out.starts_with(Fill(row.outStart, program))) << result.Out;
     EXPECT_EQ(result.Err, Fill(row.err, program));
     // The log is where it was asked for, and nowhere else.
     const std::filesystem::path other = program.dir().path() / "other.log";

@@ -1,0 +1,51 @@
+#include "search/hit_list.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "testing/test_program.h"
+
+namespace {
+
+TEST(HitListTest, FieldsAreWrittenAndReadBackAlike) {
+  constexpr std::int32_t kLargest = std::numeric_limits<std::int32_t>::max();
+  const struct {
+    std::vector<std::int32_t> files;
+    std::string hits;
+  } cases[] = {
+      {{}, "|"},
+      {{1}, "|1|"},
+      {{10, 26, 255, 4096}, "|A|1A|FF|1000|"},
+      {{65535, 65536, kLargest}, "|FFFF|10000|7FFFFFFF|"},
+  };
+  for (const auto& c : cases) {
+    std::u16string hits = c.files.empty() ? u"|" : u"";  // a new person starts with "|"
+    for (const std::int32_t file : c.files)
+      AppendHit(hits, file);
+    EXPECT_EQ(Utf8(hits), c.hits);
+    EXPECT_EQ(HitCount(hits), static_cast<std::int32_t>(c.files.size()));
+    EXPECT_EQ(HitFiles(hits), c.files);
+    for (std::size_t k = 0; k < c.files.size(); ++k)
+      EXPECT_EQ(HitFile(hits, static_cast<std::int32_t>(k + 1)), c.files[k]) << c.hits << k;
+  }
+}
+
+TEST(HitListTest, ReadingIsLenientWithFieldsItDidNotWrite) {
+  const std::pair<std::u16string, std::uint64_t> values[] = {
+      {u"1a", 26},
+      {u"fF", 255},
+      {u"12G4", 0x12},
+      {u"", 0},
+      {u"-1", 0},
+      {u"FFFFFFFF", 0xFFFFFFFF},
+      {u"FFFFFFFFFF", 0xFFFFFFFFF},  // stops growing past 32 bits instead of wrapping
+  };
+  for (const auto& [field, value] : values)
+    EXPECT_EQ(HexValue(field), value) << Utf8(field);
+  EXPECT_EQ(HitCount(u""), 0);
+  EXPECT_EQ(HitFiles(u"|FFFFFFFFFF|2|"),
+            (std::vector<std::int32_t>{std::numeric_limits<std::int32_t>::max(), 2}));
+}
+
+}  // namespace

@@ -54,14 +54,14 @@ WindowDriver::~WindowDriver() = default;
 
 void WindowDriver::StartWhenShown() {
   runArmed_ = true;
-  Show(ControlId::StartTimer);
+  if (!closed_ && !tearingDown_) Show(ControlId::StartTimer);
 }
 
 void WindowDriver::Painted() {
   if (painted_) return;
   painted_ = true;
   // The timer ticks from the event loop, after this first paint has reached the screen.
-  Show(ControlId::StartTimer);
+  if (!closed_ && !tearingDown_) Show(ControlId::StartTimer);
 }
 
 bool WindowDriver::StartTimerRuns() const {

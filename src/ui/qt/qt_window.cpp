@@ -277,6 +277,7 @@ void QtWindow::showProgressBar(double fill) {
 
 void QtWindow::showPersonList(const ControlView& view) {
   const int unchanged = static_cast<int>(view.UnchangedItems);
+  const bool itemsReplaced = unchanged < personList_->count();
   if (unchanged == 0) {
     personList_->clear();
   } else {
@@ -293,10 +294,12 @@ void QtWindow::showPersonList(const ControlView& view) {
 
   const int index = view.Selected;
   if (index >= 0 && index < personList_->count()) {
-    if (personList_->currentRow() != index || !personList_->item(index)->isSelected()) {
-      personList_->setCurrentRow(index);
-    }
-    personList_->scrollToItem(personList_->item(index));
+    const bool newSelection =
+        personList_->currentRow() != index || !personList_->item(index)->isSelected();
+    if (newSelection) personList_->setCurrentRow(index);
+    // Scrolling lays out every item first: only when the selection or the items before it moved,
+    // not for every person added below it.
+    if (newSelection || itemsReplaced) personList_->scrollToItem(personList_->item(index));
   } else if (personList_->currentItem() != nullptr || !personList_->selectedItems().isEmpty()) {
     personList_->clearSelection();
     personList_->setCurrentItem(nullptr);

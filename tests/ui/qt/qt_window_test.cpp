@@ -13,12 +13,13 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 
-#include "testing/test_program.h"
 #include "shell/window_layout.h"
+#include "testing/test_program.h"
 #include "ui/qt/qt_window.h"
 
 // Readable failure output for Qt's strings.
@@ -202,6 +203,31 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
   } while (widget != first);
   EXPECT_EQ(chain, tabOrder);
   EXPECT_EQ(tabOrder.size(), 6u);
+}
+
+TEST_F(QtWindowTest, ANewPersonAddsOneItemAndKeepsTheOthers) {
+  // A configuration of many NAME lines: the list widget grows by one item per person; the items
+  // already shown stay as they are (a copy of the whole list per person took minutes).
+  form.Form_Load();
+  window.show();
+  constexpr int kPersons = 100000;
+  const auto start = std::chrono::steady_clock::now();
+  QListWidgetItem* firstItem = nullptr;
+  for (int person = 1; person <= kPersons; ++person) {
+    form.PersonList.Items.push_back(u"P" + QString::number(person).toStdU16String());
+    window.driver().controlChanged(ControlId::PersonList);
+    if (person == 1) {
+      Pick("P1");
+      firstItem = list->item(0);
+    }
+  }
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(list->count(), kPersons);
+  EXPECT_EQ(list->item(0), firstItem);
+  EXPECT_EQ(list->item(kPersons - 1)->text(), "P100000");
+  EXPECT_EQ(list->selectedItems(), QList<QListWidgetItem*>{firstItem});
+  // About a second here; a copy of the list per person, or a layout per person, takes minutes.
+  EXPECT_LT(elapsed, std::chrono::seconds(30));
 }
 
 TEST_F(QtWindowTest, ProgressBarIsBlueAndFillsTheInsideOfItsFrame) {

@@ -36,7 +36,7 @@ void MainForm::SortPersonList() {
     counts[person] = std::max(FieldCount(Persons[person].Hits, u"|"), 0);
   }
 
-  PersonList.Items.clear();
+  PersonList.Clear();
   PersonList.ListIndex = -1;
   for (std::size_t remaining = personCount; remaining >= 1; --remaining) {
     std::int32_t best = -1;

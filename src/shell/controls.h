@@ -19,9 +19,18 @@ struct ProgressBarControl {
 
 /// A single-selection list box that keeps its items in the order they are added.
 struct ListBoxControl {
-  std::vector<std::u16string> Items;
-  std::int32_t ListIndex = -1;  ///< selected item, -1 when none
+  std::vector<std::u16string> Items;  ///< appended to, or emptied only through Clear
+  std::int32_t ListIndex = -1;        ///< selected item, -1 when none
   std::u16string Tag;
+  /// How often the items were emptied; a front end that showed a number of items can tell from
+  /// it whether they are still there (the list only grew) or a new list was built.
+  std::uint32_t Clears = 0;
+
+  /// Empties the list of items.
+  void Clear() {
+    Items.clear();
+    ++Clears;
+  }
 
   /// The selected item's text, empty when nothing is selected.
   std::u16string SelectedText() const {

@@ -9,8 +9,9 @@
 
 /// Decides at a pending-message point whether queued events are really processed: at most once
 /// per interval, and within about one interval of its end however the points are spaced. A
-/// small ticker thread raises a flag once per interval, so a point costs one relaxed load when
-/// nothing is due. The ticker touches nothing else and sleeps while nobody asks.
+/// small ticker thread raises a flag once per interval, so a point costs two relaxed loads when
+/// nothing is due (is the ticker asleep, is the flag raised). The ticker touches nothing else
+/// and sleeps while nobody asks.
 class EventPacer {
  public:
   explicit EventPacer(std::int64_t intervalMilliseconds = 15);

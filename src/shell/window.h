@@ -1,26 +1,39 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
-/// Identifies one control of the main window (and the window's own caption).
+/// Identifies one control of the main window (and the window's own caption and start timer).
+/// The static labels and the progress frame never change; they are here so that every control
+/// of the layout has an identity.
 enum class ControlId {
   Caption,
+  processBar_Parent,
   processBar,
   Status,
+  Label1,
+  Label2,
+  Label3,
   anzFolders,
   anzFiles,
   allSize,
   PersonList,
   PersonFrame,
+  Label4,
   PersonHäufigkeit,
+  Label5,
   PersonFundstelle,
+  Label6,
   PersonFundstelleVerzeichnis,
+  SortList,
   PersonFundstellenAuswahl,
   Command1,
   Command2,
-  SortList,
   StartTimer,
 };
+
+/// Number of ControlId values, for tables indexed by control.
+inline constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::StartTimer) + 1;
 
 enum class MessageButtons { Ok, YesNo };
 enum class MessageIcon { Critical };

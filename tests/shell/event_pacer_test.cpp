@@ -28,9 +28,10 @@ TEST(EventPacerTest, EventsAreDueOncePerIntervalHoweverThePointsAreSpaced) {
     int due = 0;
     while (Clock::now() - start < std::chrono::milliseconds(60))
       due += pacer.Due() ? 1 : 0;
-    // About ten intervals fit; never one per point.
+    // Four intervals fit, so four or five are due (the ticker may have raised the flag just
+    // before); never one per point.
     EXPECT_GE(due, 1);
-    EXPECT_LE(due, 12);
+    EXPECT_LE(due, 6);
   }
   // After a long quiet time (the ticker asleep) the first point finds events due.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));

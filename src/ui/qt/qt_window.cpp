@@ -14,11 +14,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
 #include <utility>
+
+#include "shell/window_layout.h"
 
 namespace {
 
@@ -39,21 +40,14 @@ QFont WindowFont() {
   return font;
 }
 
-std::size_t LayoutIndex(std::u16string_view name) {
-  for (std::size_t index = 0; index < kWindowLayout.size(); ++index) {
-    if (kWindowLayout[index].Name == name) return index;
-  }
-  return kWindowLayout.size();
-}
-
 }  // namespace
 
-QtWindow::QtWindow(MainFormOptions options)
+QtWindow::QtWindow(MainFormOptions options, Pacing pacing)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      form_(*this, std::move(options)),
-      font_(WindowFont()) {
+      font_(WindowFont()),
+      driver_(*this, std::move(options), pacing) {
   scale_ = logicalDpiX() / 96.0;
   setFont(font_);
   setFixedSize(pixels(kWindowWidthTwips), pixels(kWindowHeightTwips));
@@ -61,7 +55,7 @@ QtWindow::QtWindow(MainFormOptions options)
   connectInput();
 
   startTimer_.setSingleShot(true);
-  connect(&startTimer_, &QTimer::timeout, this, &QtWindow::runStartTimer);
+  connect(&startTimer_, &QTimer::timeout, this, [this] { driver_.StartTimerTick(); });
 
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -69,10 +63,10 @@ QtWindow::QtWindow(MainFormOptions options)
 }
 
 QtWindow::~QtWindow() {
-  tearingDown_ = true;
+  driver_.TearDown();
   startTimer_.stop();
   // Widgets may still signal while they are destroyed (a list losing its selection); they go now,
-  // while the form they report to still exists.
+  // while the driver they report to still exists.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
@@ -80,15 +74,13 @@ int QtWindow::pixels(int twips) const {
   return static_cast<int>(std::lround(twips * scale_ / kTwipsPerPixelAt96Dpi));
 }
 
-QWidget* QtWindow::control(std::u16string_view name) const {
-  const std::size_t index = LayoutIndex(name);
-  return index < widgets_.size() ? widgets_[index] : nullptr;
+QWidget* QtWindow::control(ControlId control) const {
+  return widgets_[static_cast<std::size_t>(control)];
 }
 
 void QtWindow::buildControls() {
   QList<QWidget*> tabOrder;
-  for (std::size_t index = 0; index < kWindowLayout.size(); ++index) {
-    const ControlLayout& layout = kWindowLayout[index];
+  for (const ControlLayout& layout : kWindowLayout) {
     QWidget* parent = this;
     if (layout.Parent == Container::PersonFrame) parent = personFrame_;
     if (layout.Parent == Container::processBar_Parent) parent = progressInside_;
@@ -110,12 +102,12 @@ void QtWindow::buildControls() {
         break;
       }
       case ControlKind::ListBox: {
-        auto* list = new QListWidget(parent);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setSortingEnabled(false);
-        list->setUniformItemSizes(true);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        widget = list;
+        personList_ = new QListWidget(parent);
+        personList_->setSelectionMode(QAbstractItemView::SingleSelection);
+        personList_->setSortingEnabled(false);
+        personList_->setUniformItemSizes(true);
+        personList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        widget = personList_;
         break;
       }
       case ControlKind::Frame:
@@ -143,20 +135,22 @@ void QtWindow::buildControls() {
       case ControlKind::CommandButton: {
         auto* button = new QPushButton(text, parent);
         button->setAutoDefault(false);
+        const ControlId id = layout.Id;
+        connect(button, &QPushButton::clicked, this, [this, id] { driver_.Clicked(id); });
         widget = button;
         break;
       }
       case ControlKind::HScrollBar: {
-        auto* bar = new QScrollBar(Qt::Horizontal, parent);
-        bar->setRange(1, 1);
-        bar->setValue(1);
-        bar->setSingleStep(1);
-        bar->setPageStep(1);
+        selector_ = new QScrollBar(Qt::Horizontal, parent);
+        selector_->setRange(1, 1);
+        selector_->setValue(1);
+        selector_->setSingleStep(1);
+        selector_->setPageStep(1);
         // While the thumb is dragged only its position moves; the value follows on release, so
         // a drag reports scroll events and its end one change.
-        bar->setTracking(false);
-        bar->setFocusPolicy(Qt::StrongFocus);
-        widget = bar;
+        selector_->setTracking(false);
+        selector_->setFocusPolicy(Qt::StrongFocus);
+        widget = selector_;
         break;
       }
     }
@@ -167,34 +161,20 @@ void QtWindow::buildControls() {
     widget->setFont(font_);
     const int width = layout.Width == kWidthSetAtRunTime ? 0 : pixels(layout.Width);
     widget->setGeometry(pixels(layout.Left), pixels(layout.Top), width, pixels(layout.Height));
-    widgets_[index] = widget;
+    widgets_[static_cast<std::size_t>(layout.Id)] = widget;
     if (widget->focusPolicy() & Qt::TabFocus) tabOrder.append(widget);
 
     if (layout.Kind == ControlKind::PictureBox) {
-      progressFrame_ = static_cast<QFrame*>(widget);
-      progressInside_ = new QWidget(progressFrame_);
-      progressInside_->setGeometry(progressFrame_->contentsRect());
+      progressInside_ = new QWidget(widget);
+      progressInside_->setGeometry(static_cast<QFrame*>(widget)->contentsRect());
     }
   }
 
-  progressBar_ = static_cast<QLabel*>(control(u"processBar"));
-  status_ = static_cast<QLabel*>(control(u"Status"));
-  folderCount_ = static_cast<QLabel*>(control(u"anzFolders"));
-  fileCount_ = static_cast<QLabel*>(control(u"anzFiles"));
-  totalSize_ = static_cast<QLabel*>(control(u"allSize"));
-  personList_ = static_cast<QListWidget*>(control(u"PersonList"));
-  hitCount_ = static_cast<QLabel*>(control(u"PersonHäufigkeit"));
-  hitNumber_ = static_cast<QLabel*>(control(u"PersonFundstelle"));
-  hitPath_ = static_cast<QPlainTextEdit*>(control(u"PersonFundstelleVerzeichnis"));
-  selector_ = static_cast<QScrollBar*>(control(u"PersonFundstellenAuswahl"));
-  sortList_ = static_cast<QPushButton*>(control(u"SortList"));
-  command1_ = static_cast<QPushButton*>(control(u"Command1"));
-  command2_ = static_cast<QPushButton*>(control(u"Command2"));
-
-  progressBar_->setAutoFillBackground(true);
-  QPalette palette = progressBar_->palette();
+  QWidget* bar = control(ControlId::processBar);
+  bar->setAutoFillBackground(true);
+  QPalette palette = bar->palette();
   palette.setColor(QPalette::Window, QColor(0, 0, 255));
-  progressBar_->setPalette(palette);
+  bar->setPalette(palette);
 
   for (qsizetype index = 1; index < tabOrder.size(); ++index) {
     setTabOrder(tabOrder[index - 1], tabOrder[index]);
@@ -203,184 +183,14 @@ void QtWindow::buildControls() {
 
 void QtWindow::connectInput() {
   selector_->installEventFilter(this);
-  connect(personList_, &QListWidget::itemSelectionChanged, this, &QtWindow::onListSelectionChanged);
-  connect(selector_, &QScrollBar::valueChanged, this, &QtWindow::onSelectorValueChanged);
-  connect(selector_, &QScrollBar::sliderMoved, this, &QtWindow::onSelectorMoved);
-  connect(sortList_, &QPushButton::clicked, this, [this] {
-    if (takesInput()) form_.SortList_Click();
+  connect(personList_, &QListWidget::itemSelectionChanged, this, [this] {
+    const QList<QListWidgetItem*> selected = personList_->selectedItems();
+    driver_.PersonListSelected(selected.isEmpty() ? -1 : personList_->row(selected.front()));
   });
-  connect(command1_, &QPushButton::clicked, this, [this] {
-    if (takesInput()) form_.Command1_Click();
-  });
-  connect(command2_, &QPushButton::clicked, this, [this] {
-    if (takesInput()) form_.Command2_Click();
-  });
-}
-
-// ---- From the model to the widgets. ----
-
-void QtWindow::controlChanged(ControlId control) {
-  if (closed_ || tearingDown_) return;
-  switch (control) {
-    case ControlId::Caption:
-      setWindowTitle(ToQString(form_.Caption.Caption));
-      break;
-    case ControlId::processBar:
-    case ControlId::Status:
-    case ControlId::anzFolders:
-    case ControlId::anzFiles:
-    case ControlId::allSize:
-      deferStatus(control);
-      break;
-    case ControlId::PersonList:
-      mirrorPersonList();
-      break;
-    case ControlId::PersonFrame: {
-      // A name is shown as written; "&" would otherwise become a keyboard shortcut.
-      QString title = ToQString(form_.PersonFrame.Caption);
-      title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-      personFrame_->setTitle(title);
-      break;
-    }
-    case ControlId::PersonHäufigkeit:
-      mirrorCaption(hitCount_, form_.PersonHäufigkeit);
-      break;
-    case ControlId::PersonFundstelle:
-      mirrorCaption(hitNumber_, form_.PersonFundstelle);
-      break;
-    case ControlId::PersonFundstelleVerzeichnis: {
-      const QString text = ToQString(form_.PersonFundstelleVerzeichnis.Text);
-      if (hitPath_->toPlainText() != text) hitPath_->setPlainText(text);
-      break;
-    }
-    case ControlId::PersonFundstellenAuswahl:
-      mirrorSelector();
-      break;
-    case ControlId::Command1:
-      mirrorButton(command1_, form_.Command1);
-      break;
-    case ControlId::Command2:
-      mirrorButton(command2_, form_.Command2);
-      break;
-    case ControlId::SortList:
-      mirrorButton(sortList_, form_.SortList);
-      break;
-    case ControlId::StartTimer:
-      mirrorStartTimer();
-      break;
-  }
-}
-
-void QtWindow::deferStatus(ControlId control) {
-  // The run changes these for every file; the user sees them only when events are processed,
-  // so they are copied into their widgets then, once, rather than at every change.
-  const bool nothingPending = pendingStatus_ == 0;
-  pendingStatus_ |= 1U << static_cast<unsigned>(control);
-  // An idle window (the run over) catches up at the next turn of the event loop.
-  if (nothingPending) {
-    QMetaObject::invokeMethod(this, &QtWindow::flushStatus, Qt::QueuedConnection);
-  }
-}
-
-void QtWindow::flushStatus() {
-  const unsigned pending = pendingStatus_;
-  pendingStatus_ = 0;
-  if (pending == 0 || closed_ || tearingDown_) return;
-  const auto has = [pending](ControlId control) {
-    return (pending & (1U << static_cast<unsigned>(control))) != 0;
-  };
-  if (has(ControlId::processBar)) mirrorProgressBar();
-  if (has(ControlId::Status)) mirrorCaption(status_, form_.Status);
-  if (has(ControlId::anzFolders)) mirrorCaption(folderCount_, form_.anzFolders);
-  if (has(ControlId::anzFiles)) mirrorCaption(fileCount_, form_.anzFiles);
-  if (has(ControlId::allSize)) mirrorCaption(totalSize_, form_.allSize);
-}
-
-void QtWindow::mirrorCaption(QLabel* label, const LabelControl& model) {
-  label->setText(ToQString(model.Caption));
-}
-
-void QtWindow::mirrorProgressBar() {
-  // The model's width is in twips of the frame's inside; scaling by the inside's real width
-  // makes a full bar fill it exactly at any resolution. Wider bars are clipped by the inside.
-  const int inside = progressInside_->width();
-  const double pixelWidth = static_cast<double>(form_.processBar.Width) / kProgressInnerWidthTwips *
-                            static_cast<double>(inside);
-  const int width =
-      pixelWidth > 0
-          ? static_cast<int>(std::lround(std::min(pixelWidth, static_cast<double>(inside))))
-          : 0;
-  progressBar_->resize(width, progressBar_->height());
-}
-
-void QtWindow::mirrorPersonList() {
-  const QSignalBlocker blocker(personList_);
-  const std::vector<std::u16string>& items = form_.PersonList.Items;
-  const int count = static_cast<int>(items.size());
-  while (personList_->count() > count)
-    delete personList_->takeItem(personList_->count() - 1);
-  for (int row = 0; row < count; ++row) {
-    const QString text = ToQString(items[static_cast<std::size_t>(row)]);
-    if (row < personList_->count()) {
-      QListWidgetItem* item = personList_->item(row);
-      if (item->text() != text) item->setText(text);
-    } else {
-      personList_->addItem(text);
-    }
-  }
-
-  const int index = form_.PersonList.ListIndex;
-  if (index >= 0 && index < count) {
-    if (personList_->currentRow() != index || !personList_->item(index)->isSelected()) {
-      personList_->setCurrentRow(index);
-    }
-    personList_->scrollToItem(personList_->item(index));
-  } else {
-    personList_->clearSelection();
-    personList_->setCurrentItem(nullptr);
-  }
-}
-
-void QtWindow::mirrorSelector() {
-  const QSignalBlocker blocker(selector_);
-  const ScrollBarControl& model = form_.PersonFundstellenAuswahl;
-  selector_->setRange(model.Min, model.Max);
-  selector_->setValue(model.Value);
-  selector_->setEnabled(model.Enabled);
-}
-
-void QtWindow::mirrorButton(QPushButton* button, const CommandButtonControl& model) {
-  button->setText(ToQString(model.Caption));
-  button->setEnabled(model.Enabled);
-}
-
-void QtWindow::mirrorStartTimer() {
-  if (closed_ || !form_.StartTimer.Enabled) {
-    startTimer_.stop();
-  } else if (runArmed_ && painted_ && !startTimer_.isActive()) {
-    startTimer_.start(std::max(form_.StartTimer.Interval, 0));
-  }
-}
-
-// ---- From the user to the handlers. ----
-
-void QtWindow::onListSelectionChanged() {
-  if (!takesInput()) return;
-  const QList<QListWidgetItem*> selected = personList_->selectedItems();
-  form_.PersonList.ListIndex = selected.isEmpty() ? -1 : personList_->row(selected.front());
-  form_.PersonList_Click();
-}
-
-void QtWindow::onSelectorValueChanged(int value) {
-  if (!takesInput()) return;
-  form_.PersonFundstellenAuswahl.Value = value;
-  form_.PersonFundstellenAuswahl_Change();
-}
-
-void QtWindow::onSelectorMoved(int position) {
-  if (!takesInput()) return;
-  form_.PersonFundstellenAuswahl.Value = position;
-  form_.PersonFundstellenAuswahl_Scroll();
+  connect(selector_, &QScrollBar::valueChanged, this,
+          [this](int value) { driver_.SelectorChanged(value); });
+  connect(selector_, &QScrollBar::sliderMoved, this,
+          [this](int position) { driver_.SelectorScrolled(position); });
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -420,43 +230,121 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-// ---- Start, pending events, message boxes and the end. ----
+// ---- What the driver shows. ----
 
-void QtWindow::startRunWhenShown() {
-  runArmed_ = true;
-  mirrorStartTimer();
-}
-
-void QtWindow::paintEvent(QPaintEvent* event) {
-  QWidget::paintEvent(event);
-  if (!painted_) {
-    painted_ = true;
-    // The timer fires from the event loop, after this first paint has reached the screen.
-    mirrorStartTimer();
+void QtWindow::showControl(const ControlView& view) {
+  switch (view.Control) {
+    case ControlId::Caption:
+      setWindowTitle(ToQString(view.Text));
+      return;
+    case ControlId::processBar:
+      showProgressBar(view.Fill);
+      return;
+    case ControlId::PersonList:
+      showPersonList(view);
+      return;
+    case ControlId::PersonFundstellenAuswahl:
+      showSelector(view);
+      return;
+    case ControlId::StartTimer:
+      showStartTimer(view);
+      return;
+    default:
+      break;
+  }
+  QWidget* widget = control(view.Control);
+  const QString text = ToQString(view.Text);
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(text);
+  } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setText(text);
+    button->setEnabled(view.Enabled);
+  } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
+    if (box->toPlainText() != text) box->setPlainText(text);
+  } else if (widget == personFrame_) {
+    // A name is shown as written; "&" would otherwise become a keyboard shortcut.
+    QString title = text;
+    title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    personFrame_->setTitle(title);
   }
 }
 
-void QtWindow::runStartTimer() {
-  if (closed_ || !form_.StartTimer.Enabled) return;
-  form_.StartTimer_Timer();
+void QtWindow::showProgressBar(double fill) {
+  // The inside's real width makes a full bar fill it exactly at any resolution.
+  QWidget* bar = control(ControlId::processBar);
+  bar->resize(static_cast<int>(std::lround(fill * progressInside_->width())), bar->height());
 }
 
-void QtWindow::processPendingMessages() {
-  // Once closed, nothing may run any more: the interrupted run only unwinds.
-  if (closed_) return;
-  if (!pacer_.Due()) return;
-  flushStatus();
+void QtWindow::showPersonList(const ControlView& view) {
+  const int unchanged = static_cast<int>(view.UnchangedItems);
+  const bool itemsReplaced = unchanged < personList_->count();
+  if (unchanged == 0) {
+    personList_->clear();
+  } else {
+    while (personList_->count() > unchanged)
+      delete personList_->takeItem(personList_->count() - 1);
+  }
+  if (view.Items.size() > view.UnchangedItems) {
+    QStringList added;
+    added.reserve(static_cast<qsizetype>(view.Items.size() - view.UnchangedItems));
+    for (const std::u16string& item : view.Items.subspan(view.UnchangedItems))
+      added.append(ToQString(item));
+    personList_->addItems(added);
+  }
+
+  const int index = view.Selected;
+  if (index >= 0 && index < personList_->count()) {
+    const bool newSelection =
+        personList_->currentRow() != index || !personList_->item(index)->isSelected();
+    if (newSelection) personList_->setCurrentRow(index);
+    // Scrolling lays out every item first: only when the selection or the items before it moved,
+    // not for every person added below it.
+    if (newSelection || itemsReplaced) personList_->scrollToItem(personList_->item(index));
+  } else if (personList_->currentItem() != nullptr || !personList_->selectedItems().isEmpty()) {
+    personList_->clearSelection();
+    personList_->setCurrentItem(nullptr);
+  }
+}
+
+void QtWindow::showSelector(const ControlView& view) {
+  selector_->setRange(view.Minimum, view.Maximum);
+  selector_->setValue(view.Value);
+  selector_->setEnabled(view.Enabled);
+}
+
+void QtWindow::showStartTimer(const ControlView& view) {
+  if (!view.Enabled) {
+    startTimer_.stop();
+  } else if (!startTimer_.isActive()) {
+    startTimer_.start(view.Interval);
+  }
+}
+
+// ---- Events, message boxes and the end. ----
+
+void QtWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  driver_.Painted();
+}
+
+void QtWindow::processEvents() {
   QCoreApplication::processEvents();
 }
 
-MessageAnswer QtWindow::messageBox(const MessageRequest& request) {
-  const bool yesNo = request.Buttons == MessageButtons::YesNo;
-  // A closed window asks nothing; the answer is the one that changes nothing.
-  if (closed_ || tearingDown_) return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
-  flushStatus();
+void QtWindow::post(std::function<void()> task) {
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
 
-  QMessageBox box(QMessageBox::Critical, ToQString(request.Title), ToQString(request.Text),
-                  QMessageBox::NoButton, this);
+MessageAnswer QtWindow::askUser(const MessageRequest& request) {
+  const bool yesNo = request.Buttons == MessageButtons::YesNo;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  switch (request.Icon) {
+    case MessageIcon::Critical:
+      icon = QMessageBox::Critical;
+      break;
+  }
+  QMessageBox box(icon, ToQString(request.Title), ToQString(request.Text), QMessageBox::NoButton,
+                  this);
   box.setTextFormat(Qt::PlainText);
   box.setFont(font_);
   QPushButton* first = nullptr;
@@ -480,8 +368,6 @@ MessageAnswer QtWindow::messageBox(const MessageRequest& request) {
 }
 
 void QtWindow::closeWindow() {
-  if (closed_) return;
-  closed_ = true;
   startTimer_.stop();
   // A box still open would keep its own event loop, and the run, alive.
   if (openBox_ != nullptr) openBox_->reject();
@@ -491,8 +377,5 @@ void QtWindow::closeWindow() {
 
 void QtWindow::closeEvent(QCloseEvent* event) {
   event->accept();
-  // The form unloads once, whoever asks first: the user, a signal or the session.
-  if (unloaded_ || closed_) return;
-  unloaded_ = true;
-  form_.Form_Unload();
+  driver_.CloseRequested();
 }

@@ -1,5 +1,6 @@
 #include <limits>
 
+#include "platform/code_page.h"
 #include "search/term_search.h"
 #include "shell/main_form.h"
 #include "support/fileio_code.h"
@@ -24,7 +25,13 @@ TermMatching MatchingOf(std::int32_t compareMode) {
   return compareMode == 1 ? TermMatching::IgnoreCase : TermMatching::Exact;
 }
 
-/// Drops the prepared terms and the content buffer when a search run ends, however it ends.
+/// What the search needs of the system's single-byte code page.
+CodePage SystemCodePage() {
+  return {[](std::u16string_view text) { return platform::EncodeCodePage(text); },
+          platform::CaseFoldTable()};
+}
+
+/// Drops the prepared terms when a search run ends, however it ends.
 class TermsOfOneRun {
  public:
   explicit TermsOfOneRun(std::unique_ptr<TermSearch>& terms) : terms_(terms) {}
@@ -46,7 +53,8 @@ void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
 
-  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()));
+  termSearch_ =
+      std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), SystemCodePage());
   const TermsOfOneRun release(termSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
@@ -68,25 +76,21 @@ void MainForm::SearchFiles() {
 }
 
 void MainForm::SearchFile(std::int32_t fileNumber) {
-  const TermMatching matching = MatchingOf(GetCompareMode());
-  const auto personCount = static_cast<std::int32_t>(Persons.empty() ? 0 : Persons.size() - 1);
-  // SearchFiles prepares the terms once per run; a call on its own prepares them here.
-  if (!termSearch_ || termSearch_->Matching() != matching ||
-      termSearch_->PersonCount() != personCount) {
-    termSearch_ = std::make_unique<TermSearch>(Persons, matching);
-  }
   TermSearch& terms = *termSearch_;
-
   const std::u16string path = GetFilePath(fileNumber);
-  std::string& content = terms.ContentBuffer();
+  std::string content;
   if (ReadWholeFile(path, content)) {
     WriteLog(u"ERROR: cannot read file: " + path);
     UnreadableFiles.push_back(fileNumber);
     return;
   }
-  terms.PrepareContent(content);
+  terms.Begin();
+  terms.Feed(content);
+  terms.Finish();
 
-  for (std::int32_t person = 1; person <= personCount; ++person) {
+  // Only persons with a term in this file, and persons without terms, can get a hit; the others
+  // would only miss. Each visited person tries its terms in written order up to the first found.
+  for (const std::int32_t person : terms.PersonsToVisit()) {
     const std::vector<std::int32_t>& termNumbers = terms.TermsOf(person);
     // A person without search terms is found in every file that could be read.
     if (termNumbers.empty()) {

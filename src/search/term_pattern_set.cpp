@@ -53,74 +53,66 @@ std::vector<std::string> DistinctFolded(const std::vector<std::string>& unit,
   return distinct;
 }
 
-class Builder {
- public:
-  Builder(const ByteFold& fold, std::size_t variantLimit)
-      : fold_(fold), others_(OthersFoldingAlike(fold)), limit_(variantLimit) {}
-
-  void Add(std::uint32_t term, const TermForm& form) {
-    if (form.empty()) {
-      if (set_.emptyTerms.empty() || set_.emptyTerms.back() != term)
-        set_.emptyTerms.push_back(term);
-      return;
-    }
-    const FormCheck check(form);
-    set_.longestForm = std::max(set_.longestForm, check.LongestMatch());
-    // The prefix whose variants stay within the limit; at least the first unit.
-    std::vector<std::vector<std::string>> folded;
-    bool closed = true;
-    std::size_t variants = 1;
-    for (const auto& unit : form) {
-      std::vector<std::string> distinct = DistinctFolded(unit, fold_);
-      if (!folded.empty() && variants * distinct.size() > limit_) break;
-      variants *= distinct.size();
-      closed = closed && Closed(unit, others_);
-      folded.push_back(std::move(distinct));
-    }
-    std::uint32_t checkIndex = PatternOutput::kNoCheck;
-    if (!closed || folded.size() < form.size()) {
-      checkIndex = static_cast<std::uint32_t>(set_.checks.size());
-      set_.checks.push_back(check);
-    }
-    Expand(folded, 0, std::string(), {term, checkIndex});
-  }
-
-  PatternSet Take() { return std::move(set_); }
-
- private:
-  void Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
-              const std::string& prefix, const PatternOutput& output) {
-    if (next == units.size()) {
-      const auto [slot, added] =
-          known_.try_emplace(prefix, static_cast<std::uint32_t>(set_.patterns.size()));
-      if (added) {
-        set_.patterns.push_back(prefix);
-        set_.outputs.emplace_back();
-      }
-      auto& outputs = set_.outputs[slot->second];
-      const bool repeated = std::any_of(outputs.begin(), outputs.end(), [&](const auto& o) {
-        return o.term == output.term &&
-               (o.check == PatternOutput::kNoCheck || o.check == output.check);
-      });
-      if (!repeated) outputs.push_back(output);
-      return;
-    }
-    for (const std::string& piece : units[next])
-      Expand(units, next + 1, prefix + piece, output);
-  }
-
-  const ByteFold& fold_;
-  FoldClasses others_;
-  std::size_t limit_;
-  PatternSet set_;
-  std::unordered_map<std::string, std::uint32_t> known_;
-};
-
 }  // namespace
+
+PatternSetBuilder::PatternSetBuilder(const ByteFold& fold, std::size_t variantLimit)
+    : fold_(fold), others_(OthersFoldingAlike(fold)), limit_(variantLimit) {}
+
+void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
+  if (form.empty()) {
+    if (set_.emptyTerms.empty() || set_.emptyTerms.back() != term) set_.emptyTerms.push_back(term);
+    return;
+  }
+  FormCheck check(form);
+  set_.longestForm = std::max(set_.longestForm, check.LongestMatch());
+  // The prefix whose variants stay within the limit; at least the first unit.
+  std::vector<std::vector<std::string>> folded;
+  bool closed = true;
+  std::size_t variants = 1;
+  for (const auto& unit : form) {
+    std::vector<std::string> distinct = DistinctFolded(unit, fold_);
+    if (!folded.empty() && variants * distinct.size() > limit_) break;
+    variants *= distinct.size();
+    closed = closed && Closed(unit, others_);
+    folded.push_back(std::move(distinct));
+  }
+  std::uint32_t checkIndex = PatternOutput::kNoCheck;
+  if (!closed || folded.size() < form.size()) {
+    checkIndex = static_cast<std::uint32_t>(set_.checks.size());
+    set_.checks.push_back(std::move(check));
+  }
+  Expand(folded, 0, std::string(), {term, checkIndex});
+}
+
+void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
+                               const std::string& prefix, const PatternOutput& output) {
+  if (next == units.size()) {
+    const auto [slot, added] =
+        known_.try_emplace(prefix, static_cast<std::uint32_t>(set_.patterns.size()));
+    if (added) {
+      set_.patterns.push_back(prefix);
+      set_.outputs.emplace_back();
+    }
+    auto& outputs = set_.outputs[slot->second];
+    const bool repeated = std::any_of(outputs.begin(), outputs.end(), [&](const auto& o) {
+      return o.term == output.term &&
+             (o.check == PatternOutput::kNoCheck || o.check == output.check);
+    });
+    if (!repeated) outputs.push_back(output);
+    return;
+  }
+  for (const std::string& piece : units[next])
+    Expand(units, next + 1, prefix + piece, output);
+}
+
+PatternSet PatternSetBuilder::Take() {
+  known_.clear();
+  return std::move(set_);
+}
 
 PatternSet BuildPatternSet(const std::vector<std::vector<TermForm>>& terms, const ByteFold& fold,
                            std::size_t variantLimit) {
-  Builder builder(fold, variantLimit);
+  PatternSetBuilder builder(fold, variantLimit);
   for (std::uint32_t term = 0; term < terms.size(); ++term) {
     for (const TermForm& form : terms[term])
       builder.Add(term, form);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "search/term_byte_fold.h"
@@ -21,6 +23,29 @@ struct PatternSet {
 /// At most this many patterns stand for one form of one term; a form with more case variants is
 /// anchored on the variants of a prefix and checked whole where one occurs.
 inline constexpr std::size_t kVariantLimit = 16;
+
+/// Turns term forms into a PatternSet one at a time, so that the forms of all terms need not
+/// be held at once.
+class PatternSetBuilder {
+ public:
+  /// Patterns folded by fold, at most variantLimit per form.
+  explicit PatternSetBuilder(const ByteFold& fold, std::size_t variantLimit = kVariantLimit);
+  /// Adds one form of term number term (see BuildPatternSet).
+  void Add(std::uint32_t term, const TermForm& form);
+  /// The set built so far; the builder is empty afterwards.
+  PatternSet Take();
+
+ private:
+  using FoldClasses = std::array<std::vector<unsigned char>, 256>;
+  void Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
+              const std::string& prefix, const PatternOutput& output);
+
+  const ByteFold& fold_;
+  FoldClasses others_;  ///< per byte: the other bytes that fold alike
+  std::size_t limit_;
+  PatternSet set_;
+  std::unordered_map<std::string, std::uint32_t> known_;
+};
 
 /// Turns the forms of every term into patterns folded by fold. A unit's strings that fold alike
 /// share one pattern; the others multiply into case variants. Where fold would let a pattern

@@ -32,6 +32,11 @@ class TermScanner {
               ScanMethod method = ScanMethod::Automatic,
               std::size_t automatonEntries = kAutomatonEntries);
 
+  /// Prepares termCount terms whose forms have already been turned into patterns folded by fold.
+  TermScanner(std::size_t termCount, PatternSet set, const ByteFold& fold,
+              ScanMethod method = ScanMethod::Automatic,
+              std::size_t automatonEntries = kAutomatonEntries);
+
   /// Starts a new content: forgets every finding.
   void Begin();
   /// Scans the next block of the content.
@@ -56,8 +61,6 @@ class TermScanner {
   std::size_t CarryLength() const { return carryLength_; }
 
  private:
-  TermScanner(std::size_t termCount, PatternSet set, const ByteFold& fold, ScanMethod method,
-              std::size_t automatonEntries);
   void ScanBytes(std::string_view bytes);
   void BuildAutomata(const std::vector<std::string>& patterns, std::size_t automatonEntries);
 

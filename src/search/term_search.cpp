@@ -5,12 +5,10 @@
 
 #include "support/text_code.h"
 
-namespace {
-
-/// The distinct terms of all persons; fills in each person's term numbers.
-std::vector<std::u16string> CollectTerms(const std::vector<PersonEntry>& persons,
-                                         std::vector<std::vector<std::int32_t>>& personTerms) {
-  std::vector<std::u16string> distinct;
+/// The distinct terms of all persons, and each person's term numbers.
+TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntry>& persons) {
+  CollectedTerms collected;
+  auto& [distinct, personTerms] = collected;
   personTerms.assign(persons.empty() ? 1 : persons.size(), {});
   std::unordered_map<std::u16string, std::int32_t> known;
   for (std::size_t person = 1; person < persons.size(); ++person) {
@@ -25,35 +23,34 @@ std::vector<std::u16string> CollectTerms(const std::vector<PersonEntry>& persons
       personTerms[person].push_back(entry->second);
     }
   }
-  return distinct;
+  return collected;
 }
 
-std::vector<std::vector<TermForm>> Forms(const std::vector<std::u16string>& terms,
-                                         TermMatching matching, const CodePage& codePage,
-                                         ByteForms forms) {
-  std::vector<std::vector<TermForm>> result;
-  result.reserve(terms.size());
-  for (const std::u16string& term : terms)
-    result.push_back(EncodeTermForms(term, matching, codePage, forms));
-  return result;
+namespace {
+
+// Every form of every term, as patterns, without holding all forms at once.
+PatternSet Patterns(const std::vector<std::u16string>& terms, TermMatching matching,
+                    const CodePage& codePage, ByteForms forms) {
+  PatternSetBuilder builder(ScanFoldFor(matching, codePage, forms));
+  for (std::uint32_t term = 0; term < terms.size(); ++term) {
+    for (const TermForm& form : EncodeTermForms(terms[term], matching, codePage, forms))
+      builder.Add(term, form);
+  }
+  return builder.Take();
 }
 
 }  // namespace
 
 TermSearch::TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
                        const CodePage& codePage, ByteForms forms)
-    : scanner_(
-          [&] {
-            const std::vector<std::u16string> terms = CollectTerms(persons, personTerms_);
-            return Forms(terms, matching, codePage, forms);
-          }(),
-          ScanFoldFor(matching, codePage, forms)) {
-  std::size_t termCount = 0;
-  for (const auto& terms : personTerms_) {
-    for (const std::int32_t term : terms)
-      termCount = std::max(termCount, static_cast<std::size_t>(term) + 1);
-  }
-  termPersons_.resize(termCount);
+    : TermSearch(CollectTerms(persons), matching, codePage, forms) {}
+
+TermSearch::TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
+                       ByteForms forms)
+    : personTerms_(std::move(collected.personTerms)),
+      termPersons_(collected.distinct.size()),
+      scanner_(collected.distinct.size(), Patterns(collected.distinct, matching, codePage, forms),
+               ScanFoldFor(matching, codePage, forms)) {
   for (std::size_t person = 1; person < personTerms_.size(); ++person) {
     const auto number = static_cast<std::int32_t>(person);
     if (personTerms_[person].empty()) termless_.push_back(number);

@@ -44,6 +44,14 @@ class TermSearch {
   const std::vector<std::int32_t>& PersonsToVisit();
 
  private:
+  struct CollectedTerms {
+    std::vector<std::u16string> distinct;
+    std::vector<std::vector<std::int32_t>> personTerms;
+  };
+  static CollectedTerms CollectTerms(const std::vector<PersonEntry>& persons);
+  TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
+             ByteForms forms);
+
   std::vector<std::vector<std::int32_t>> personTerms_;
   std::vector<std::vector<std::int32_t>> termPersons_;  ///< per term: its persons, ascending
   std::vector<std::int32_t> termless_;                  ///< persons without terms, ascending

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "search/term_scanner.h"
 
 namespace {
@@ -170,10 +171,16 @@ std::vector<std::string> Terms(std::size_t persons, std::size_t termsPerPerson) 
   return terms;
 }
 
+// Scans 1 MB of prose in which no term occurs, with the terms in the given byte forms.
 void Scan(benchmark::State& state, std::size_t persons, std::size_t termsPerPerson,
-          TermMatching matching) {
+          TermMatching matching, ByteForms forms = ByteForms::AnsiOnly()) {
   static const std::string content = Prose(std::size_t{1} << 20);
-  TermScanner scanner(Terms(persons, termsPerPerson), matching);
+  const CodePage codePage{[](std::u16string_view text) { return platform::EncodeCodePage(text); },
+                          platform::CaseFoldTable()};
+  std::vector<std::vector<TermForm>> terms;
+  for (const std::string& bytes : Terms(persons, termsPerPerson))
+    terms.push_back(EncodeTermForms(platform::DecodeCodePage(bytes), matching, codePage, forms));
+  TermScanner scanner(terms, ScanFoldFor(matching, codePage, forms));
   for (auto _ : state) {
     scanner.Scan(content);
     benchmark::DoNotOptimize(scanner.Occurs(0));
@@ -204,6 +211,15 @@ void BM_Scan_200x3_Exact(benchmark::State& state) {
 void BM_Scan_200x3_IgnoreCase(benchmark::State& state) {
   Scan(state, 200, 3, TermMatching::IgnoreCase);
 }
+void BM_Scan_5x2_IgnoreCase_AllForms(benchmark::State& state) {
+  Scan(state, 5, 2, TermMatching::IgnoreCase, ByteForms::All());
+}
+void BM_Scan_200x3_Exact_AllForms(benchmark::State& state) {
+  Scan(state, 200, 3, TermMatching::Exact, ByteForms::All());
+}
+void BM_Scan_200x3_IgnoreCase_AllForms(benchmark::State& state) {
+  Scan(state, 200, 3, TermMatching::IgnoreCase, ByteForms::All());
+}
 
 BENCHMARK(BM_Scan_1x1_Exact);
 BENCHMARK(BM_Scan_1x1_IgnoreCase);
@@ -211,5 +227,8 @@ BENCHMARK(BM_Scan_5x2_Exact);
 BENCHMARK(BM_Scan_5x2_IgnoreCase);
 BENCHMARK(BM_Scan_200x3_Exact);
 BENCHMARK(BM_Scan_200x3_IgnoreCase);
+BENCHMARK(BM_Scan_5x2_IgnoreCase_AllForms);
+BENCHMARK(BM_Scan_200x3_Exact_AllForms);
+BENCHMARK(BM_Scan_200x3_IgnoreCase_AllForms);
 
 }  // namespace

@@ -13,7 +13,13 @@ TermMatching MatchingOf(std::int32_t compareMode) {
   return compareMode == 1 ? TermMatching::IgnoreCase : TermMatching::Exact;
 }
 
-/// Drops the prepared terms and the content buffer when a search run ends, however it ends.
+/// What the search needs of the system's single-byte code page.
+CodePage SearchCodePage(const platform::CodePage& codePage) {
+  return {[&codePage](std::u16string_view text) { return codePage.Encode(text); },
+          codePage.CaseFoldTable()};
+}
+
+/// Drops the prepared terms when a search run ends, however it ends.
 class TermsOfOneRun {
  public:
   explicit TermsOfOneRun(std::unique_ptr<TermSearch>& terms) : terms_(terms) {}
@@ -35,7 +41,8 @@ void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
 
-  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()));
+  termSearch_ =
+      std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), SearchCodePage(System().CodePage()));
   const TermsOfOneRun release(termSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
@@ -57,25 +64,23 @@ void MainForm::SearchFiles() {
 }
 
 void MainForm::SearchFile(std::int32_t fileNumber) {
-  const TermMatching matching = MatchingOf(GetCompareMode());
-  const auto personCount = static_cast<std::int32_t>(Persons.empty() ? 0 : Persons.size() - 1);
-  // SearchFiles prepares the terms once per run; a call on its own prepares them here.
-  if (!termSearch_ || termSearch_->Matching() != matching ||
-      termSearch_->PersonCount() != personCount) {
-    termSearch_ = std::make_unique<TermSearch>(Persons, matching);
-  }
   TermSearch& terms = *termSearch_;
-
   const std::u16string path = GetFilePath(fileNumber);
-  std::string& content = terms.ContentBuffer();
+  // One buffer serves every file of the run, so reading allocates only when a file is larger
+  // than all before it.
+  std::string& content = contentBuffer_;
   if (ReadWholeFile(System(), path, content)) {
     WriteLog(u"ERROR: cannot read file: " + path);
     UnreadableFiles.push_back(fileNumber);
     return;
   }
-  terms.PrepareContent(content);
+  terms.Begin();
+  terms.Feed(content);
+  terms.Finish();
 
-  for (std::int32_t person = 1; person <= personCount; ++person) {
+  // Only persons with a term in this file, and persons without terms, can get a hit; the others
+  // would only miss. Each visited person tries its terms in written order up to the first found.
+  for (const std::int32_t person : terms.PersonsToVisit()) {
     const std::vector<std::int32_t>& termNumbers = terms.TermsOf(person);
     // A person without search terms is found in every file that could be read.
     if (termNumbers.empty()) {

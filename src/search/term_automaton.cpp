@@ -14,8 +14,7 @@ std::size_t TermAutomaton::TableEntries(std::size_t totalLength, std::size_t dis
 }
 
 TermAutomaton::TermAutomaton(const std::vector<std::string>& patterns,
-                             const std::vector<std::uint32_t>& ids, const ByteFold& fold)
-    : patternCount_(patterns.size()) {
+                             const std::vector<std::uint32_t>& ids, const ByteFold& fold) {
   // Byte classes: one per folded byte that some pattern uses, one more for all other bytes.
   std::array<bool, 256> used{};
   for (const std::string& pattern : patterns) {
@@ -39,6 +38,7 @@ TermAutomaton::TermAutomaton(const std::vector<std::string>& patterns,
   // The trie, with -1 for a missing edge.
   std::vector<std::int32_t> edges(stride_, -1);
   std::vector<std::uint32_t> ownPattern(1, kNone);
+  std::vector<std::uint32_t> ownLength(1, 0);
   for (std::size_t i = 0; i < patterns.size(); ++i) {
     std::size_t state = 0;
     for (const char byte : patterns[i]) {
@@ -46,11 +46,13 @@ TermAutomaton::TermAutomaton(const std::vector<std::string>& patterns,
       if (edges[slot] < 0) {
         edges[slot] = static_cast<std::int32_t>(ownPattern.size());
         ownPattern.push_back(kNone);
+        ownLength.push_back(0);
         edges.resize(edges.size() + stride_, -1);
       }
       state = static_cast<std::size_t>(edges[slot]);
     }
     ownPattern[state] = ids[i];
+    ownLength[state] = static_cast<std::uint32_t>(patterns[i].size());
   }
 
   // Breadth-first: failure links, dictionary links, and missing edges completed from the
@@ -100,18 +102,20 @@ TermAutomaton::TermAutomaton(const std::vector<std::string>& patterns,
     }
     if (renumbered[s] >= plain) {
       outputs_[renumbered[s] - plain] = {
-          ownPattern[s], dictionary[s] == kNone ? kNone : renumbered[dictionary[s]] - plain};
+          ownPattern[s], ownLength[s],
+          dictionary[s] == kNone ? kNone : renumbered[dictionary[s]] - plain};
     }
   }
 }
 
-bool TermAutomaton::Report(std::uint32_t state, FoundPatterns& found, std::size_t& left) const {
+// end: one past the last byte of the occurrences that end in this state.
+bool TermAutomaton::Report(std::uint32_t state, const unsigned char* data, std::size_t size,
+                           std::size_t end, MatchSink& sink) const {
   std::uint32_t index = state / stride_ - firstMatch_ / stride_;
   while (index != kNone) {
     const Output& output = outputs_[index];
-    if (output.pattern != kNone && found.Mark(output.pattern)) {
-      if (--left == 0 || found.AllFound()) return true;
-    }
+    if (output.pattern != kNone && sink.Report(output.pattern, data, size, end - output.length))
+      return true;
     index = output.next;
   }
   return false;
@@ -121,8 +125,7 @@ bool TermAutomaton::Report(std::uint32_t state, FoundPatterns& found, std::size_
 // table look-ups do not wait for each other, so the processor overlaps them. Each part after the
 // first starts maxLength - 1 bytes early, so an occurrence that ends in it is seen whole.
 template <int kStreams>
-bool TermAutomaton::Run(const unsigned char* data, std::size_t size, FoundPatterns& found,
-                        std::size_t& left) const {
+void TermAutomaton::Run(const unsigned char* data, std::size_t size, MatchSink& sink) const {
   const unsigned char* cursor[kStreams];
   const unsigned char* end[kStreams];
   std::uint32_t state[kStreams];
@@ -149,7 +152,9 @@ bool TermAutomaton::Run(const unsigned char* data, std::size_t size, FoundPatter
     }
     if (matched) {
       for (int k = 0; k < kStreams; ++k) {
-        if (state[k] >= firstMatch && Report(state[k], found, left)) return true;
+        if (state[k] >= firstMatch &&
+            Report(state[k], data, size, static_cast<std::size_t>(cursor[k] + i + 1 - data), sink))
+          return;
       }
     }
   }
@@ -157,18 +162,17 @@ bool TermAutomaton::Run(const unsigned char* data, std::size_t size, FoundPatter
     std::uint32_t current = state[k];
     for (const unsigned char* p = cursor[k] + steps; p < end[k]; ++p) {
       current = table[current + byteClass[*p]];
-      if (current >= firstMatch && Report(current, found, left)) return true;
+      if (current >= firstMatch &&
+          Report(current, data, size, static_cast<std::size_t>(p + 1 - data), sink))
+        return;
     }
   }
-  return false;
 }
 
-void TermAutomaton::Scan(std::string_view content, FoundPatterns& found) const {
-  std::size_t left = patternCount_;
-  const auto* data = reinterpret_cast<const unsigned char*>(content.data());
-  if (content.size() >= kInterleaveFrom && content.size() >= 8 * maxLength_) {
-    Run<3>(data, content.size(), found, left);
+void TermAutomaton::Scan(const unsigned char* data, std::size_t size, MatchSink& sink) {
+  if (size >= kInterleaveFrom && size >= 8 * maxLength_) {
+    Run<3>(data, size, sink);
   } else {
-    Run<1>(data, content.size(), found, left);
+    Run<1>(data, size, sink);
   }
 }

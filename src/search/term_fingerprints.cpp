@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "search/term_text_frequency.h"
+
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #define FUNDORT_FINGERPRINT_AVX2 1
 #include <immintrin.h>
@@ -160,41 +162,47 @@ unsigned int TermFingerprints::BucketsAt(const unsigned char* at) const {
   return bits;
 }
 
-// Compares the patterns whose windows fit at position; true once everything is found.
+// Once every pattern of a bucket is resolved, its windows stop producing candidates.
+void TermFingerprints::DropResolvedBuckets(const MatchSink& sink) {
+  for (int bucket = 0; bucket < kBuckets; ++bucket) {
+    bool resolved = true;
+    for (std::uint32_t e = bucketStart_[bucket]; e < bucketStart_[bucket + 1] && resolved; ++e)
+      resolved = sink.Resolved(ids_[entries_[e].pattern]);
+    if (!resolved) continue;
+    const auto keep = static_cast<unsigned char>(~(1u << bucket));
+    for (auto& table : working_) {
+      for (unsigned char& cell : table)
+        cell &= keep;
+    }
+  }
+}
+
+// Compares the patterns whose windows fit at position; true once every term is found.
 bool TermFingerprints::Check(const unsigned char* data, std::size_t size, std::size_t position,
-                             FoundPatterns& found) {
+                             MatchSink& sink) {
   unsigned int buckets = BucketsAt(data + position);
+  bool reported = false;
   while (buckets != 0) {
     const int bucket = std::countr_zero(buckets);
     buckets &= buckets - 1;
     for (std::uint32_t e = bucketStart_[bucket]; e < bucketStart_[bucket + 1]; ++e) {
       const Entry& entry = entries_[e];
       const std::string& pattern = patterns_[entry.pattern];
-      if (position < entry.offset || found.Has(ids_[entry.pattern])) continue;
+      if (position < entry.offset || sink.Resolved(ids_[entry.pattern])) continue;
       const std::size_t start = position - entry.offset;
       if (pattern.size() > size - start || !FoldedEqual(*fold_, pattern, data + start)) continue;
-      found.Mark(ids_[entry.pattern]);
-      if (found.AllFound()) return true;
-      if (--left_[bucket] == 0) {
-        // Nobody is left in this bucket: its windows stop producing candidates.
-        const auto keep = static_cast<unsigned char>(~(1u << bucket));
-        for (auto& table : working_) {
-          for (unsigned char& cell : table)
-            cell &= keep;
-        }
-      }
+      if (sink.Report(ids_[entry.pattern], data, size, start)) return true;
+      reported = true;
     }
   }
+  if (reported) DropResolvedBuckets(sink);
   return false;
 }
 
-void TermFingerprints::Scan(std::string_view content, FoundPatterns& found) {
-  const auto* data = reinterpret_cast<const unsigned char*>(content.data());
-  const std::size_t size = content.size();
+void TermFingerprints::Scan(const unsigned char* data, std::size_t size, MatchSink& sink) {
   if (size < static_cast<std::size_t>(window_)) return;
   working_ = masks_;
-  for (int b = 0; b < kBuckets; ++b)
-    left_[b] = bucketStart_[b + 1] - bucketStart_[b];
+  DropResolvedBuckets(sink);
   const std::size_t starts = size - static_cast<std::size_t>(window_) + 1;
   std::size_t position = 0;
 #ifdef FUNDORT_FINGERPRINT_AVX2
@@ -215,7 +223,7 @@ void TermFingerprints::Scan(std::string_view content, FoundPatterns& found) {
       }
       if (bits == 0) break;
       while (bits != 0) {
-        if (Check(data, size, position + static_cast<std::size_t>(std::countr_zero(bits)), found)) {
+        if (Check(data, size, position + static_cast<std::size_t>(std::countr_zero(bits)), sink)) {
           return;
         }
         bits &= bits - 1;
@@ -225,6 +233,6 @@ void TermFingerprints::Scan(std::string_view content, FoundPatterns& found) {
   }
 #endif
   for (; position < starts; ++position) {
-    if (BucketsAt(data + position) != 0 && Check(data, size, position, found)) return;
+    if (BucketsAt(data + position) != 0 && Check(data, size, position, sink)) return;
   }
 }

@@ -7,16 +7,18 @@
 #include <string_view>
 #include <vector>
 
-#include "search/term_patterns.h"
+#include "search/term_byte_fold.h"
+#include "search/term_matcher.h"
 
 /// Whether the fingerprint test may use the processor's vector instructions.
 enum class FingerprintSimd { WhenAvailable, Never };
 
 /// Finds a few patterns without stepping through the content byte by byte: each pattern is
-/// represented by a window of up to three of its rarest bytes, all windows are tested at 32
-/// positions at once through nibble tables (eight pattern buckets, one bit each), and bytes are
-/// compared only where a window fits. Fast while fingerprints are rare in the content.
-class TermFingerprints {
+/// represented by the run of consecutive bytes, as long as the shortest pattern but at most three,
+/// that is rarest in typical text; all runs are tested at 32 positions at once through nibble
+/// tables (eight pattern buckets, one bit each), and bytes are compared only where a run fits.
+/// Fast while fingerprints are rare in the content.
+class TermFingerprints final : public TermMatcher {
  public:
   /// True when this processor runs the vector test.
   static bool VectorTestAvailable();
@@ -26,8 +28,8 @@ class TermFingerprints {
   TermFingerprints(const std::vector<std::string>& patterns, const std::vector<std::uint32_t>& ids,
                    const ByteFold& fold, FingerprintSimd simd);
 
-  /// Marks every pattern that occurs in content; stops early once all of `found` are found.
-  void Scan(std::string_view content, FoundPatterns& found);
+  /// Reports the occurrences of patterns not yet resolved; stops once every term is found.
+  void Scan(const unsigned char* data, std::size_t size, MatchSink& sink) override;
 
   /// Estimated share of content positions where a fingerprint fits by chance in typical text.
   double CandidateRate() const { return candidateRate_; }
@@ -44,8 +46,8 @@ class TermFingerprints {
   };
 
   unsigned int BucketsAt(const unsigned char* at) const;
-  bool Check(const unsigned char* data, std::size_t size, std::size_t position,
-             FoundPatterns& found);
+  bool Check(const unsigned char* data, std::size_t size, std::size_t position, MatchSink& sink);
+  void DropResolvedBuckets(const MatchSink& sink);
   double EstimateCandidateRate() const;
 
   std::vector<std::string> patterns_;
@@ -57,6 +59,5 @@ class TermFingerprints {
   std::array<std::uint32_t, kBuckets + 1> bucketStart_{};  ///< bucket b: entries [b], [b + 1])
   alignas(32) Masks masks_{};                              ///< as built
   alignas(32) Masks working_{};                            ///< during a scan, found buckets removed
-  std::array<std::uint32_t, kBuckets> left_{};             ///< patterns not yet found, per bucket
   double candidateRate_ = 0;
 };

@@ -2,99 +2,75 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "search/term_automaton.h"
-#include "search/term_fingerprints.h"
-#include "search/term_patterns.h"
-
-/// How a TermScanner looks for its terms; Automatic picks the fastest for the term set.
-enum class ScanMethod {
-  Automatic,
-  NoPatterns,            ///< only empty terms: nothing to look for
-  SingleByte,            ///< one term: memchr for its rarest byte, then a comparison
-  Fingerprints,          ///< a few terms: vector fingerprint test, then comparisons
-  PortableFingerprints,  ///< the same test one position at a time
-  Automaton,             ///< many terms: a dense Aho-Corasick automaton
-};
+#include "search/term_byte_fold.h"
+#include "search/term_forms.h"
+#include "search/term_match_sink.h"
+#include "search/term_matcher.h"
+#include "search/term_pattern_set.h"
+#include "search/term_scan_method.h"
 
 /// Answers for a fixed list of terms which of them occur in a content, in one pass over it.
-/// A term occurs when its bytes stand contiguously in the content, compared exactly or through
-/// the case-fold table; overlapping occurrences count. An empty term occurs in every content that
-/// is not empty. Building is the costly part; Scan allocates nothing.
+/// A term occurs when one of its forms stands contiguously in the content; overlapping
+/// occurrences count. A term with an empty form occurs in every content that is not empty; a
+/// term without forms occurs nowhere. The content may come in blocks of any size (Begin, Feed any
+/// number of times, Finish): the scanner keeps the bytes an occurrence could span across a
+/// block boundary, so the answers are those for the whole content. Building is the costly part;
+/// scanning allocates nothing once the carried bytes have their room.
 class TermScanner {
  public:
   /// Default bound on the table size of one automaton (4-byte entries); more terms get several.
   static constexpr std::size_t kAutomatonEntries = std::size_t{4} << 20;
 
-  /// Prepares the terms (bytes, repeats and empty terms allowed) for the given matching.
-  TermScanner(const std::vector<std::string>& terms, TermMatching matching,
+  /// Prepares the terms, each given by its forms, for a comparison through fold (the bytes the
+  /// forms' units allow must be closed under it or are checked; see BuildPatternSet).
+  TermScanner(const std::vector<std::vector<TermForm>>& terms, const ByteFold& fold,
               ScanMethod method = ScanMethod::Automatic,
               std::size_t automatonEntries = kAutomatonEntries);
-  // The long-term searchers refer to the terms held here: moving keeps them, copying would not.
-  TermScanner(const TermScanner&) = delete;
-  TermScanner& operator=(const TermScanner&) = delete;
-  TermScanner(TermScanner&&) = default;
-  TermScanner& operator=(TermScanner&&) = default;
 
-  /// Finds which terms occur in content; stops reading once every distinct term is found.
-  void Scan(std::string_view content);
+  /// Prepares termCount terms whose forms have already been turned into patterns folded by fold.
+  TermScanner(std::size_t termCount, PatternSet set, const ByteFold& fold,
+              ScanMethod method = ScanMethod::Automatic,
+              std::size_t automatonEntries = kAutomatonEntries);
 
-  /// Whether term number termIndex (as passed in) occurred in the last scanned content.
-  bool Occurs(std::size_t termIndex) const {
-    const std::uint32_t pattern = termPattern_[termIndex];
-    return pattern == kEmptyTerm ? contentNotEmpty_ : found_.Has(pattern);
+  /// Starts a new content: forgets every finding.
+  void Begin();
+  /// Scans the next block of the content.
+  void Feed(std::string_view block);
+  /// Ends the content; the answers stay until the next Begin.
+  void Finish();
+  /// Begin, Feed(content) and Finish.
+  void Scan(std::string_view content) {
+    Begin();
+    Feed(content);
+    Finish();
   }
 
-  /// Number of terms as passed in.
-  std::size_t TermCount() const { return termPattern_.size(); }
+  /// Whether term number term (as passed in) occurred in the content.
+  bool Occurs(std::size_t term) const { return sink_.Has(static_cast<std::uint32_t>(term)); }
+  /// The numbers of the terms that occurred, in no particular order.
+  const std::vector<std::uint32_t>& FoundTerms() const { return sink_.Found(); }
 
   /// The method in use; never Automatic.
   ScanMethod Method() const { return method_; }
-
-  /// Number of automata the terms were split into (0 unless the method is Automaton); terms too
-  /// long for one automaton of the allowed size are searched one by one.
-  std::size_t AutomatonCount() const { return automata_.size(); }
+  /// Bytes kept from one block to the next: one less than the longest form.
+  std::size_t CarryLength() const { return carryLength_; }
 
  private:
-  static constexpr std::uint32_t kEmptyTerm = 0xFFFFFFFFu;
+  void ScanBytes(std::string_view bytes);
+  void BuildAutomata(const std::vector<std::string>& patterns, std::size_t automatonEntries);
 
-  struct FoldHash {
-    const ByteFold* fold;
-    std::size_t operator()(char byte) const { return (*fold)[static_cast<unsigned char>(byte)]; }
-  };
-  struct FoldEqual {
-    const ByteFold* fold;
-    bool operator()(char a, char b) const {
-      return (*fold)[static_cast<unsigned char>(a)] == (*fold)[static_cast<unsigned char>(b)];
-    }
-  };
-  using LongSearcher =
-      std::boyer_moore_horspool_searcher<std::string::const_iterator, FoldHash, FoldEqual>;
-  struct LongPattern {
-    std::uint32_t id;
-    LongSearcher searcher;  ///< refers to the bytes in patterns_
-  };
-
-  void PrepareSingleByte(double rateLimit);
-  void BuildAutomata(std::size_t automatonEntries);
-  void ScanSingleByte(std::string_view content);
-  void ScanLongPatterns(std::string_view content);
-
-  const ByteFold* fold_;
-  std::vector<std::uint32_t> termPattern_;  ///< per term: its distinct pattern, or kEmptyTerm
-  std::vector<std::string> patterns_;       ///< distinct non-empty terms, folded
+  std::unique_ptr<const ByteFold> fold_;  ///< in place: the matchers refer to it
+  std::vector<std::uint32_t> emptyTerms_;
+  MatchSink sink_;
+  std::vector<std::unique_ptr<TermMatcher>> matchers_;
   ScanMethod method_ = ScanMethod::NoPatterns;
-  FoundPatterns found_;
+  std::size_t carryLength_ = 0;
   bool contentNotEmpty_ = false;
-  // SingleByte: the pattern's rarest byte and where it stands.
-  unsigned char anchorByte_ = 0;
-  std::size_t anchorOffset_ = 0;
-  std::optional<TermFingerprints> fingerprints_;
-  std::vector<TermAutomaton> automata_;
-  std::vector<LongPattern> longPatterns_;  ///< patterns too long for an automaton
+  std::string carry_;  ///< the last carryLength_ bytes fed
+  std::string seam_;   ///< carried bytes and the head of the next block
 };

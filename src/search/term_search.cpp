@@ -1,34 +1,81 @@
 #include "search/term_search.h"
 
+#include <algorithm>
 #include <unordered_map>
 
-#include "platform/code_page.h"
 #include "support/text_code.h"
 
-namespace {
-
-/// The distinct terms of all persons as code page bytes; fills in each person's term numbers.
-std::vector<std::string> CollectTerms(const std::vector<PersonEntry>& persons,
-                                      std::vector<std::vector<std::int32_t>>& personTerms) {
-  std::vector<std::string> distinct;
+/// The distinct terms of all persons, and each person's term numbers.
+TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntry>& persons) {
+  CollectedTerms collected;
+  auto& [distinct, personTerms] = collected;
   personTerms.assign(persons.empty() ? 1 : persons.size(), {});
-  std::unordered_map<std::string, std::int32_t> known;
+  std::unordered_map<std::u16string, std::int32_t> known;
   for (std::size_t person = 1; person < persons.size(); ++person) {
     const std::u16string& terms = persons[person].Terms;
     const std::int32_t count = FieldCount(terms, u"|");
     for (std::int32_t field = 1; field <= count; ++field) {
-      std::string bytes = platform::EncodeCodePage(GetField(terms, field, u"|"));
+      std::u16string term = GetField(terms, field, u"|");
       // Persons often share terms; each distinct one is looked for once per file.
       const auto [entry, added] =
-          known.try_emplace(bytes, static_cast<std::int32_t>(distinct.size()));
-      if (added) distinct.push_back(std::move(bytes));
+          known.try_emplace(term, static_cast<std::int32_t>(distinct.size()));
+      if (added) distinct.push_back(std::move(term));
       personTerms[person].push_back(entry->second);
     }
   }
-  return distinct;
+  return collected;
+}
+
+namespace {
+
+// Every form of every term, as patterns, without holding all forms at once.
+PatternSet Patterns(const std::vector<std::u16string>& terms, TermMatching matching,
+                    const CodePage& codePage, ByteForms forms) {
+  PatternSetBuilder builder(ScanFoldFor(matching, codePage, forms));
+  for (std::uint32_t term = 0; term < terms.size(); ++term) {
+    for (const TermForm& form : EncodeTermForms(terms[term], matching, codePage, forms))
+      builder.Add(term, form);
+  }
+  return builder.Take();
 }
 
 }  // namespace
 
-TermSearch::TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching)
-    : matching_(matching), scanner_(CollectTerms(persons, personTerms_), matching) {}
+TermSearch::TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+                       const CodePage& codePage, ByteForms forms)
+    : TermSearch(CollectTerms(persons), matching, codePage, forms) {}
+
+TermSearch::TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
+                       ByteForms forms)
+    : personTerms_(std::move(collected.personTerms)),
+      termPersons_(collected.distinct.size()),
+      scanner_(collected.distinct.size(), Patterns(collected.distinct, matching, codePage, forms),
+               ScanFoldFor(matching, codePage, forms)) {
+  for (std::size_t person = 1; person < personTerms_.size(); ++person) {
+    const auto number = static_cast<std::int32_t>(person);
+    if (personTerms_[person].empty()) termless_.push_back(number);
+    for (const std::int32_t term : personTerms_[person]) {
+      auto& list = termPersons_[static_cast<std::size_t>(term)];
+      if (list.empty() || list.back() != number) list.push_back(number);
+    }
+  }
+  seen_.assign(personTerms_.size(), 0);
+}
+
+const std::vector<std::int32_t>& TermSearch::PersonsToVisit() {
+  ++visit_;
+  found_.clear();
+  for (const std::uint32_t term : scanner_.FoundTerms()) {
+    for (const std::int32_t person : termPersons_[term]) {
+      std::uint32_t& seen = seen_[static_cast<std::size_t>(person)];
+      if (seen == visit_) continue;
+      seen = visit_;
+      found_.push_back(person);
+    }
+  }
+  std::sort(found_.begin(), found_.end());
+  toVisit_.clear();
+  std::merge(found_.begin(), found_.end(), termless_.begin(), termless_.end(),
+             std::back_inserter(toVisit_));
+  return toVisit_;
+}

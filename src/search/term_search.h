@@ -6,39 +6,58 @@
 #include <vector>
 
 #include "search/person_entry.h"
+#include "search/term_forms.h"
 #include "search/term_scanner.h"
 
 /// The search terms of all persons, prepared once per search run. Every distinct term is encoded
-/// to the code page once; each person refers to its terms by number. Per file, PrepareContent
-/// finds in one pass over the content which terms stand in it, and Occurs answers from that.
+/// once into every enabled byte form; each person refers to its terms by number. Per file, the
+/// content is fed through Begin, Feed and Finish, which find in one pass which terms stand in it;
+/// Occurs answers from that, and PersonsToVisit names the persons the file can concern.
 class TermSearch {
  public:
-  /// Prepares the terms of persons 1 to the last of the table (slot 0 is not a person).
-  TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching);
+  /// Prepares the terms of persons 1 to the last of the table (slot 0 is not a person), in the
+  /// given byte forms; the code page gives the single-byte form and its case classes.
+  TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+             const CodePage& codePage, ByteForms forms = ByteForms::AnsiOnly());
 
-  /// The comparison the terms were prepared for.
-  TermMatching Matching() const { return matching_; }
   /// Number of persons prepared; they are numbered from 1.
   std::int32_t PersonCount() const { return static_cast<std::int32_t>(personTerms_.size()) - 1; }
   /// The term numbers of a person's search terms in written order; empty when it has none.
   const std::vector<std::int32_t>& TermsOf(std::int32_t person) const {
     return personTerms_[static_cast<std::size_t>(person)];
   }
-  /// Number of distinct terms; term numbers run from 0 to one less.
-  std::int32_t TermCount() const { return static_cast<std::int32_t>(scanner_.TermCount()); }
 
-  /// Storage reused for every file's content, so only one content is held at a time.
-  std::string& ContentBuffer() { return buffer_; }
+  /// Starts a new content.
+  void Begin() { scanner_.Begin(); }
+  /// Scans the next block of the content.
+  void Feed(std::string_view block) { scanner_.Feed(block); }
+  /// Ends the content; Occurs and PersonsToVisit then answer for it.
+  void Finish() { scanner_.Finish(); }
 
-  /// Scans content once for every term; Occurs then answers for it.
-  void PrepareContent(std::string_view content) { scanner_.Scan(content); }
-  /// True when the term stands contiguously in the prepared content. The empty term stands in
-  /// every content of at least one byte; no term stands in the empty content.
+  /// True when the term stands contiguously in the content in one of its forms. The empty term
+  /// stands in every content of at least one byte; no term stands in the empty content.
   bool Occurs(std::int32_t term) const { return scanner_.Occurs(static_cast<std::size_t>(term)); }
 
+  /// In ascending order, every person with a term that occurs in the content and every person
+  /// without terms: the only persons the content can give a hit. Costs what the content found,
+  /// not the number of persons.
+  const std::vector<std::int32_t>& PersonsToVisit();
+
  private:
-  TermMatching matching_;
+  struct CollectedTerms {
+    std::vector<std::u16string> distinct;
+    std::vector<std::vector<std::int32_t>> personTerms;
+  };
+  static CollectedTerms CollectTerms(const std::vector<PersonEntry>& persons);
+  TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
+             ByteForms forms);
+
   std::vector<std::vector<std::int32_t>> personTerms_;
+  std::vector<std::vector<std::int32_t>> termPersons_;  ///< per term: its persons, ascending
+  std::vector<std::int32_t> termless_;                  ///< persons without terms, ascending
   TermScanner scanner_;
-  std::string buffer_;
+  std::vector<std::uint32_t> seen_;  ///< per person: the visit that last listed it
+  std::uint32_t visit_ = 0;
+  std::vector<std::int32_t> found_;
+  std::vector<std::int32_t> toVisit_;
 };

@@ -141,5 +141,6 @@ class MainForm {
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
+  std::string contentBuffer_;               ///< the content of the file being searched
   RunOutcome outcome_;
 };

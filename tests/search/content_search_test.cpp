@@ -96,32 +96,34 @@ TEST(ContentSearchTest, HitsOfTheShownPersonUpdateTheViewLive) {
     form.PersonFundstellenAuswahl_Change();
     seen.push_back(fixture.View());
   });
-  fixture.form().SearchFiles();  // c gives a point for P's miss and one at its end
+  fixture.form().SearchFiles();  // c holds no x: P is passed over without a point
   seen.push_back(fixture.View());
   EXPECT_EQ(seen, (std::vector<std::string>{"0   1 1 off", "1 1 @a 1 1 on", "2 2 @b 2 2 on",
                                             "3 2 @b 3 2 on"}));
 }
 
 TEST(ContentSearchTest, UserActionsRunBetweenFilesAndClosingStops) {
-  // Points: 1 Nie's miss in a, 2 after a (sort and pick Alle), 3 Nie's miss in b, 4 after b
-  // (delete a, still to be searched as file 3), 5 after file 3, which cannot be read.
+  // Points: 1 Nie's miss of x in a, 2 after a (sort and pick the first), 3 Nie's miss in b, 4
+  // after b (delete a, still to be searched as file 3), 5 after file 3, which cannot be read.
+  // Keiner misses in every file and is passed over without a point.
   const struct {
     int closeAt;  // 0: never
     std::u16string status;
     std::vector<std::string> log;
   } cases[] = {
       // clang-format off
-      {0, u"fertig", {"found new file: @a", "found new file: @b", "KILL: @a",
-                      "ERROR: cannot read file: @a"}},
-      {1, u"a", {"EXIT"}}, {2, u"a", {"found new file: @a", "EXIT"}},
-      {3, u"b", {"found new file: @a", "EXIT"}},
+      {0, u"fertig", {"found new file: @a", "found new file: @a", "found new file: @b",
+                      "found new file: @b", "KILL: @a", "ERROR: cannot read file: @a"}},
+      {1, u"a", {"EXIT"}}, {2, u"a", {"found new file: @a", "found new file: @a", "EXIT"}},
+      {3, u"b", {"found new file: @a", "found new file: @a", "EXIT"}},
       // clang-format on
   };
   for (const auto& c : cases) {
     SearchFixture fixture;
     for (const char* name : {"a", "b", "a"})  // the same file reached twice
-      fixture.AddFile(name, "");
-    fixture.AddPerson("Nie", "|x|");
+      fixture.AddFile(name, "y");
+    fixture.AddPerson("Keiner", "|z|");
+    fixture.AddPerson("Nie", "|x|y|");
     fixture.AddPerson("Alle", "|");
     if (c.closeAt > 0) fixture.window().At(c.closeAt, UserCloses());
     fixture.window().At(2, [](MainForm& form) {
@@ -138,9 +140,9 @@ TEST(ContentSearchTest, UserActionsRunBetweenFilesAndClosingStops) {
     EXPECT_EQ(fixture.form().Status.Caption, c.status) << c.closeAt;
     EXPECT_EQ(fixture.window().Points, c.closeAt > 0 ? c.closeAt : 5);
     if (c.closeAt == 0) {
-      EXPECT_EQ(fixture.form().PersonList.Items, (std::vector<std::u16string>{u"Alle", u"Nie"}));
-      EXPECT_EQ(fixture.form().PersonHäufigkeit.Caption, u"2");  // Alle, shown since point 2
-      EXPECT_EQ(fixture.form().processBar.Width, 6315.0F);  // all files empty: no division by 0
+      EXPECT_EQ(fixture.form().PersonList.Items,
+                (std::vector<std::u16string>{u"Nie", u"Alle", u"Keiner"}));
+      EXPECT_EQ(fixture.form().PersonHäufigkeit.Caption, u"2");  // Nie, shown since point 2
     }
   }
 }

@@ -1,16 +1,4 @@
-#include "search/term_patterns.h"
-
-#include "platform/code_page.h"
-
-const ByteFold& FoldFor(TermMatching matching) {
-  static const ByteFold identity = [] {
-    ByteFold bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-      bytes[i] = static_cast<unsigned char>(i);
-    return bytes;
-  }();
-  return matching == TermMatching::Exact ? identity : platform::CaseFoldTable();
-}
+#include "search/term_text_frequency.h"
 
 double TextFrequency(unsigned char byte) {
   // Letter frequencies of German prose in percent, a-z; ä, ö, ü and ß follow below.

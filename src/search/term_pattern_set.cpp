@@ -1,0 +1,121 @@
+#include "search/term_pattern_set.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+namespace {
+
+std::string Folded(const ByteFold& fold, const std::string& bytes) {
+  std::string folded(bytes.size(), '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    folded[i] = static_cast<char>(fold[static_cast<unsigned char>(bytes[i])]);
+  return folded;
+}
+
+// The other bytes that fold like each byte.
+using FoldClasses = std::array<std::vector<unsigned char>, 256>;
+
+FoldClasses OthersFoldingAlike(const ByteFold& fold) {
+  FoldClasses others;
+  for (std::size_t a = 0; a < 256; ++a) {
+    for (std::size_t b = 0; b < 256; ++b) {
+      if (a != b && fold[a] == fold[b]) others[a].push_back(static_cast<unsigned char>(b));
+    }
+  }
+  return others;
+}
+
+// True when every string that folds like one of the unit's strings is one of them: then a
+// folded comparison with the unit matches exactly what the unit allows.
+bool Closed(const std::vector<std::string>& unit, const FoldClasses& others) {
+  for (const std::string& alternative : unit) {
+    for (std::size_t i = 0; i < alternative.size(); ++i) {
+      for (const unsigned char other : others[static_cast<unsigned char>(alternative[i])]) {
+        std::string variant = alternative;
+        variant[i] = static_cast<char>(other);
+        if (std::find(unit.begin(), unit.end(), variant) == unit.end()) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The unit's strings folded, without repeats, in written order.
+std::vector<std::string> DistinctFolded(const std::vector<std::string>& unit,
+                                        const ByteFold& fold) {
+  std::vector<std::string> distinct;
+  for (const std::string& alternative : unit) {
+    std::string folded = Folded(fold, alternative);
+    if (std::find(distinct.begin(), distinct.end(), folded) == distinct.end())
+      distinct.push_back(std::move(folded));
+  }
+  return distinct;
+}
+
+}  // namespace
+
+PatternSetBuilder::PatternSetBuilder(const ByteFold& fold, std::size_t variantLimit)
+    : fold_(fold), others_(OthersFoldingAlike(fold)), limit_(variantLimit) {}
+
+void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
+  if (form.empty()) {
+    if (set_.emptyTerms.empty() || set_.emptyTerms.back() != term) set_.emptyTerms.push_back(term);
+    return;
+  }
+  FormCheck check(form);
+  set_.longestForm = std::max(set_.longestForm, check.LongestMatch());
+  // The prefix whose variants stay within the limit; at least the first unit.
+  std::vector<std::vector<std::string>> folded;
+  bool closed = true;
+  std::size_t variants = 1;
+  for (const auto& unit : form) {
+    std::vector<std::string> distinct = DistinctFolded(unit, fold_);
+    if (!folded.empty() && variants * distinct.size() > limit_) break;
+    variants *= distinct.size();
+    closed = closed && Closed(unit, others_);
+    folded.push_back(std::move(distinct));
+  }
+  std::uint32_t checkIndex = PatternOutput::kNoCheck;
+  if (!closed || folded.size() < form.size()) {
+    checkIndex = static_cast<std::uint32_t>(set_.checks.size());
+    set_.checks.push_back(std::move(check));
+  }
+  Expand(folded, 0, std::string(), {term, checkIndex});
+}
+
+void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
+                               const std::string& prefix, const PatternOutput& output) {
+  if (next == units.size()) {
+    const auto [slot, added] =
+        known_.try_emplace(prefix, static_cast<std::uint32_t>(set_.patterns.size()));
+    if (added) {
+      set_.patterns.push_back(prefix);
+      set_.outputs.emplace_back();
+    }
+    auto& outputs = set_.outputs[slot->second];
+    const bool repeated = std::any_of(outputs.begin(), outputs.end(), [&](const auto& o) {
+      return o.term == output.term &&
+             (o.check == PatternOutput::kNoCheck || o.check == output.check);
+    });
+    if (!repeated) outputs.push_back(output);
+    return;
+  }
+  for (const std::string& piece : units[next])
+    Expand(units, next + 1, prefix + piece, output);
+}
+
+PatternSet PatternSetBuilder::Take() {
+  known_.clear();
+  return std::move(set_);
+}
+
+PatternSet BuildPatternSet(const std::vector<std::vector<TermForm>>& terms, const ByteFold& fold,
+                           std::size_t variantLimit) {
+  PatternSetBuilder builder(fold, variantLimit);
+  for (std::uint32_t term = 0; term < terms.size(); ++term) {
+    for (const TermForm& form : terms[term])
+      builder.Add(term, form);
+  }
+  return builder.Take();
+}

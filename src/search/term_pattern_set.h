@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "search/term_byte_fold.h"
+#include "search/term_forms.h"
+#include "search/term_match_sink.h"
+
+/// The literal byte patterns that stand for a list of terms, as the matchers look for them.
+struct PatternSet {
+  std::vector<std::string> patterns;                ///< distinct, non-empty, folded by the fold
+  std::vector<std::vector<PatternOutput>> outputs;  ///< per pattern: the terms it stands for
+  std::vector<FormCheck> checks;                    ///< referred to by outputs
+  std::vector<std::uint32_t> emptyTerms;            ///< terms with an empty form
+  std::size_t longestForm = 0;  ///< bytes of the longest string any form can match
+};
+
+/// At most this many patterns stand for one form of one term; a form with more case variants is
+/// anchored on the variants of a prefix and checked whole where one occurs.
+inline constexpr std::size_t kVariantLimit = 16;
+
+/// Turns term forms into a PatternSet one at a time, so that the forms of all terms need not
+/// be held at once.
+class PatternSetBuilder {
+ public:
+  /// Patterns folded by fold, at most variantLimit per form.
+  explicit PatternSetBuilder(const ByteFold& fold, std::size_t variantLimit = kVariantLimit);
+  /// Adds one form of term number term (see BuildPatternSet).
+  void Add(std::uint32_t term, const TermForm& form);
+  /// The set built so far; the builder is empty afterwards.
+  PatternSet Take();
+
+ private:
+  using FoldClasses = std::array<std::vector<unsigned char>, 256>;
+  void Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
+              const std::string& prefix, const PatternOutput& output);
+
+  const ByteFold& fold_;
+  FoldClasses others_;  ///< per byte: the other bytes that fold alike
+  std::size_t limit_;
+  PatternSet set_;
+  std::unordered_map<std::string, std::uint32_t> known_;
+};
+
+/// Turns the forms of every term into patterns folded by fold. A unit's strings that fold alike
+/// share one pattern; the others multiply into case variants. Where fold would let a pattern
+/// match bytes its form does not allow (a UTF-16 unit such as 41 01 folds like 61 01), or the
+/// variants pass variantLimit, the pattern carries a check of the whole form, so the set finds
+/// exactly what the forms allow.
+PatternSet BuildPatternSet(const std::vector<std::vector<TermForm>>& terms, const ByteFold& fold,
+                           std::size_t variantLimit = kVariantLimit);

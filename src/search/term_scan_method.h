@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "search/term_byte_fold.h"
+
+/// How a TermScanner looks for its patterns; Automatic picks the fastest for the pattern set.
+enum class ScanMethod {
+  Automatic,
+  NoPatterns,            ///< nothing to look for (only empty terms, or none)
+  SingleByte,            ///< one pattern: memchr for its rarest byte, then a comparison
+  Fingerprints,          ///< a few patterns: vector fingerprint test, then comparisons
+  PortableFingerprints,  ///< the same test one position at a time
+  Automaton,             ///< many patterns: dense Aho-Corasick automata
+};
+
+/// Whether the processor's vector instructions may be used.
+enum class VectorInstructions { Available, Unavailable };
+
+/// The method that scans these patterns (folded by fold) fastest, or the requested one where it
+/// can serve them (single byte needs one pattern with an anchor byte, fingerprints at most their
+/// pattern limit; the automaton serves any set). Never Automatic.
+ScanMethod ChooseScanMethod(const std::vector<std::string>& patterns, const ByteFold& fold,
+                            ScanMethod requested, VectorInstructions vector);

@@ -1,0 +1,183 @@
+#include "search/term_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "search/term_fingerprints.h"
+#include "search/term_letter_case.h"
+#include "search/term_reference.h"
+
+namespace {
+
+using reference::TestCodePage;
+
+std::vector<std::vector<TermForm>> FormsOf(const std::vector<std::u16string>& terms,
+                                           TermMatching matching, ByteForms forms) {
+  std::vector<std::vector<TermForm>> result;
+  for (const std::u16string& term : terms)
+    result.push_back(EncodeTermForms(term, matching, TestCodePage(), forms));
+  return result;
+}
+
+// Feeds content in blocks of the given size (0: whole) and lists which terms occur.
+std::vector<bool> Found(TermScanner& scanner, std::string_view content, std::size_t block,
+                        std::size_t termCount) {
+  scanner.Begin();
+  if (block == 0) block = std::max<std::size_t>(content.size(), 1);
+  for (std::size_t at = 0; at < content.size(); at += block)
+    scanner.Feed(content.substr(at, block));
+  scanner.Finish();
+  std::vector<bool> found;
+  for (std::size_t term = 0; term < termCount; ++term)
+    found.push_back(scanner.Occurs(term));
+  return found;
+}
+
+TEST(TermScannerTest, FindsEveryFormOfATermAndNothingElse) {
+  const ByteForms all = ByteForms::All();
+  const ByteForms ansi = ByteForms::AnsiOnly();
+  const auto ignore = TermMatching::IgnoreCase;
+  const auto exact = TermMatching::Exact;
+  const auto in = [](std::u16string_view text, ByteForm form) {
+    return "<" + reference::Encode(text, form) + ">";
+  };
+  const struct {
+    std::u16string term;
+    ByteForms forms;
+    TermMatching matching;
+    std::string content;
+    bool found;
+  } cases[] = {
+      // clang-format off
+      {u"Müller", all, ignore, in(u"MÜLLER", ByteForm::Utf8), true},
+      {u"Müller", all, exact, in(u"MÜLLER", ByteForm::Utf8), false},
+      {u"Müller", all, exact, in(u"Müller", ByteForm::Utf16Be), true},
+      {u"Müller", ansi, ignore, in(u"MÜLLER", ByteForm::Ansi), true},
+      {u"Müller", ansi, ignore, in(u"MÜLLER", ByteForm::Utf8), false},
+      {u"Müller", {ByteForm::Utf8}, ignore, in(u"MÜLLER", ByteForm::Ansi), false},
+      {u"Łukasz", all, ignore, in(u"łUKASZ", ByteForm::Utf16Le), true},
+      {u"Łukasz", ansi, ignore, "?ukasz", false},  // no code page form, never "?"
+      {u"Łukasz", all, ignore, in(u"šukasz", ByteForm::Utf16Le), false},  // 41 01 is no 61 01
+      {u"straße", all, ignore, in(u"STRASSE", ByteForm::Utf8), false},
+      {u"Ёжиков", all, ignore, in(u"ЁЖИКОВ", ByteForm::Utf16Be), true},
+      {u"Ёжиков", all, ignore, in(u"ЁЖИКОВА", ByteForm::Utf8), true},
+      {u"Ёжиков", all, ignore, in(u"ЁЖИКИВ", ByteForm::Utf8), false},  // anchored prefix only
+      {u"Σοφία", all, ignore, in(u"ΣΟΦΊΑ", ByteForm::Utf16Le), true},
+      {u"Σ", all, ignore, in(u"ς", ByteForm::Utf8), false},  // final sigma has no pair
+      {u"Ÿves", all, ignore, in(u"ÿVES", ByteForm::Ansi), true},
+      {u"", all, ignore, "x", true},
+      {u"", all, ignore, "", false},
+      {u"x", all, ignore, "", false},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    TermScanner scanner(FormsOf({c.term}, c.matching, c.forms),
+                        ScanFoldFor(c.matching, TestCodePage(), c.forms));
+    scanner.Scan(c.content);
+    EXPECT_EQ(scanner.Occurs(0), c.found) << testing::PrintToString(c.content);
+  }
+}
+
+TEST(TermScannerTest, CasePairsAreOneToOneAndCoverTheLettersOfNames) {
+  std::map<char32_t, int> uses;
+  for (const auto& [upper, lower] : CasePairs()) {
+    EXPECT_EQ(CasePartner(upper), lower);
+    EXPECT_EQ(CasePartner(lower), upper);
+    ++uses[upper];
+    ++uses[lower];
+  }
+  for (const auto& [character, count] : uses)
+    EXPECT_EQ(count, 1) << std::hex << static_cast<unsigned>(character);
+  for (const auto& [upper, lower] : reference::CasePairs())
+    EXPECT_EQ(CasePartner(upper), lower) << std::hex << static_cast<unsigned>(upper);
+  for (const char32_t single : {U'ß', U'ı', U'İ', U'ſ', U'ς', U'µ', U'ǅ', U'1', U'€'})
+    EXPECT_EQ(CasePartner(single), single) << std::hex << static_cast<unsigned>(single);
+}
+
+// Random terms and contents over a small alphabet of letters with and without case partners,
+// written in every form, compared with the reference loop for every way of scanning and for
+// contents fed whole and in tiny blocks, so every block boundary position is crossed.
+TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
+  const std::pair<ScanMethod, std::size_t> methods[] = {
+      {ScanMethod::Automatic, TermScanner::kAutomatonEntries},
+      {ScanMethod::SingleByte, TermScanner::kAutomatonEntries},
+      {ScanMethod::Fingerprints, TermScanner::kAutomatonEntries},
+      {ScanMethod::PortableFingerprints, TermScanner::kAutomatonEntries},
+      {ScanMethod::Automaton, TermScanner::kAutomatonEntries},
+      {ScanMethod::Automaton, 16},
+      {ScanMethod::Automaton, 1}};
+  const std::u16string alphabets[] = {u"ab", u"aAüÜßx", u"łŁšŠőżЖжИиΣσς ", u"ÿŸıİſǅǄǆȺⱥ€µ",
+                                      std::u16string(u"q\0Q", 3)};
+  const ByteForms formSets[] = {ByteForms::All(),
+                                ByteForms::AnsiOnly(),
+                                {ByteForm::Utf8},
+                                {ByteForm::Utf16Le, ByteForm::Ansi}};
+  std::mt19937 random(20261207);
+  const auto below = [&](std::size_t bound) { return static_cast<std::size_t>(random() % bound); };
+  const auto text = [&](const std::u16string& alphabet, std::size_t length) {
+    std::u16string result;
+    for (std::size_t i = 0; i < length; ++i)
+      result += alphabet[below(alphabet.size())];
+    return result;
+  };
+  const auto anyForm = [&] { return reference::kForms[below(4)]; };
+  std::map<ScanMethod, int> used;
+  for (int round = 0; round < 160; ++round) {
+    const std::u16string& alphabet = alphabets[below(std::size(alphabets))];
+    const ByteForms forms = formSets[below(std::size(formSets))];
+    const TermMatching matching = round % 2 == 0 ? TermMatching::IgnoreCase : TermMatching::Exact;
+    std::vector<std::u16string> terms;
+    for (std::size_t i = 0, count = below(6) == 0 ? 70 : 1 + below(6); i < count; ++i) {
+      const std::size_t kind = below(8);
+      terms.push_back(kind == 0 && !terms.empty() ? terms[below(terms.size())]
+                      : kind == 1                 ? u""
+                                                  : text(alphabet, 1 + below(kind == 2 ? 12 : 5)));
+    }
+    // Contents mix forms: pieces of text, terms in another case, now and then any byte at all.
+    std::vector<std::string> contents;
+    for (int i = 0; i < 3; ++i) {
+      std::string content;
+      for (std::size_t piece = below(i == 2 ? 40 : 8); piece > 0; --piece) {
+        const std::size_t kind = below(5);
+        if (kind == 0) {
+          std::u16string term = terms[below(terms.size())];
+          for (char16_t& c : term)
+            c = below(2) == 0 ? reference::Partner(c) : c;
+          content += reference::Encode(term, anyForm());
+        } else if (kind == 1) {
+          content += static_cast<char>(below(256));
+        } else {
+          content += reference::Encode(text(alphabet, below(6)), anyForm());
+        }
+      }
+      contents.push_back(content);
+    }
+    const auto forms16 = FormsOf(terms, matching, forms);
+    const ByteFold& fold = ScanFoldFor(matching, TestCodePage(), forms);
+    for (const auto& [method, entries] : methods) {
+      TermScanner scanner(forms16, fold, method, entries);
+      ++used[scanner.Method()];
+      for (const std::string& content : contents) {
+        std::vector<bool> expected;
+        for (const std::u16string& term : terms)
+          expected.push_back(reference::Occurs(content, term, forms, matching));
+        for (const std::size_t block : {0, 1, 2, 3, 7}) {
+          ASSERT_EQ(Found(scanner, content, block, terms.size()), expected)
+              << "round " << round << ", method " << static_cast<int>(method) << ", block " << block
+              << ", content " << testing::PrintToString(content);
+        }
+      }
+    }
+  }
+  // Every way of scanning was really taken, not only asked for.
+  for (const ScanMethod method : {ScanMethod::SingleByte, ScanMethod::PortableFingerprints,
+                                  ScanMethod::Automaton, ScanMethod::NoPatterns})
+    EXPECT_GT(used[method], 5) << static_cast<int>(method);
+  if (TermFingerprints::VectorTestAvailable()) {
+    EXPECT_GT(used[ScanMethod::Fingerprints], 5);
+  }
+}
+
+}  // namespace

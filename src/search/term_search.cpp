@@ -14,10 +14,8 @@ std::vector<std::string> CollectTerms(const std::vector<PersonEntry>& persons,
   personTerms.assign(persons.empty() ? 1 : persons.size(), {});
   std::unordered_map<std::string, std::int32_t> known;
   for (std::size_t person = 1; person < persons.size(); ++person) {
-    const std::u16string& terms = persons[person].Terms;
-    const std::int32_t count = FieldCount(terms, u"|");
-    for (std::int32_t field = 1; field <= count; ++field) {
-      std::string bytes = platform::EncodeCodePage(GetField(terms, field, u"|"));
+    for (const std::u16string_view term : SplitFields(persons[person].Terms, u"|")) {
+      std::string bytes = platform::EncodeCodePage(term);
       // Persons often share terms; each distinct one is looked for once per file.
       const auto [entry, added] =
           known.try_emplace(bytes, static_cast<std::int32_t>(distinct.size()));

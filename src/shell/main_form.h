@@ -8,6 +8,7 @@
 
 #include "collect/file_table.h"
 #include "search/person_entry.h"
+#include "search/person_index.h"
 #include "shell/controls.h"
 #include "shell/main_form_options.h"
 #include "shell/window.h"
@@ -135,4 +136,5 @@ class MainForm {
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
+  mutable PersonIndex personIndex_;         ///< FindPerson's index of Persons by name
 };

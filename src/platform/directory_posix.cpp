@@ -135,6 +135,8 @@ class PosixEnumeration : public DirectoryEnumeration {
 class PosixDirectories : public DirectorySource {
  public:
   std::unique_ptr<DirectoryEnumeration> Open(const std::u16string& folderPath) override {
+    // A path holding NUL names no folder; the system would take the part in front of it.
+    if (folderPath.find(u'\0') != std::u16string::npos) return nullptr;
     // O_DIRECTORY refuses anything but a folder before it is opened, and O_NONBLOCK keeps even
     // that check from ever waiting on a FIFO.
     const int descriptor = ::openat(AT_FDCWD, ToNativePath(folderPath).c_str(),

@@ -174,4 +174,22 @@ TEST(FolderWalkTreeTest, FilesOfTwoGibibytesAndMoreAreSizedTestedAndCounted) {
   EXPECT_EQ(walk.run.form->allSize.Caption, u"8 GB");
 }
 
+// A FOLDER path holding NUL names no folder, not the part in front of it: the folder is recorded
+// and counted and lists nothing; the log shows the NUL as "?".
+TEST(FolderWalkTreeTest, APathHoldingNulNamesNoFolder) {
+  TestProgram program;
+  program.dir().Write("Daten/a.txt", "x");
+  TestRun run(program);
+  run.form->Form_Load();
+  run.form->ExecConfigLine(u"FILETYPE|*.txt|");
+  const std::string root = (program.dir().path() / "Daten").string();
+  run.form->ExecConfigLine(u"FOLDER|" + platform::FromNativePath(root) + u'\0' + u"x|");
+  EXPECT_EQ(run.form->Folders.size(), 2u);
+  EXPECT_EQ(run.form->Files.size(), 1u);
+  EXPECT_EQ(run.form->anzFolders.Caption, u"1");
+  const std::vector<std::string> log = program.LogLines();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[2], "CONFIG: FOLDER|" + root + "?x|");
+}
+
 }  // namespace

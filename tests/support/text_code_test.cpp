@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
+#include "testing/cpu_time.h"
 #include "testing/test_program.h"
 
 namespace {
@@ -89,12 +89,12 @@ TEST(TextCodeTest, SplitFieldsTakesAMillionFieldsInOnePass) {
   std::u16string list = u"|";
   for (int field = 0; field < 1'000'000; ++field)
     list += field % 2 == 0 ? u"x|" : u"|";
-  const auto start = std::chrono::steady_clock::now();
+  const double start = ThreadCpuSeconds();
   const std::vector<std::u16string_view> fields = SplitFields(list, u"|");
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  const double took = ThreadCpuSeconds() - start;
   ASSERT_EQ(fields.size(), 1'000'000u);
   EXPECT_EQ(std::u16string(fields[999'998]) + std::u16string(fields[999'999]), u"x");
-  EXPECT_LT(took.count(), 5.0);
+  EXPECT_LT(took, 5.0);
 }
 
 }  // namespace

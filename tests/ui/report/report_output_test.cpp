@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
+#include "testing/cpu_time.h"
 #include "testing/fake_window.h"
 #include "testing/test_program.h"
 
@@ -41,16 +40,16 @@ TEST(ReportOutputTest, AMillionTermsAreReportedQuickly) {
     terms += u"x|";
   run.form->Persons.push_back({u"P", terms, u"|"});
   const ReportData data{"a.cfg", run.form.get(), {u"P"}, {}};
-  const auto start = std::chrono::steady_clock::now();
+  const double start = ThreadCpuSeconds();
   const std::string json = FormatReport(data, ReportFormat::Json);
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  const double took = ThreadCpuSeconds() - start;
   const std::string oneTerm = "\"x\"";
   std::size_t count = 0;
   for (std::size_t at = json.find(oneTerm); at != std::string::npos;
        at = json.find(oneTerm, at + 1))
     ++count;
   EXPECT_EQ(count, 1'000'000u);
-  EXPECT_LT(took.count(), 5.0);
+  EXPECT_LT(took, 5.0);
 }
 
 }  // namespace

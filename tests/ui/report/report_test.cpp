@@ -162,8 +162,8 @@ TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
 TEST(ReportTest, AReaderThatStopsEarlyEndsTheRunWithStatusThree) {
   TestProgram program("kurz");
   std::string config;
-  for (int person = 0; person < 20'000; ++person)
-    config += "NAME|Person " + std::to_string(person) + " mit einem recht langen Namen|\r\n";
+  for (int person = 0; person < 3'000; ++person)
+    config += "NAME|Person " + std::to_string(person) + std::string(200, 'x') + "|\r\n";
   program.WriteConfig(config);
   const ProcessResult result = RunProcess(
       {"/bin/bash", "-c", "\"$0\" \"$1\" | head -c 1 >/dev/null; exit \"${PIPESTATUS[0]}\"",

@@ -162,6 +162,11 @@ void RaiseDescriptorLimit() {
 std::unique_ptr<DirectoryEnumeration> OpenDirectory(const std::u16string& path,
                                                     std::optional<SystemError>& failure) {
   failure.reset();
+  // A path holding NUL names no folder; the system would take the part in front of it.
+  if (path.find(u'\0') != std::u16string::npos) {
+    failure = ErrorFromErrno(ENOENT);
+    return nullptr;
+  }
   // O_DIRECTORY refuses anything but a folder before it is opened, and O_NONBLOCK keeps even
   // that check from ever waiting on a FIFO.
   const int descriptor = ::openat(AT_FDCWD, ToNativePath(path).c_str(),

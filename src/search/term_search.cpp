@@ -12,10 +12,8 @@ TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntr
   personTerms.assign(persons.empty() ? 1 : persons.size(), {});
   std::unordered_map<std::u16string, std::int32_t> known;
   for (std::size_t person = 1; person < persons.size(); ++person) {
-    const std::u16string& terms = persons[person].Terms;
-    const std::int32_t count = FieldCount(terms, u"|");
-    for (std::int32_t field = 1; field <= count; ++field) {
-      std::u16string term = GetField(terms, field, u"|");
+    for (const std::u16string_view field : SplitFields(persons[person].Terms, u"|")) {
+      std::u16string term(field);
       // Persons often share terms; each distinct one is looked for once per file.
       const auto [entry, added] =
           known.try_emplace(term, static_cast<std::int32_t>(distinct.size()));

@@ -8,6 +8,7 @@
 
 #include "collect/file_table.h"
 #include "search/person_entry.h"
+#include "search/person_index.h"
 #include "shell/controls.h"
 #include "shell/main_form_options.h"
 #include "shell/run_outcome.h"
@@ -143,4 +144,5 @@ class MainForm {
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
   std::string contentBuffer_;               ///< the content of the file being searched
   RunOutcome outcome_;
+  mutable PersonIndex personIndex_;         ///< FindPerson's index of Persons by name
 };

@@ -15,6 +15,7 @@ void MainForm::Form_Load() {
   Files.assign(1, FileEntry{});
   FileTypes.assign(1, FileTypeEntry{});
   Persons.assign(1, PersonEntry{});
+  personIndex_ = PersonIndex();
 
   SearchMode = 1;
 

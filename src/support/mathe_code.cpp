@@ -1,5 +1,6 @@
 #include "support/mathe_code.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -72,6 +73,30 @@ double ReadRadixNumber(std::u16string_view text, std::size_t at, int radix) {
   return value;
 }
 
+/// Whether a number out of the double range ([-]digits[.digits][e[sign]digits]) lies above it
+/// rather than below: its first significant digit's decimal place plus the exponent is positive.
+/// A sign of the exponent alone does not tell: "1000...0e-10" with enough zeros is too large.
+bool IsTooLarge(std::string_view number) {
+  const std::size_t e = number.find('e');
+  const std::string_view mantissa = number.substr(0, e);
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  std::int64_t place = first < point ? static_cast<std::int64_t>(point - first - 1)
+                                     : -static_cast<std::int64_t>(first - point);
+  if (e != std::string_view::npos) {
+    std::int64_t exponent = 0;
+    const bool negative = e + 1 < number.size() && number[e + 1] == '-';
+    for (std::size_t at = e + 1; at < number.size(); ++at) {
+      // Saturate far beyond any place a text can reach; the sign of the sum is all that counts.
+      if (number[at] >= '0' && number[at] <= '9')
+        exponent = std::min<std::int64_t>(exponent * 10 + (number[at] - '0'), 1'000'000'000'000);
+    }
+    place += negative ? -exponent : exponent;
+  }
+  return place > 0;
+}
+
 }  // namespace
 
 double ReadNumber(std::u16string_view text) {
@@ -131,8 +156,7 @@ double ReadNumber(std::u16string_view text) {
   const auto [end, error] = std::from_chars(first, first + number.size(), value);
   if (error == std::errc::result_out_of_range) {
     // Too large gives infinity of the right sign; too small gives zero.
-    const bool negativeExponent = number.find("e-") != std::string::npos;
-    if (negativeExponent) return 0;
+    if (!IsTooLarge(number)) return 0;
     return number.front() == '-' ? -std::numeric_limits<double>::infinity()
                                  : std::numeric_limits<double>::infinity();
   }

@@ -28,14 +28,37 @@ std::int32_t FieldCount(std::u16string_view list, std::u16string_view separator)
   return CountOf(list, separator) - 1;
 }
 
+namespace {
+
+/// True when list begins with the separator itself. StartsWith pads a short text with blanks, so
+/// a separator of blanks would otherwise "start" a list shorter than itself.
+bool OpensWith(std::u16string_view list, std::u16string_view separator) {
+  return !separator.empty() && list.size() >= separator.size() && StartsWith(list, separator);
+}
+
+}  // namespace
+
 std::u16string GetField(std::u16string_view list, std::int32_t n, std::u16string_view separator) {
-  if (separator.empty() || n < 1 || !StartsWith(list, separator)) return {};
+  if (n < 1 || !OpensWith(list, separator)) return {};
   const std::u16string_view body = list.substr(separator.size());
   std::size_t fieldStart = 0;
   for (std::int32_t field = 1;; ++field) {
     const std::size_t close = body.find(separator, fieldStart);
     if (close == std::u16string_view::npos) return {};
     if (field == n) return std::u16string(body.substr(fieldStart, close - fieldStart));
+    fieldStart = close + separator.size();
+  }
+}
+
+std::vector<std::u16string_view> SplitFields(std::u16string_view list,
+                                             std::u16string_view separator) {
+  std::vector<std::u16string_view> fields;
+  if (!OpensWith(list, separator)) return fields;
+  const std::u16string_view body = list.substr(separator.size());
+  for (std::size_t fieldStart = 0;;) {
+    const std::size_t close = body.find(separator, fieldStart);
+    if (close == std::u16string_view::npos) return fields;
+    fields.push_back(body.substr(fieldStart, close - fieldStart));
     fieldStart = close + separator.size();
   }
 }

@@ -37,6 +37,9 @@ TEST(SystemPosixTest, AFolderOpenFurtherUpIsNotOpenedAgain) {
   EXPECT_NE(Real().OpenDirectory(folder("."), failure), nullptr);
   EXPECT_EQ(Real().OpenDirectory(folder("missing"), failure), nullptr);
   EXPECT_EQ(failure->Kind, ErrorKind::NotFound);
+  // A path holding NUL names no folder, not the part in front of it.
+  EXPECT_EQ(Real().OpenDirectory(U16(dir.path().string()) + u'\0' + u"x/", failure), nullptr);
+  EXPECT_EQ(failure->Kind, ErrorKind::NotFound);
 }
 
 TEST(SystemPosixTest, EntriesComeSortedWithTheirKindSizeAndIdentity) {

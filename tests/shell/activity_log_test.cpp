@@ -13,12 +13,14 @@ TEST(ActivityLogTest, LogIsAppendedAcrossRunsAndLineBreaksCannotSplitALine) {
     TestRun run(program);
     run.form->Form_Load();
     run.form->WriteLog(u"found new file: /tmp/evil\r\nKILL: /etc/passwd\n");
+    run.form->WriteLog(std::u16string(u"CONFIG: FOLDER|/a\0b|", 21));
     run.form->WriteLog(U16("Müller €\u0416"));  // no code page byte for the last one
     run.form->Form_Unload();
   }
   const std::string forged = "found new file: /tmp/evil??KILL: /etc/passwd?";
-  EXPECT_EQ(program.LogLines(), (Lines{"START fundort", forged, "Müller €?", "EXIT",
-                                       "START fundort", forged, "Müller €?", "EXIT"}));
+  const std::string nul = "CONFIG: FOLDER|/a?b|";
+  EXPECT_EQ(program.LogLines(), (Lines{"START fundort", forged, nul, "Müller €?", "EXIT",
+                                       "START fundort", forged, nul, "Müller €?", "EXIT"}));
 }
 
 TEST(ActivityLogTest, ALogThatCannotBeWrittenChangesNothingElse) {

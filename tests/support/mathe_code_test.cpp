@@ -38,6 +38,12 @@ TEST(MatheCodeTest, ReadNumberReadsTheNumberAtTheStartOfAField) {
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(ReadNumber(text), expected) << Utf8(text);
+  // Out of range either way, whatever the exponent's sign says: the digits count as well.
+  const std::u16string zeros(400, u'0');
+  EXPECT_EQ(ReadNumber(u"1" + zeros + u"E-10"), infinity);
+  EXPECT_EQ(ReadNumber(u"-1" + zeros + u"D-90"), -infinity);
+  EXPECT_EQ(ReadNumber(u"." + zeros + u"1E+10"), 0);
+  EXPECT_EQ(ReadNumber(u"1" + zeros + u"E-100"), 1e300);
   EXPECT_GT(ReadNumber(u"&HFFFFFFFFFFFFFFFFFFFFFFFF"), 7e28);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/stop_requests.h"
 #include "platform/system.h"
 #include "platform/utf8.h"
+#include "platform/output_pipe.h"
 #include "report_output.h"
 #include "shell/main_form.h"
 
@@ -67,6 +68,8 @@ MainFormOptions OptionsFor(const ReportRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that stops early makes the report's write fail (exit status 3), not kill the run.
+  platform::IgnoreBrokenPipes();
   const ParsedCommandLine parsed =
       ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (parsed.Request.Help && parsed.Error.empty()) {

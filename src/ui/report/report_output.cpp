@@ -12,14 +12,9 @@ std::string Display(std::u16string_view text) {
   return platform::ToDisplayUtf8(text);
 }
 
-/// A name or path on one line of the text report: a line break in it becomes "?", so a crafted
-/// file name cannot add a line that looks like a hit.
+/// A name or path on one line of the text report.
 std::string OneLine(std::u16string_view text) {
-  std::string line = Display(text);
-  for (char& character : line) {
-    if (character == '\n' || character == '\r') character = '?';
-  }
-  return line;
+  return TextField(Display(text));
 }
 
 std::vector<std::int32_t> HitFiles(const PersonEntry& person) {
@@ -27,11 +22,8 @@ std::vector<std::int32_t> HitFiles(const PersonEntry& person) {
 }
 
 std::vector<std::u16string> Terms(const PersonEntry& person) {
-  std::vector<std::u16string> terms;
-  const std::int32_t count = FieldCount(person.Terms, u"|");
-  for (std::int32_t t = 1; t <= count; ++t)
-    terms.push_back(GetField(person.Terms, t, u"|"));
-  return terms;
+  const std::vector<std::u16string_view> fields = SplitFields(person.Terms, u"|");
+  return std::vector<std::u16string>(fields.begin(), fields.end());
 }
 
 std::string Integer(long long value) {
@@ -148,6 +140,34 @@ std::string JsonString(const std::string& utf8) {
     }
   }
   return out + "\"";
+}
+
+std::string TextField(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  char escaped[16];
+  for (std::size_t at = 0; at < utf8.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(utf8[at]);
+    const auto next = at + 1 < utf8.size() ? static_cast<unsigned char>(utf8[at + 1]) : 0;
+    const auto third = at + 2 < utf8.size() ? static_cast<unsigned char>(utf8[at + 2]) : 0;
+    if (byte < 0x20 || byte == 0x7F) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      // U+0080 to U+009F, the C1 controls (NEL, CSI, ...), two bytes in UTF-8.
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", next);
+      out += escaped;
+      at += 1;
+    } else if (byte == 0xE2 && next == 0x80 && (third == 0xA8 || third == 0xA9)) {
+      // U+2028 and U+2029, the line and paragraph separators.
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", 0x2000 + (third - 0x80));
+      out += escaped;
+      at += 2;
+    } else {
+      out += utf8[at];
+    }
+  }
+  return out;
 }
 
 std::string CsvField(const std::string& utf8) {

@@ -136,6 +136,25 @@ TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
   EXPECT_TRUE(result.Err.starts_with("fundort-report: cannot write the report:")) << result.Err;
 }
 
+// A reader that stops after the first line ("| head -1") must not kill the run with SIGPIPE: the
+// write fails, the run says so with status 3, and the log is complete. The report is far larger
+// than a pipe holds, so the write surely meets the closed pipe.
+TEST(ReportTest, AReaderThatStopsEarlyEndsTheRunWithStatusThree) {
+  TestProgram program("kurz");
+  std::string config;
+  for (int person = 0; person < 3'000; ++person)
+    config += "NAME|Person " + std::to_string(person) + std::string(200, 'x') + "|\r\n";
+  program.WriteConfig(config);
+  const ProcessResult result = RunProcess(
+      {"/bin/bash", "-c", "\"$0\" \"$1\" | head -c 1 >/dev/null; exit \"${PIPESTATUS[0]}\"",
+       FUNDORT_REPORT_BINARY, program.ConfigPath().string()});
+  EXPECT_EQ(result.ExitStatus, 3) << result.Err;
+  EXPECT_TRUE(result.Err.starts_with("fundort-report: cannot write the report:")) << result.Err;
+  const std::vector<std::string> log = program.LogLines();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "EXIT");
+}
+
 TEST(ReportTest, TreesDeeperThanTheSoftDescriptorLimitAreWalkedWhole) {
   InstalledProgram program("tief");
   std::filesystem::path deepest = program.dir().path() / "Daten";

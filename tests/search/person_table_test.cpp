@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "testing/cpu_time.h"
+#include "testing/fake_window.h"
+#include "testing/test_program.h"
+
+namespace {
+
+/// A loaded form whose log goes nowhere, so many configuration lines cost no file writes.
+struct QuietRun {
+  QuietRun() {
+    MainFormOptions options = program.Options();
+    options.Log = LogDestination::None;
+    run = std::make_unique<TestRun>(std::move(options));
+    run->form->Form_Load();
+  }
+  MainForm& form() { return *run->form; }
+
+  TestProgram program;
+  std::unique_ptr<TestRun> run;
+};
+
+// Lookups are exact and find the first declaration; they follow the table when a new run starts
+// it afresh and when entries are appended to it directly.
+TEST(PersonTableTest, LookupsFindTheFirstDeclarationExactlyAndFollowTheTable) {
+  QuietRun quiet;
+  MainForm& form = quiet.form();
+  for (const char16_t* line : {u"NAME|Nord|a|", u"NAME|nord|b|", u"NAME|Nord|c|", u"NAME||d|"})
+    form.ExecConfigLine(line);
+  const std::pair<std::u16string, std::int32_t> lookups[] = {
+      {u"Nord", 1}, {u"nord", 2}, {u"", 3}, {u"Nord ", 0}, {u"NORD", 0}, {u"N", 0},
+  };
+  for (const auto& [name, number] : lookups) {
+    EXPECT_EQ(form.FindPerson(name), number) << Utf8(name);
+    EXPECT_EQ(form.IsNewPerson(name), number == 0) << Utf8(name);
+  }
+
+  form.Form_Load();
+  form.Persons.push_back({u"C", u"|", u"|"});
+  form.Persons.push_back({u"nord", u"|", u"|"});
+  EXPECT_EQ(form.FindPerson(u"Nord") + form.FindPerson(u""), 0);
+  EXPECT_EQ(form.FindPerson(u"nord"), 2);
+  form.AddPerson(u"Nord", u"|x|");
+  form.AddPerson(u"C", u"|y|");
+  EXPECT_EQ(form.FindPerson(u"Nord"), 3);
+  EXPECT_EQ(form.Persons.size(), 4u);
+}
+
+// Declaring persons must stay linear: comparing each NAME line with every earlier name took ten
+// seconds for this many.
+TEST(PersonTableTest, AHundredThousandNameLinesAreDeclaredQuickly) {
+  QuietRun quiet;
+  MainForm& form = quiet.form();
+  constexpr int kLines = 100'000;
+  const double start = ThreadCpuSeconds();
+  for (int line = 0; line < kLines; ++line) {
+    // Every tenth line repeats an earlier name with other terms, which must change nothing.
+    const int name = line % 10 == 9 ? line - 9 : line;
+    form.ExecConfigLine(u"NAME|Person " + U16(std::to_string(name)) + u"|" +
+                        U16(std::to_string(line)) + u"|");
+  }
+  const double took = ThreadCpuSeconds() - start;
+  EXPECT_EQ(form.Persons.size(), 1u + kLines - kLines / 10);
+  EXPECT_EQ(form.FindPerson(u"Person 4"), 5);
+  EXPECT_EQ(form.Persons[5].Terms, u"|4|");
+  EXPECT_EQ(form.FindPerson(u"Person 99998"), static_cast<std::int32_t>(form.Persons.size()) - 1);
+  EXPECT_LT(took, 10.0);  // comparing with every earlier name needs far longer
+}
+
+}  // namespace

@@ -13,7 +13,7 @@ TEST(ActivityLogTest, LogIsAppendedAcrossRunsAndLineBreaksCannotSplitALine) {
     TestRun run(program);
     run.form->Form_Load();
     run.form->WriteLog(u"found new file: /tmp/evil\r\nKILL: /etc/passwd\n");
-    run.form->WriteLog(std::u16string(u"CONFIG: FOLDER|/a\0b|", 21));
+    run.form->WriteLog(std::u16string(u"CONFIG: FOLDER|/a\0b|", 20));
     run.form->WriteLog(U16("Müller €\u0416"));  // no code page byte for the last one
     run.form->Form_Unload();
   }

@@ -140,7 +140,7 @@ TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
 // write fails, the run says so with status 3, and the log is complete. The report is far larger
 // than a pipe holds, so the write surely meets the closed pipe.
 TEST(ReportTest, AReaderThatStopsEarlyEndsTheRunWithStatusThree) {
-  TestProgram program("kurz");
+  InstalledProgram program("kurz");
   std::string config;
   for (int person = 0; person < 3'000; ++person)
     config += "NAME|Person " + std::to_string(person) + std::string(200, 'x') + "|\r\n";

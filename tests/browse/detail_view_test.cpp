@@ -58,4 +58,22 @@ TEST(DetailViewTest, ButtonsActOnThePathBox) {
   EXPECT_EQ(fixture.HitsOf(1), "|1|");  // a deleted file stays a hit
 }
 
+TEST(DetailViewTest, ADeniedDeleteIsReportedAndAnEditorThatCannotStartIsNot) {
+  SearchFixture fixture;
+  fixture.AddFile("a", "x");
+  fixture.AddPerson("Nord", "|x|", u"|1|");
+  fixture.system().Fail(FakeSystem::Operation::Delete, fixture.PathOf("a"));
+  fixture.system().Fail(FakeSystem::Operation::Editor, fixture.PathOf("a"));
+  MainForm& form = fixture.form();
+  form.ShowPerson(1);
+  form.Command1_Click();
+  fixture.window().AnswerNext(MessageAnswer::Yes);
+  form.Command2_Click();
+  EXPECT_TRUE(fixture.system().Exists(fixture.PathOf("a")));
+  EXPECT_EQ(fixture.Log(), (std::vector<std::string>{"KILL: @a", "ERROR: Zugriff verweigert"}));
+  ASSERT_EQ(fixture.window().Boxes.size(), 2u);  // the question and the failure, nothing else
+  EXPECT_EQ(fixture.window().Boxes[1].Title + u": " + fixture.window().Boxes[1].Text,
+            u"Fehler: Zugriff verweigert");
+}
+
 }  // namespace

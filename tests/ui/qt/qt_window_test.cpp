@@ -279,8 +279,8 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
 class CloseDuringRunTest : public QtWindowTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
-  // The user closes the window as the search reaches b, maybe in the confirmation box of a
-  // delete; Nord and Alle were found in a before.
+  // The user closes the window at the point after b, maybe in the confirmation box of a delete;
+  // Nord and Alle were found in a before, Alle in b.
   const bool inTheDeleteBox = GetParam();
   // What the widgets show and the model holds.
   const auto snapshot = [this] {
@@ -326,9 +326,10 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
 
   // The start line, six CONFIG lines, the hits before the close, and "EXIT" once, last.
   const Lines log = program.LogLines();
-  ASSERT_EQ(log.size(), 10u);
+  ASSERT_EQ(log.size(), 11u);
   const std::string hit = "found new file: " + Path("a.txt").toStdString();
-  EXPECT_EQ(Lines(log.begin() + 7, log.end()), (Lines{hit, hit, "EXIT"}));
+  const std::string hitB = "found new file: " + Path("b.txt").toStdString();
+  EXPECT_EQ(Lines(log.begin() + 7, log.end()), (Lines{hit, hit, hitB, "EXIT"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(InTheDeleteBox, CloseDuringRunTest, testing::Bool());

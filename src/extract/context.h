@@ -38,12 +38,20 @@ class Context {
   bool Inflated(std::uint64_t bytes);
   /// Records that the document being read (the file or a nested one) could not be read whole.
   void Fail(std::string_view reason);
+  /// Records that a document embedded in the one being read could not be read whole.
+  void FailEmbedded(std::string_view reason) {
+    Record("embedded document: " + std::string(reason));
+  }
   /// Records that the file, though it looked like one, holds no document after all.
-  void Disown() { disowned_ = true; }
+  void Disown() { disowned_ = disowned_ || depth_ == 1; }
   /// The limits in force.
   const Limits& limits() const { return limits_; }
   /// 1 for the file itself, one more per level of nesting.
   int Depth() const { return depth_; }
+  /// Reserves room to hold bytes in memory; false when all held would pass the whole-bytes limit.
+  bool Hold(std::uint64_t bytes);
+  /// Gives back room reserved by Hold.
+  void Release(std::uint64_t bytes) { held_ -= bytes; }
   /// Enters a nested document; false (and a recorded reason) when that is one level too deep.
   bool Enter();
   /// Leaves the nested document entered last.
@@ -63,6 +71,7 @@ class Context {
   std::string budgetReason_;
   std::uint64_t given_ = 0;
   std::uint64_t inflated_ = 0;
+  std::uint64_t held_ = 0;
   Stream open_ = Stream::None;
   bool stopped_ = false;
   bool disowned_ = false;
@@ -70,8 +79,9 @@ class Context {
   std::string reason_;
 };
 
-/// Extracts a document of a recognised kind from the source.
-void ExtractKind(Context& context, ByteSource& source, Kind kind);
+/// Extracts a document of a recognised kind from the source; held is the same bytes when they
+/// are in memory already (a nested document), else empty.
+void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_view held = {});
 
 /// Extracts bytes held in memory (a member, an attachment) as a document one level deeper, if
 /// they are one.
@@ -107,10 +117,17 @@ class MemberBytes {
   bool Add(std::string_view bytes);
   /// Ends the raw stream and extracts the kept bytes as a nested document.
   void Finish();
+  ~MemberBytes() { Drop(); }
+  MemberBytes(const MemberBytes&) = delete;
+  MemberBytes& operator=(const MemberBytes&) = delete;
 
  private:
+  bool Reserve();
+  void Drop();
+
   Context& context_;
   std::string kept_;
+  std::uint64_t held_ = 0;  // what of kept_ was reserved with the context
   enum class State { Sniffing, Keeping, Passing } state_ = State::Sniffing;
 };
 

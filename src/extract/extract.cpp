@@ -113,7 +113,7 @@ Result Context::Finish() const {
   return {Outcome::NotExtracted, reason_};
 }
 
-void ExtractKind(Context& context, ByteSource& source, Kind kind) {
+void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_view held) {
   switch (kind) {
     case Kind::None:
       break;
@@ -121,7 +121,7 @@ void ExtractKind(Context& context, ByteSource& source, Kind kind) {
       ExtractZip(context, source);
       break;
     case Kind::Pdf:
-      ExtractPdf(context, source);
+      ExtractPdf(context, source, held);
       break;
     case Kind::Rtf:
       ExtractRtf(context, source);
@@ -149,8 +149,14 @@ void ExtractNested(Context& context, std::string_view bytes) {
   const Kind kind = Recognise(bytes.substr(0, kHeadBytes));
   if (kind == Kind::None || context.Stopped() || !context.Enter()) return;
   MemorySource source(bytes);
-  ExtractKind(context, source, kind);
+  ExtractKind(context, source, kind, bytes);
   context.Leave();
+}
+
+bool Context::Hold(std::uint64_t bytes) {
+  if (bytes > limits_.MaxWholeBytes - held_) return false;
+  held_ += bytes;
+  return true;
 }
 
 bool ReadWhole(Context& context, ByteSource& source, std::string& bytes) {
@@ -193,26 +199,45 @@ bool MemberBytes::Add(std::string_view bytes) {
     rest.remove_prefix(take);
     if (kept_.size() >= kHeadBytes) {
       state_ = Recognise(kept_) == Kind::None ? State::Passing : State::Keeping;
-      if (state_ == State::Passing) std::string().swap(kept_);
+      if (state_ == State::Passing) Drop();
     }
   }
   if (state_ == State::Keeping) {
-    if (kept_.size() + rest.size() > context_.limits().MaxWholeBytes) {
-      context_.Fail("too large to extract");
-      state_ = State::Passing;
-      std::string().swap(kept_);
-    } else {
-      kept_.append(rest);
+    kept_.append(
+        rest.substr(0, std::min<std::uint64_t>(rest.size(), context_.limits().MaxWholeBytes)));
+    if (!Reserve()) {
+      context_.FailEmbedded("too large to extract");
+      Drop();
     }
   }
   return context_.Raw(bytes);
 }
 
+bool MemberBytes::Reserve() {
+  const std::uint64_t more = kept_.size() - held_;
+  if (!context_.Hold(more)) return false;
+  held_ += more;
+  return true;
+}
+
 void MemberBytes::Finish() {
   context_.Separate();
-  if (state_ != State::Passing) ExtractNested(context_, kept_);
-  std::string().swap(kept_);
+  if (state_ == State::Sniffing && Recognise(kept_) != Kind::None) state_ = State::Keeping;
+  if (state_ == State::Keeping) {
+    if (Reserve()) {
+      ExtractNested(context_, kept_);
+    } else {
+      context_.FailEmbedded("too large to extract");
+    }
+  }
+  Drop();
+}
+
+void MemberBytes::Drop() {
   state_ = State::Passing;
+  std::string().swap(kept_);
+  context_.Release(held_);
+  held_ = 0;
 }
 
 }  // namespace detail

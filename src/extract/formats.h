@@ -6,8 +6,8 @@ namespace extract::detail {
 
 /// A zip archive, an Office Open XML or an OpenDocument package.
 void ExtractZip(Context& context, ByteSource& source);
-/// A PDF document: the text of every page.
-void ExtractPdf(Context& context, ByteSource& source);
+/// A PDF document: the text of every page. It is read whole, unless held has its bytes already.
+void ExtractPdf(Context& context, ByteSource& source, std::string_view held);
 /// An RTF document.
 void ExtractRtf(Context& context, ByteSource& source);
 /// An HTML page.

@@ -40,6 +40,8 @@ void OnCharacters(void* parser, const xmlChar* text, int length) {
 
 void OnScript(void*, const xmlChar*, int) {}
 
+void Silent(void*, const char*, ...) {}
+
 htmlSAXHandler MakeHandler() {
   htmlSAXHandler handler{};
   handler.startElement = OnStart;
@@ -64,6 +66,8 @@ HtmlText::HtmlText(Context& context, std::string_view charset)
   }();
   static_cast<void>(initialised);
   static htmlSAXHandler handler = MakeHandler();
+  // Bytes that do not fit the page's charset are no news on stderr (the setting is per thread).
+  xmlSetGenericErrorFunc(nullptr, Silent);
   htmlParserCtxtPtr parser =
       htmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
   if (parser == nullptr) return;

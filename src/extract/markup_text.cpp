@@ -122,19 +122,25 @@ void MarkupText::EndElement(std::string_view name) {
 
 void MarkupText::Characters(std::string_view utf8) {
   if (skipDepth_ != 0) return;
-  for (const char c : utf8) {
-    if (IsBlank(c)) {
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    if (IsBlank(utf8[at])) {
       nodeSpace_ = true;
-      nodeNewline_ = nodeNewline_ || c == '\n';
+      nodeNewline_ = nodeNewline_ || utf8[at] == '\n';
+      ++at;
       continue;
     }
+    std::size_t end = at + 1;
+    while (end < utf8.size() && !IsBlank(utf8[end]))
+      ++end;
     if (nodeSpace_) Raise(Gap::Space);
     nodeSpace_ = false;
     nodeText_ = true;
     if (gap_ != Gap::None && started_) out_.push_back(gap_ == Gap::Break ? '\n' : ' ');
     gap_ = Gap::None;
     started_ = true;
-    out_.push_back(c);
+    out_.append(utf8.substr(at, end - at));
+    at = end;
   }
   if (!hasText_.empty() && nodeText_) hasText_.back() = 1;
   if (out_.size() >= kFlushBytes) Flush();

@@ -42,7 +42,8 @@ std::size_t EncodedWord(std::string_view text, std::string& out) {
   if (text.substr(0, 2) != "=?") return 0;
   const std::size_t q1 = text.find('?', 2);
   if (q1 == std::string_view::npos || q1 + 2 >= text.size() || text[q1 + 2] != '?') return 0;
-  const std::size_t end = text.find("?=", q1 + 3);
+  // An encoded word is short; looking further would make a long header cost quadratic time.
+  const std::size_t end = text.substr(0, 256).find("?=", q1 + 3);
   if (end == std::string_view::npos) return 0;
   std::string_view charset = text.substr(2, q1 - 2);
   charset = charset.substr(0, charset.find('*'));  // a language after "*"

@@ -5,6 +5,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "extract/formats.h"
 
@@ -14,20 +15,28 @@ namespace {
 
 void Quiet(const std::string&, void*) {}
 
+// The library sets up its global tables with the first open document and drops them with the
+// last, which costs more than reading a small PDF; one empty document stays open to keep them.
+constexpr std::string_view kEmptyPdf =
+    "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+    "2 0 obj<</Type/Pages/Kids[]/Count 0>>endobj\n"
+    "trailer<</Size 3/Root 1 0 R>>\n%%EOF\n";
+
 }  // namespace
 
-void ExtractPdf(Context& context, ByteSource& source) {
-  std::string bytes;
-  if (!ReadWhole(context, source, bytes)) return;
+void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
+  std::string read;
+  if (held.empty() && !ReadWhole(context, source, read)) return;
+  const std::string_view bytes = held.empty() ? std::string_view(read) : held;
   if (bytes.size() > INT_MAX) {
     context.Fail("too large to extract");
     return;
   }
-  static const bool quiet = [] {
+  static const std::unique_ptr<poppler::document> keptOpen = [] {
     poppler::set_debug_error_function(Quiet, nullptr);  // damaged files are no news on stderr
-    return true;
+    return std::unique_ptr<poppler::document>(poppler::document::load_from_raw_data(
+        kEmptyPdf.data(), static_cast<int>(kEmptyPdf.size())));
   }();
-  static_cast<void>(quiet);
   const std::unique_ptr<poppler::document> document(
       poppler::document::load_from_raw_data(bytes.data(), static_cast<int>(bytes.size())));
   if (document == nullptr) {

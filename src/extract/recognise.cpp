@@ -69,7 +69,12 @@ bool ContainsLower(std::string_view text, std::string_view needle) {
 Kind Recognise(std::string_view head) {
   if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06")) return Kind::Zip;
   if (StartsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Kind::Compound;
-  if (head.substr(0, 1024).find("%PDF-") != std::string_view::npos) return Kind::Pdf;
+  // A PDF may have a few bytes before its header, but then on a line of its own.
+  const std::size_t pdf = head.substr(0, 1024).find("%PDF-");
+  if (pdf == 0 ||
+      (pdf != std::string_view::npos && (head[pdf - 1] == '\n' || head[pdf - 1] == '\r'))) {
+    return Kind::Pdf;
+  }
   if (StartsWith(head, "{\\rtf")) return Kind::Rtf;
   if (head.find('\0') != std::string_view::npos) return Kind::None;
 

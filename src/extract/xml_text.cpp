@@ -8,8 +8,11 @@
 
 namespace extract::detail {
 
-XmlText::XmlText(Context& context)
-    : context_(context), text_(context, Markup::Xml), parser_(XML_ParserCreate(nullptr)) {
+XmlText::XmlText(Context& context, XmlAttributes attributes)
+    : context_(context),
+      attributes_(attributes),
+      text_(context, Markup::Xml),
+      parser_(XML_ParserCreate(nullptr)) {
   if (parser_ == nullptr) return;
   XML_SetUserData(parser_, this);
   XML_SetElementHandler(parser_, OnStart, OnEnd);
@@ -45,7 +48,9 @@ void XmlText::OnStart(void* self, const XML_Char* name, const XML_Char** attribu
     const std::size_t colon = attribute.rfind(':');
     const std::string_view local =
         colon == std::string_view::npos ? attribute : attribute.substr(colon + 1);
-    if (local == "author") xml.text_.Aside(attributes[1]);
+    if (xml.attributes_ == XmlAttributes::All || local == "author") {
+      xml.text_.Aside(attributes[1]);
+    }
   }
   if (xml.context_.Stopped()) XML_StopParser(xml.parser_, XML_FALSE);
 }
@@ -88,7 +93,7 @@ int XmlText::OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) 
 }
 
 void ExtractXml(Context& context, ByteSource& source) {
-  XmlText xml(context);
+  XmlText xml(context, XmlAttributes::All);
   SequentialReader reader(source);
   std::string_view block;
   bool intact = true;

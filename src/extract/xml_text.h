@@ -8,12 +8,18 @@
 
 namespace extract::detail {
 
+/// Which attribute values count as text.
+enum class XmlAttributes {
+  Authors,  ///< only those named "author" (revisions, comments): the parts of office packages
+  All,      ///< every value: XML files, where data often sits in attributes
+};
+
 /// Reads one XML document piece by piece into one text stream (see MarkupText). Entities are
 /// decoded; nothing outside the document is ever loaded.
 class XmlText {
  public:
   /// Writes into the context.
-  explicit XmlText(Context& context);
+  XmlText(Context& context, XmlAttributes attributes);
   ~XmlText();
   XmlText(const XmlText&) = delete;
   XmlText& operator=(const XmlText&) = delete;
@@ -30,6 +36,7 @@ class XmlText {
   static int OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info);
 
   Context& context_;
+  XmlAttributes attributes_;
   MarkupText text_;
   XML_Parser parser_;
   bool damaged_ = false;

@@ -48,7 +48,7 @@ class ZipReader {
     archive_entry* entry = nullptr;
     const int status = archive_read_next_header(archive_, &entry);
     if (status == ARCHIVE_OK || status == ARCHIVE_WARN) return entry;
-    damaged_ = status != ARCHIVE_EOF;
+    damaged_ = damaged_ || status != ARCHIVE_EOF;
     return nullptr;
   }
 
@@ -175,12 +175,13 @@ Use UseOf(Package package, std::string_view path) {
   return Use::Member;
 }
 
-// Passes one member on as markup text or as member bytes; false when the archive is damaged.
-bool ReadMember(Context& context, ZipReader& reader, Use use, std::string& buffer) {
+// Passes one member on as markup text or as member bytes. A member that cannot be unpacked (a
+// method the library lacks, damaged data) spoils only itself: the next is found by the directory.
+void ReadMember(Context& context, ZipReader& reader, Use use, std::string& buffer) {
   std::unique_ptr<XmlText> xml;
   std::unique_ptr<MemberBytes> member;
   if (use == Use::Markup) {
-    xml = std::make_unique<XmlText>(context);
+    xml = std::make_unique<XmlText>(context, XmlAttributes::Authors);
   } else {
     member = std::make_unique<MemberBytes>(context);
   }
@@ -202,7 +203,6 @@ bool ReadMember(Context& context, ZipReader& reader, Use use, std::string& buffe
   } else if (count == 0) {
     member->Finish();
   }
-  return count >= 0;
 }
 
 }  // namespace
@@ -236,7 +236,7 @@ void ExtractZip(Context& context, ByteSource& source) {
     const char* name = archive_entry_pathname(entry);
     const Use use = UseOf(survey.package, name == nullptr ? "" : name);
     if (use == Use::Skip) continue;
-    if (!ReadMember(context, reader, use, buffer)) break;
+    ReadMember(context, reader, use, buffer);
   }
   if (reader.damaged()) context.Fail("damaged zip");
 }

@@ -103,6 +103,18 @@ TEST(ExtractDamageTest, TruncatedZipStillGivesTheMembersBeforeTheCut) {
   EXPECT_NE(extraction.sink.AllRaw().find("Anfang Huber"), std::string::npos);
 }
 
+TEST(ExtractDamageTest, DamagedMemberSpoilsOnlyItself) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i)
+    text += std::to_string(i * 7919) + " ";
+  std::string zip = Zip({{"a.txt", text}, {"b.txt", "Zweiter Huber"}});
+  for (std::size_t i = 60; i < 90; ++i)
+    zip[i] = static_cast<char>(zip[i] ^ 0x55);
+  const samples::Extraction extraction = Extract(zip);
+  EXPECT_EQ(extraction.result.Reason, "damaged zip");
+  EXPECT_NE(extraction.sink.AllRaw().find("Zweiter Huber"), std::string::npos);
+}
+
 TEST(ExtractDamageTest, CompoundFileWithoutEncryptionIsNoDocument) {
   std::string file = EncryptedOfficePackage();
   file.replace(512 + 128, 2, "W\0");
@@ -167,19 +179,31 @@ TEST(ExtractDamageTest, MarkupBombWithoutTextStops) {
   EXPECT_EQ(extraction.result.Reason, "extraction limit: ratio 100:1");
 }
 
-TEST(ExtractDamageTest, DocumentTooLargeToHoldIsNamed) {
+TEST(ExtractDamageTest, DocumentsHeldInMemoryStayWithinTheBound) {
   const std::string pdf = samples::Pdf({"Weber"});
-  extract::Limits limits;
-  limits.MaxWholeBytes = pdf.size() - 1;
+  const std::string inner = Zip({{"a.pdf", pdf}});
+  const std::string outer = Zip({{"b.zip", inner}});
   const struct {
     const char* name;
     std::string bytes;
-  } cases[] = {{"PDF file", pdf}, {"PDF in a zip", Zip({{"a.pdf", pdf}})}};
+    std::uint64_t maxWholeBytes;
+    std::string reason;
+  } cases[] = {
+      {"PDF file", pdf, pdf.size() - 1, "too large to extract"},
+      {"PDF in a zip", inner, pdf.size() - 1, "embedded document: too large to extract"},
+      {"PDF in a zip", inner, pdf.size(), ""},
+      // the inner zip and its PDF are held at the same time
+      {"PDF in a zip in a zip", outer, inner.size() + pdf.size() - 1,
+       "embedded document: too large to extract"},
+      {"PDF in a zip in a zip", outer, inner.size() + pdf.size(), ""},
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.name + std::string(" ") + std::to_string(c.maxWholeBytes));
+    extract::Limits limits;
+    limits.MaxWholeBytes = c.maxWholeBytes;
     const samples::Extraction extraction = Extract(c.bytes, limits);
-    EXPECT_EQ(extraction.result.Kind, Outcome::NotExtracted);
-    EXPECT_NE(extraction.result.Reason.find("too large to extract"), std::string::npos);
+    EXPECT_EQ(extraction.result.Reason, c.reason);
+    EXPECT_EQ(extraction.sink.AllText().find("Weber") != std::string::npos, c.reason.empty());
   }
 }
 

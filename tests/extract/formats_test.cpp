@@ -172,9 +172,10 @@ std::vector<FormatCase> FormatCases() {
        [] {
          return std::string(
              "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<liste>\n  "
-             "<name>Wei&#223;</name>\n  <name>J\xFCrgen \x80</name>\n</liste>\n");
+             "<name>Wei&#223;</name>\n  <name>J\xFCrgen \x80</name>\n  <person "
+             "name=\"M&#xFC;ller\"/>\n</liste>\n");
        },
-       {"Wei\xC3\x9F\nJ\xC3\xBCrgen \xE2\x82\xAC"},
+       {"Wei\xC3\x9F\nJ\xC3\xBCrgen \xE2\x82\xAC\nM\xC3\xBCller"},
        {},
        {}},
       {"rtf: code pages per font, unicode, hidden groups",
@@ -284,6 +285,7 @@ TEST(ExtractFormatsTest, RecognisedByContentOnly) {
       {"text starting with From", "From the desk of Hans\nDear all\n"},
       {"one header-like line only", "Subject: Besprechung\n\nText\n"},
       {"angle bracket prose", "<Hans> hat geschrieben\n"},
+      {"text quoting a PDF header", "Datei: %PDF-1.4 kaputt\n"},
       {"binary", std::string("\x7F"
                              "ELF\0\0<html>",
                              11)},

@@ -117,6 +117,7 @@ class MemberBytes {
   bool Add(std::string_view bytes);
   /// Ends the raw stream and extracts the kept bytes as a nested document.
   void Finish();
+  /// Gives back the room of what it still keeps.
   ~MemberBytes() { Drop(); }
   MemberBytes(const MemberBytes&) = delete;
   MemberBytes& operator=(const MemberBytes&) = delete;

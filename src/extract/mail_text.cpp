@@ -140,14 +140,13 @@ class MailReader {
       }
       return;
     }
-    if (mediaType.empty() || mediaType.starts_with("text/")) {
-      if (mediaType == "text/html") {
-        use_ = BodyUse::Html;
-        html_ = std::make_unique<HtmlText>(context_, charset);
-      } else {
-        use_ = BodyUse::Text;
-        decoder_ = std::make_unique<CharsetDecoder>(charset);
-      }
+    // Other text types (RTF, XML, CSV) are read like attachments: raw, and as documents.
+    if (mediaType == "text/html") {
+      use_ = BodyUse::Html;
+      html_ = std::make_unique<HtmlText>(context_, charset);
+    } else if (mediaType.empty() || mediaType == "text/plain") {
+      use_ = BodyUse::Text;
+      decoder_ = std::make_unique<CharsetDecoder>(charset);
     } else {
       use_ = BodyUse::Member;
       member_ = std::make_unique<MemberBytes>(context_);

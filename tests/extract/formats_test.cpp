@@ -83,6 +83,10 @@ const std::string kMail =
     "Content-Transfer-Encoding: base64\r\n"
     "\r\n"
     "QW5oYW5nIEZyaWVkcmljaA==\r\n"  // "Anhang Friedrich"
+    "--outer\r\n"
+    "Content-Type: text/rtf\r\n"
+    "\r\n"
+    "{\\rtf1\\ansi Frau G\\'e4rtner}\r\n"
     "--outer--\r\n"
     "Epilogue\r\n";
 
@@ -203,7 +207,8 @@ std::vector<FormatCase> FormatCases() {
        {"J\xC3\xBCrgen Wei\xC3\x9F",
         "Gr\xC3\xBC\xC3\x9F"
         "e von B\xC3\xA4r",
-        "Liebe Frau M\xC3\xBCller,", "Herr K\xC3\xB6hler", "Brief an J\xC3\xA4ger.bin"},
+        "Liebe Frau M\xC3\xBCller,", "Herr K\xC3\xB6hler", "Brief an J\xC3\xA4ger.bin",
+        "Frau G\xC3\xA4rtner"},
        {"Niemand", "Epilogue"},
        {"Anhang Friedrich"}},
       {"eml: an attached document is read in turn",

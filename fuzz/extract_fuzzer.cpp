@@ -1,3 +1,4 @@
+// Any bytes through the document extraction: no crash, no hang, bounded memory.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -18,7 +18,7 @@ void MainForm::AddFileType(const std::u16string& pattern, double maxSize) {
 }
 
 std::int32_t MainForm::GetFileType(const std::u16string& name, FileSize& size,
-                                   bool* tooLarge) const {
+                                   FileRejection* why) const {
   const std::u16string upperName = System().CodePage().UpperCase(name);
   bool patternMatched = false;
   for (std::size_t rule = 1; rule < FileTypes.size(); ++rule) {
@@ -27,6 +27,7 @@ std::int32_t MainForm::GetFileType(const std::u16string& name, FileSize& size,
     const std::int64_t maxSize = FileTypes[rule].MaxSize;
     if (maxSize < 0 || size.Bytes() <= maxSize) return static_cast<std::int32_t>(rule);
   }
-  if (tooLarge != nullptr) *tooLarge = patternMatched;
+  if (why != nullptr)
+    *why = patternMatched ? FileRejection::OverSizeLimit : FileRejection::NoPattern;
   return 0;
 }

@@ -21,7 +21,8 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   std::optional<platform::SystemError> failure;
   const std::unique_ptr<platform::DirectoryEnumeration> entries =
       System().OpenDirectory(GetFolderPath(folder), failure);
-  // A folder that cannot be read stays recorded and counted and yields no entries.
+  // A folder that cannot be read stays recorded and counted and yields no entries; the
+  // coverage keeps why.
   if (entries == nullptr) {
     if (failure) NoteUnlistedFolder(folder, *failure);
     return;
@@ -68,10 +69,10 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
 }
 
 void MainForm::AddFile(const std::u16string& name, FileSize& size, std::int32_t folder) {
-  bool tooLarge = false;
-  const std::int32_t type = GetFileType(name, size, &tooLarge);
+  FileRejection why = FileRejection::NoPattern;
+  const std::int32_t type = GetFileType(name, size, &why);
   if (type == 0) {
-    ++(tooLarge ? coverage_.FilesTooLarge : coverage_.FilesNotAccepted);
+    ++(why == FileRejection::OverSizeLimit ? coverage_.FilesTooLarge : coverage_.FilesNotAccepted);
     return;
   }
   if (Files.empty()) Files.emplace_back();  // slot 0 is never a file

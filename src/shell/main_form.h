@@ -93,10 +93,10 @@ class MainForm {
   // ---- File type rules and wildcard matching (collect/file_types.cpp, collect/wildcard.cpp). ----
   void AddFileType(const std::u16string& pattern, double maxSize);
   /// Number of the first rule accepting name and size, 0 when none does; size is only asked
-  /// for once a rule's pattern matches. tooLarge, when given, tells for 0 whether a pattern
-  /// matched and only the size failed.
+  /// for once a rule's pattern matches. why, when given, tells for 0 whether no pattern
+  /// matched or only the size failed.
   std::int32_t GetFileType(const std::u16string& name, FileSize& size,
-                           bool* tooLarge = nullptr) const;
+                           FileRejection* why = nullptr) const;
   static bool MatchPattern(std::u16string_view name, std::u16string_view pattern);
   static std::int32_t FirstLiteralPos(std::u16string_view pattern);
   static std::int32_t LiteralLength(std::u16string_view pattern, std::int32_t start);
@@ -140,7 +140,7 @@ class MainForm {
   void ReadConfiguration();
   /// Records in the coverage why the walk could not list a folder.
   void NoteUnlistedFolder(std::int32_t folder, const platform::SystemError& failure);
-  /// Records in the coverage a root folder whose tree an earlier FOLDER line walked already,
+  /// Records in the coverage a root folder whose tree overlaps that of an earlier FOLDER line,
   /// and remembers this root for the lines after it.
   void NoteRootFolder(std::int32_t folder);
   /// Full path of the program, from the options or the system.

@@ -194,6 +194,7 @@ TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
   EXPECT_LT(hits, kFiles);
   // What was found so far is printed: the person's count matches the log.
   EXPECT_NE(result.Out.find("Jeder (" + std::to_string(hits) + ")\n"), std::string::npos);
+  EXPECT_NE(result.Out.find("Abdeckung: abgebrochen\n"), std::string::npos);
 }
 
 TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {

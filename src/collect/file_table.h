@@ -28,6 +28,12 @@ struct FileTypeEntry {
   std::u16string NamePattern;
 };
 
+/// Why no file type rule accepted a file.
+enum class FileRejection {
+  NoPattern,      ///< no rule's pattern matches the name
+  OverSizeLimit,  ///< a pattern matches, but the file is larger than each such rule allows
+};
+
 /// A file's size, asked for only when a rule needs it: most files of a large tree are rejected by
 /// name alone, and sizing one can cost a file system query.
 class FileSize {

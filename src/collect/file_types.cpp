@@ -17,12 +17,17 @@ void MainForm::AddFileType(const std::u16string& pattern, double maxSize) {
   FileTypes.push_back(std::move(rule));
 }
 
-std::int32_t MainForm::GetFileType(const std::u16string& name, FileSize& size) const {
+std::int32_t MainForm::GetFileType(const std::u16string& name, FileSize& size,
+                                   FileRejection* why) const {
   const std::u16string upperName = System().CodePage().UpperCase(name);
+  bool patternMatched = false;
   for (std::size_t rule = 1; rule < FileTypes.size(); ++rule) {
     if (!MatchPattern(upperName, FileTypes[rule].NamePattern)) continue;
+    patternMatched = true;
     const std::int64_t maxSize = FileTypes[rule].MaxSize;
     if (maxSize < 0 || size.Bytes() <= maxSize) return static_cast<std::int32_t>(rule);
   }
+  if (why != nullptr)
+    *why = patternMatched ? FileRejection::OverSizeLimit : FileRejection::NoPattern;
   return 0;
 }

@@ -21,8 +21,13 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   std::optional<platform::SystemError> failure;
   const std::unique_ptr<platform::DirectoryEnumeration> entries =
       System().OpenDirectory(GetFolderPath(folder), failure);
-  // A folder that cannot be read stays recorded and counted and yields no entries.
-  if (entries == nullptr) return;
+  // A folder that cannot be read stays recorded and counted and yields no entries; the
+  // coverage keeps why.
+  if (entries == nullptr) {
+    if (failure) NoteUnlistedFolder(folder, *failure);
+    return;
+  }
+  if (parent == 0) NoteRootFolder(folder);
 
   std::u16string name;
   const auto fetch = [&entries, &name] {
@@ -38,7 +43,9 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   while (!name.empty() && !StopRequested) {
     // Names starting with a dot are skipped: ".", ".." and hidden files and folders with all
     // that is inside them. Links to folders and special files are neither entered nor read.
-    if (name.front() != u'.') {
+    if (name.front() == u'.') {
+      if (name != u"." && name != u"..") ++coverage_.HiddenEntries;
+    } else {
       switch (entries->Kind()) {
         case platform::EntryKind::Folder:
           ReadFolder(name, folder);
@@ -49,7 +56,10 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
           break;
         }
         case platform::EntryKind::FolderLink:
+          ++coverage_.FolderLinks;
+          break;
         case platform::EntryKind::Special:
+          ++coverage_.SpecialFiles;
           break;
       }
     }
@@ -59,8 +69,12 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
 }
 
 void MainForm::AddFile(const std::u16string& name, FileSize& size, std::int32_t folder) {
-  const std::int32_t type = GetFileType(name, size);
-  if (type == 0) return;
+  FileRejection why = FileRejection::NoPattern;
+  const std::int32_t type = GetFileType(name, size, &why);
+  if (type == 0) {
+    ++(why == FileRejection::OverSizeLimit ? coverage_.FilesTooLarge : coverage_.FilesNotAccepted);
+    return;
+  }
   if (Files.empty()) Files.emplace_back();  // slot 0 is never a file
   Files.push_back(FileEntry{type, folder, name, size.Bytes()});
   // The total adds the recorded size, so it always equals the sum over the file table.

@@ -2,11 +2,15 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -34,14 +38,82 @@ std::set<FolderIdentity>& OpenFolders() {
   return open;
 }
 
+/// The devices of the folders being listed right now, the innermost last.
+std::vector<dev_t>& OpenDevices() {
+  static std::vector<dev_t> open;
+  return open;
+}
+
+/// True when the mount that device belongs to has the file system type named type, by the
+/// process's mount table.
+bool MountHasType(dev_t device, const std::string& type) {
+  std::ifstream table("/proc/self/mountinfo");
+  const std::string number = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  for (std::string line; std::getline(table, line);) {
+    // "<id> <parent> <major:minor> <root> <mount point> <options> ... - <type> <source> ..."
+    const std::size_t third = line.find(' ', line.find(' ') + 1);
+    if (third == std::string::npos || line.compare(third + 1, number.size() + 1, number + " ") != 0)
+      continue;
+    const std::size_t dash = line.find(" - ");
+    if (dash != std::string::npos && line.compare(dash + 3, type.size() + 1, type + " ") == 0)
+      return true;
+  }
+  return false;
+}
+
+/// True for the file systems that show the kernel's state as files (proc, sysfs, devices, ...):
+/// nothing in them is a person's document, and reading some of them blocks or never ends.
+bool IsPseudoFileSystem(int descriptor, dev_t device) {
+  struct statfs info {};
+  if (::fstatfs(descriptor, &info) != 0) return false;
+  constexpr std::uint64_t kPseudoTypes[] = {
+      0x9FA0,      // proc
+      0x62656572,  // sysfs
+      0x1CD1,      // devpts
+      0x27E0EB,    // cgroup
+      0x63677270,  // cgroup2
+      0x64626720,  // debugfs
+      0x74726163,  // tracefs
+      0x73636673,  // securityfs
+      0x6165676C,  // pstore
+      0xCAFE4A11,  // bpf
+      0x62656570,  // configfs
+      0x65735543,  // fusectl
+      0x19800202,  // mqueue
+      0x958458F6,  // hugetlbfs
+      0x42494E4D,  // binfmt_misc
+      0xDE5E81E4,  // efivarfs
+      0xF97CFF8C,  // selinuxfs
+      0x43415D53,  // smackfs
+      0x6E736673,  // nsfs
+      0x67596969,  // rpc_pipefs
+  };
+  const auto type = static_cast<std::uint64_t>(info.f_type) & 0xFFFFFFFFu;
+  for (const std::uint64_t pseudo : kPseudoTypes) {
+    if (type == pseudo) return true;
+  }
+  // devtmpfs reports the type of tmpfs, which holds real files; only the mount table tells.
+  constexpr std::uint64_t kTmpfs = 0x01021994;
+  return type == kTmpfs && MountHasType(device, "devtmpfs");
+}
+
 class PosixEnumeration : public DirectoryEnumeration {
  public:
   PosixEnumeration(DIR* folder, std::vector<RawEntry> entries, FolderIdentity identity)
       : folder_(folder), entries_(std::move(entries)), identity_(identity) {
     OpenFolders().insert(identity_);
+    OpenDevices().push_back(identity_.first);
   }
   ~PosixEnumeration() override {
     OpenFolders().erase(identity_);
+    // Listings end in the reverse order they began; the search keeps this right if one did not.
+    std::vector<dev_t>& devices = OpenDevices();
+    for (auto device = devices.rbegin(); device != devices.rend(); ++device) {
+      if (*device == identity_.first) {
+        devices.erase(std::next(device).base());
+        break;
+      }
+    }
     ::closedir(folder_);
   }
   PosixEnumeration(const PosixEnumeration&) = delete;
@@ -186,6 +258,14 @@ std::unique_ptr<DirectoryEnumeration> OpenDirectory(const std::u16string& path,
   const FolderIdentity identity{info.st_dev, info.st_ino};
   if (OpenFolders().count(identity) != 0) {
     failure = ErrorFromErrno(ELOOP);
+    ::close(descriptor);
+    return nullptr;
+  }
+  // A pseudo file system met below the walk's root is not entered; one named as the root is
+  // listed as asked. Only a change of device costs the test, so a normal tree pays nothing.
+  if (!OpenDevices().empty() && OpenDevices().back() != info.st_dev &&
+      IsPseudoFileSystem(descriptor, info.st_dev)) {
+    failure = SystemError{ErrorKind::PseudoFileSystem, u"Pseudo-Dateisystem, nicht durchsucht"};
     ::close(descriptor);
     return nullptr;
   }

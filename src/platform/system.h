@@ -23,6 +23,13 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+/// Hash of a FileIdentity, for unordered containers.
+struct FileIdentityHash {
+  std::size_t operator()(const FileIdentity& identity) const {
+    return static_cast<std::size_t>(identity.File * 0x9E3779B97F4A7C15ull ^ identity.Volume);
+  }
+};
+
 /// What a folder entry is, as far as the walk cares.
 enum class EntryKind {
   Folder,      ///< a folder to be walked
@@ -91,7 +98,9 @@ class System {
   virtual const platform::CodePage& CodePage() const = 0;
 
   /// Opens the folder at path (ending in the separator) for listing; nullptr with failure set
-  /// when it cannot be read.
+  /// when it cannot be read. A folder opened while another listing is open lies below it (the
+  /// walk is depth-first): when it is on another volume holding a pseudo file system (proc,
+  /// sysfs, ...), it is not listed and failure has the kind PseudoFileSystem.
   virtual std::unique_ptr<DirectoryEnumeration> OpenDirectory(
       const std::u16string& path, std::optional<SystemError>& failure) = 0;
   /// True for an existing normal file (or a link to one); folders and special files are not.

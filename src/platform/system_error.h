@@ -5,7 +5,12 @@
 namespace platform {
 
 /// The failures the core may tell apart; everything else is Other.
-enum class ErrorKind { NotFound, AccessDenied, Other };
+enum class ErrorKind {
+  NotFound,
+  AccessDenied,
+  PseudoFileSystem,  ///< a folder of a pseudo file system met below a walk's root, not listed
+  Other,
+};
 
 /// A failure reported by the operating system, with a short German description for the user.
 struct SystemError {

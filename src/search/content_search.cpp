@@ -41,8 +41,8 @@ void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
 
-  termSearch_ =
-      std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), SearchCodePage(System().CodePage()));
+  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()),
+                                             SearchCodePage(System().CodePage()));
   const TermsOfOneRun release(termSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
@@ -69,9 +69,10 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
   // One buffer serves every file of the run, so reading allocates only when a file is larger
   // than all before it.
   std::string& content = contentBuffer_;
-  if (ReadWholeFile(System(), path, content)) {
+  if (const auto failure = ReadWholeFile(System(), path, content)) {
     WriteLog(u"ERROR: cannot read file: " + path);
     UnreadableFiles.push_back(fileNumber);
+    coverage_.FilesUnreadable.Add([&] { return MissedFile{fileNumber, failure->Description}; });
     return;
   }
   terms.Begin();

@@ -25,5 +25,5 @@ std::u16string MainForm::BaseName() const {
 void MainForm::ShowError(const std::u16string& text) {
   ++outcome_.MessagesShown;
   window_.messageBox(MessageRequest{text, u"Fehler", MessageButtons::Ok, MessageIcon::Critical,
-                                    DefaultButton::First});
+                                    DefaultButton::First, configLine_});
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "collect/file_table.h"
@@ -11,6 +12,7 @@
 #include "search/person_index.h"
 #include "shell/controls.h"
 #include "shell/main_form_options.h"
+#include "shell/run_coverage.h"
 #include "shell/run_outcome.h"
 #include "shell/window.h"
 
@@ -91,8 +93,10 @@ class MainForm {
   // ---- File type rules and wildcard matching (collect/file_types.cpp, collect/wildcard.cpp). ----
   void AddFileType(const std::u16string& pattern, double maxSize);
   /// Number of the first rule accepting name and size, 0 when none does; size is only asked
-  /// for once a rule's pattern matches.
-  std::int32_t GetFileType(const std::u16string& name, FileSize& size) const;
+  /// for once a rule's pattern matches. why, when given, tells for 0 whether no pattern
+  /// matched or only the size failed.
+  std::int32_t GetFileType(const std::u16string& name, FileSize& size,
+                           FileRejection* why = nullptr) const;
   static bool MatchPattern(std::u16string_view name, std::u16string_view pattern);
   static std::int32_t FirstLiteralPos(std::u16string_view pattern);
   static std::int32_t LiteralLength(std::u16string_view pattern, std::int32_t start);
@@ -122,6 +126,8 @@ class MainForm {
 
   /// How the run went so far.
   const RunOutcome& Outcome() const { return outcome_; }
+  /// What the run left out of its search so far, and why.
+  const RunCoverage& Coverage() const { return coverage_; }
 
  private:
   /// Tells the window that a control's model changed.
@@ -132,6 +138,11 @@ class MainForm {
   void ShowError(const std::u16string& text);
   /// Reads the configuration file line by line and hands each line on.
   void ReadConfiguration();
+  /// Records in the coverage why the walk could not list a folder.
+  void NoteUnlistedFolder(std::int32_t folder, const platform::SystemError& failure);
+  /// Records in the coverage a root folder whose tree overlaps that of an earlier FOLDER line,
+  /// and remembers this root for the lines after it.
+  void NoteRootFolder(std::int32_t folder);
   /// Full path of the program, from the options or the system.
   std::u16string ProgramPath() const;
   /// The operating system this form works on.
@@ -144,5 +155,12 @@ class MainForm {
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
   std::string contentBuffer_;               ///< the content of the file being searched
   RunOutcome outcome_;
-  mutable PersonIndex personIndex_;         ///< FindPerson's index of Persons by name
+  RunCoverage coverage_;
+  std::int32_t configLine_ = 0;  ///< number of the configuration line being run; 0 outside
+  /// Identity of each listed root folder with its FOLDER line, to find later roots inside them.
+  std::unordered_map<platform::FileIdentity, std::int32_t, platform::FileIdentityHash> roots_;
+  /// Identity of each folder above a listed root, with the first FOLDER line below it.
+  std::unordered_map<platform::FileIdentity, std::int32_t, platform::FileIdentityHash>
+      rootAncestors_;
+  mutable PersonIndex personIndex_;  ///< FindPerson's index of Persons by name
 };

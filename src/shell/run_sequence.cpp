@@ -16,6 +16,9 @@ void MainForm::Form_Load() {
   FileTypes.assign(1, FileTypeEntry{});
   Persons.assign(1, PersonEntry{});
   personIndex_ = PersonIndex();
+  coverage_ = RunCoverage();
+  roots_.clear();
+  rootAncestors_.clear();
 
   SearchMode = 1;
 
@@ -60,8 +63,10 @@ void MainForm::ReadConfiguration() {
   while (!reader.AtEnd()) {
     if (StopRequested) break;
     SetStatus(u"lade Konfigurationen...");
+    ++configLine_;
     ExecConfigLine(reader.ReadLine());
   }
+  configLine_ = 0;
   reader.Close();
   outcome_.Configuration = ConfigurationState::Read;
   if (reader.Failure() && !StopRequested) {

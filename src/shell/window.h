@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 /// Identifies one control of the main window (and the window's own caption and start timer).
@@ -47,6 +48,9 @@ struct MessageRequest {
   MessageButtons Buttons = MessageButtons::Ok;
   MessageIcon Icon = MessageIcon::Critical;
   DefaultButton Default = DefaultButton::First;
+  /// The configuration line the message is about; 0 when it concerns no single line. A window
+  /// shows the box alone; a console prefixes the line, as compilers do.
+  std::int32_t ConfigurationLine = 0;
 };
 
 /// What the core needs from a front end: mirroring controls, modal boxes and pending events.

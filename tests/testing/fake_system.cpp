@@ -16,6 +16,8 @@ SystemError ErrorOf(ErrorKind kind) {
       return {kind, u"Datei nicht gefunden"};
     case ErrorKind::AccessDenied:
       return {kind, u"Zugriff verweigert"};
+    case ErrorKind::PseudoFileSystem:
+      return {kind, u"Pseudo-Dateisystem, nicht durchsucht"};
     case ErrorKind::Other:
       break;
   }
@@ -142,7 +144,23 @@ bool FakeSystem::IsHidden(const std::u16string& path) {
   return !name.empty() && name.front() == u'.';
 }
 
-std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16string& path) {
+std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16string& given) {
+  // ".." steps up a folder and a trailing separator names the folder itself, as on a real
+  // system (resolved here by the text, there being no links).
+  std::u16string path;
+  for (std::size_t start = 0; start <= given.size();) {
+    std::size_t end = given.find(separator_, start);
+    if (end == std::u16string::npos) end = given.size();
+    const std::u16string_view part = std::u16string_view(given).substr(start, end - start);
+    if (part == u"..") {
+      const std::size_t cut = path.rfind(separator_);
+      path.resize(cut == std::u16string::npos ? 0 : cut);
+    } else if (!part.empty() || start == 0) {
+      if (start != 0) path += separator_;
+      path += part;
+    }
+    start = end + 1;
+  }
   if (const auto file = files_.find(path); file != files_.end()) {
     return platform::FileIdentity{1, file->second.Number};
   }

@@ -30,6 +30,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       optionsEnded = true;
     } else if (argument == "--help" || argument == "-h") {
       request.Help = true;
+    } else if (argument == "--strict") {
+      request.Strict = true;
     } else if (value("--format", text)) {
       if (!parsed.Error.empty()) return parsed;
       if (text == "text") {
@@ -74,18 +76,25 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] CONFIG\n"
+  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] [--strict] "
+         "CONFIG\n"
          "\n"
          "Runs the search that CONFIG describes, without a window, and prints which files\n"
-         "mention which person.\n"
+         "mention which person, and what could not be searched.\n"
          "\n"
          "  --format text|json|csv  output format on stdout (default: text)\n"
          "  --log FILE              write the activity log to FILE\n"
          "  --no-log                write no activity log\n"
          "                          (default: CONFIG's folder, CONFIG's base name + .log)\n"
+         "  --strict                a person without search terms makes the run incomplete\n"
          "  --help                  show this help\n"
+         "\n"
+         "Messages and warnings go to stderr as CONFIG:LINE: TEXT, folders and files that could\n"
+         "not be searched as PATH: REASON.\n"
          "\n"
          "Exit status: 0 completed, 1 completed with configuration messages,\n"
          "2 usage error or configuration file missing or unreadable, 3 the report could not be\n"
-         "written, 130 stopped by a signal.\n";
+         "written, 4 completed without messages but part of the trees could not be searched\n"
+         "(a missing or unreadable folder, an unreadable file; with --strict also a person\n"
+         "without search terms), 130 stopped by a signal.\n";
 }

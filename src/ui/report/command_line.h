@@ -13,6 +13,8 @@ struct ReportRequest {
   std::string LogFile;
   std::string Config;
   bool Help = false;
+  /// A person without search terms makes the run incomplete (exit status 4) too.
+  bool Strict = false;
 };
 
 /// The result of reading the command line: a request, or the reason it is unusable.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/utf8.h"
+#include "report_output.h"
 
 void ConsoleWindow::processPendingMessages() {
   // A stop request closes the run as a user's close of the window would.
@@ -14,8 +15,9 @@ void ConsoleWindow::processPendingMessages() {
 
 MessageAnswer ConsoleWindow::messageBox(const MessageRequest& request) {
   messages_.push_back(request);
-  const std::string line =
-      platform::ToDisplayUtf8(request.Title) + ": " + platform::ToDisplayUtf8(request.Text) + "\n";
+  std::string line = TextField(config_);
+  if (request.ConfigurationLine > 0) line += ":" + std::to_string(request.ConfigurationLine);
+  line += ": " + TextField(platform::ToDisplayUtf8(request.Text)) + "\n";
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
   return request.Buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;

@@ -7,10 +7,11 @@
 
 #include "command_line.h"
 #include "console_window.h"
+#include "coverage_output.h"
+#include "platform/output_pipe.h"
 #include "platform/stop_requests.h"
 #include "platform/system.h"
 #include "platform/utf8.h"
-#include "platform/output_pipe.h"
 #include "report_output.h"
 #include "shell/main_form.h"
 
@@ -20,6 +21,7 @@ constexpr int kCompleted = 0;
 constexpr int kCompletedWithMessages = 1;
 constexpr int kUsageOrConfigurationError = 2;
 constexpr int kOutputFailed = 3;
+constexpr int kIncomplete = 4;
 constexpr int kStopped = 130;
 
 /// Why the run must not start although the command line is well formed: the log would be
@@ -87,7 +89,7 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
 
-  ConsoleWindow window;
+  ConsoleWindow window(request.Config);
   const platform::StopRequests stopRequests([&window] { window.RequestStop(); });
   MainForm form(window, OptionsFor(request));
   window.Attach(form);
@@ -101,6 +103,8 @@ int main(int argc, char** argv) {
 
   // The order "Liste sortieren" gives at the end of the run; only the list's items move.
   form.SortPersonList();
+  const std::string warnings = CoverageWarnings(request.Config, form);
+  std::fputs(warnings.c_str(), stderr);
   const ReportData data{request.Config, &form, form.PersonList.Items, window.Messages()};
   const std::string output = FormatReport(data, request.Format);
   const bool written = std::fwrite(output.data(), 1, output.size(), stdout) == output.size() &&
@@ -112,5 +116,8 @@ int main(int argc, char** argv) {
   }
 
   if (outcome.Stopped) return kStopped;
-  return outcome.MessagesShown == 0 ? kCompleted : kCompletedWithMessages;
+  if (outcome.MessagesShown != 0) return kCompletedWithMessages;
+  const RunCoverage& coverage = form.Coverage();
+  const bool termless = request.Strict && coverage.PersonsWithoutTerms.Count > 0;
+  return coverage.Incomplete() || termless ? kIncomplete : kCompleted;
 }

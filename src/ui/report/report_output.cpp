@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "coverage_output.h"
 #include "platform/utf8.h"
 #include "search/hit_list.h"
 #include "support/text_code.h"
@@ -42,7 +43,7 @@ std::string TextReport(const ReportData& data) {
     for (const std::int32_t file : files)
       out += "  " + OneLine(form.GetFilePath(file)) + "\n";
   }
-  return out;
+  return out + CoverageText(form);
 }
 
 std::string JsonReport(const ReportData& data) {
@@ -88,9 +89,10 @@ std::string JsonReport(const ReportData& data) {
   for (std::size_t i = 0; i < data.Messages.size(); ++i) {
     out += (i == 0 ? "" : ", ");
     out += "{\"title\": " + JsonString(Display(data.Messages[i].Title)) +
-           ", \"text\": " + JsonString(Display(data.Messages[i].Text)) + "}";
+           ", \"text\": " + JsonString(Display(data.Messages[i].Text)) +
+           ", \"line\": " + Integer(data.Messages[i].ConfigurationLine) + "}";
   }
-  out += "]}\n";
+  out += "],\n \"coverage\": " + CoverageJson(form) + "}\n";
   return out;
 }
 

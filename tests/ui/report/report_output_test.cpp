@@ -32,7 +32,9 @@ TEST(ReportOutputTest, EachFormatShowsTheRunAndQuotesWhatItMust) {
   const std::pair<ReportFormat, std::string> formats[] = {
       {ReportFormat::Text,
        "Anzahl Verzeichnisse: 1  Anzahl Dateien: 3  Gesamtgröße: 49 B\nMüller, Erika (1)\n"
-       "  $R/a, \"b\".txt\nIlse Weiß (2)\n  $R/a, \"b\".txt\n  $B\n"},
+       "  $R/a, \"b\".txt\nIlse Weiß (2)\n  $R/a, \"b\".txt\n  $B\nAbdeckung: vollständig\n"
+       "Ausgelassen: 0 versteckt, 0 Verknüpfungen auf Verzeichnisse, 0 besondere Dateien, 0 ohne "
+       "Dateityp, 0 zu groß, 0 Pseudo-Dateisysteme\n"},
       {ReportFormat::Csv,
        "person,file\r\n\"Müller, Erika\",\"$R/a, \"\"b\"\".txt\"\r\n"
        "Ilse Weiß,\"$R/a, \"\"b\"\".txt\"\r\nIlse Weiß,$B\r\n"},
@@ -44,7 +46,15 @@ TEST(ReportOutputTest, EachFormatShowsTheRunAndQuotesWhatItMust) {
        "\"Ilse Weiß\", \"terms\": [\"Weiß\"], \"hits\": 2, \"files\": [\"$R/a, \\\"b\\\".txt\", "
        "\"$B\"]}],\n \"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n"
        " \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: "
-       "\\\"FOO\\\"\"}]}\n"},
+       "\\\"FOO\\\"\", \"line\": 5}],\n \"coverage\": {\"stopped\": false,\n"
+       "  \"foldersMissing\": {\"count\": 0, \"truncated\": false, \"items\": []},\n"
+       "  \"foldersUnreadable\": {\"count\": 0, \"truncated\": false, \"items\": []},\n"
+       "  \"filesUnreadable\": {\"count\": 0, \"truncated\": false, \"items\": []},\n"
+       "  \"skipped\": {\"hidden\": 0, \"folderLinks\": 0, \"specialFiles\": 0, \"notAccepted\": "
+       "0, "
+       "\"tooLarge\": 0, \"pseudoFileSystems\": 0},\n"
+       "  \"personsWithoutTerms\": {\"count\": 0, \"truncated\": false, \"items\": []},\n"
+       "  \"overlappingFolders\": {\"count\": 0, \"truncated\": false, \"items\": []}}}\n"},
   };
   for (const auto& [format, expected] : formats) {
     EXPECT_EQ(FormatReport(data, format),
@@ -57,7 +67,6 @@ TEST(ReportOutputTest, ControlCharactersAreEscaped) {
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
   EXPECT_EQ(CsvField("plain"), "plain");
 }
-
 
 // A crafted file name must not move the cursor, clear a line, start a new one or switch the
 // terminal's state: every control is shown as an escape, everything else as it is.

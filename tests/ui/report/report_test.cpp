@@ -56,13 +56,13 @@ TEST(ReportTest, ExitStatusesMessagesAndWhereTheLogGoes) {
        config + "FOO|\r\nSEARCHMODE|fast|\r\n",
        1,
        "{\"config\": \"$C\", \"searchMode\": \"BINARY\"",
-       "Fehler: Unbekannter Befehl: \"FOO\"\nFehler: Unbekannter Suchmodus \"fast\".\n",
+       "$C:5: Unbekannter Befehl: \"FOO\"\n$C:6: Unbekannter Suchmodus \"fast\".\n",
        logged + "CONFIG: SEARCHMODE|fast|\n" + found},
       {{"$C"},
        "",
        2,
        "",
-       "Fehler: Die Konfigurationsdatei wurde nicht gefunden.\n",
+       "$C: Die Konfigurationsdatei wurde nicht gefunden.\n",
        "START daten\nEXIT\n"},
       {{}, config, 2, "", "fundort-report: no configuration file given\n\n" + UsageText(), ""},
   };
@@ -128,7 +128,7 @@ TEST(ReportTest, TheLogNeverLandsInTheConfigurationAndOddConfigurationNamesWork)
 
 TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
   InstalledProgram program("voll");
-  program.WriteConfig("NAME|A|\r\n");
+  program.WriteConfig("NAME|A|a|\r\n");
   const ProcessResult result =
       RunProcess({"/bin/sh", "-c", "exec \"$0\" --no-log \"$1\" > /dev/full", FUNDORT_REPORT_BINARY,
                   program.ConfigPath().string()});
@@ -143,7 +143,7 @@ TEST(ReportTest, AReaderThatStopsEarlyEndsTheRunWithStatusThree) {
   InstalledProgram program("kurz");
   std::string config;
   for (int person = 0; person < 3'000; ++person)
-    config += "NAME|Person " + std::to_string(person) + std::string(200, 'x') + "|\r\n";
+    config += "NAME|Person " + std::to_string(person) + std::string(200, 'x') + "|x|\r\n";
   program.WriteConfig(config);
   const ProcessResult result = RunProcess(
       {"/bin/bash", "-c", "\"$0\" \"$1\" | head -c 1 >/dev/null; exit \"${PIPESTATUS[0]}\"",
@@ -194,6 +194,7 @@ TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
   EXPECT_LT(hits, kFiles);
   // What was found so far is printed: the person's count matches the log.
   EXPECT_NE(result.Out.find("Jeder (" + std::to_string(hits) + ")\n"), std::string::npos);
+  EXPECT_NE(result.Out.find("Abdeckung: abgebrochen\n"), std::string::npos);
 }
 
 TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
@@ -212,7 +213,10 @@ TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
                     "  @/Notizen/Telefonnotiz 2024-05-02.txt\nJürgen Schröder (4)\n"
                     "  @/Briefe/2024-04-12 Mahnung.txt\n  @/Notizen/Besprechung Hausmeister.md\n"
                     "  @/Rechnungen/R-2024-117.csv\n  @/Rechnungen/Übersicht 2024.txt\n"
-                    "Ilse Weiß (1)\n  @/Briefe/Kündigung Wohnung 4b.txt\nPaul Neumann (0)\n",
+                    "Ilse Weiß (1)\n  @/Briefe/Kündigung Wohnung 4b.txt\nPaul Neumann (0)\n"
+                    "Abdeckung: vollständig\nAusgelassen: 1 versteckt, 0 Verknüpfungen auf "
+                    "Verzeichnisse, 0 besondere Dateien, 2 ohne Dateityp, 1 zu groß, 0 "
+                    "Pseudo-Dateisysteme\n",
                     "@", examples + "/demo"));
 }
 

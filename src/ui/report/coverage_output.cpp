@@ -1,0 +1,167 @@
+#include "coverage_output.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/utf8.h"
+#include "report_output.h"
+
+namespace {
+
+std::string Json(std::u16string_view text) {
+  return JsonString(platform::ToDisplayUtf8(text));
+}
+
+/// A name or path on one line of text: escaped so that it cannot break or forge a line.
+std::string Line(std::u16string_view text) {
+  return TextField(platform::ToDisplayUtf8(text));
+}
+
+std::string Number(long long value) {
+  return std::to_string(value);
+}
+
+std::string FilePath(const MainForm& form, const MissedFile& file) {
+  return Line(form.GetFilePath(file.File));
+}
+
+/// {"count": n, "truncated": b, "items": [...]} with each entry written by item.
+template <typename Entry, typename Item>
+std::string JsonList(const CappedList<Entry>& list, Item&& item) {
+  std::string out = "{\"count\": " + Number(list.Count) +
+                    ", \"truncated\": " + (list.Truncated() ? "true" : "false") + ", \"items\": [";
+  for (std::size_t i = 0; i < list.Entries.size(); ++i) {
+    out += (i == 0 ? "{" : ", {") + item(list.Entries[i]) + "}";
+  }
+  return out + "]}";
+}
+
+std::string FolderItem(const MissedFolder& folder) {
+  return "\"path\": " + Json(folder.Path) + ", \"line\": " + Number(folder.Line) +
+         ", \"reason\": " + Json(folder.Reason);
+}
+
+/// The lines of a list in the text block, and a count of those the limit left out.
+template <typename Entry, typename Show>
+void TextList(std::string& out, const std::string& label, const CappedList<Entry>& list,
+              Show&& show) {
+  for (const Entry& entry : list.Entries)
+    out += "  " + label + ": " + show(entry) + "\n";
+  if (list.Truncated()) {
+    out += "  " + label + ": ... und " +
+           Number(list.Count - static_cast<long long>(list.Entries.size())) + " weitere\n";
+  }
+}
+
+std::string FolderText(const MissedFolder& folder) {
+  return Line(folder.Path) + ": " + Line(folder.Reason);
+}
+
+}  // namespace
+
+std::string CoverageJson(const MainForm& form) {
+  const RunCoverage& coverage = form.Coverage();
+  std::string out = "{\"stopped\": ";
+  out += form.Outcome().Stopped ? "true" : "false";
+  out += ",\n  \"foldersMissing\": " + JsonList(coverage.FoldersMissing, FolderItem);
+  out += ",\n  \"foldersUnreadable\": " + JsonList(coverage.FoldersUnreadable, FolderItem);
+  out += ",\n  \"filesUnreadable\": " +
+         JsonList(coverage.FilesUnreadable, [&form](const MissedFile& file) {
+           return "\"path\": " + Json(form.GetFilePath(file.File)) +
+                  ", \"reason\": " + Json(file.Reason);
+         });
+  // Documents whose text could not be extracted will be listed here, beside the files.
+  out += ",\n  \"skipped\": {\"hidden\": " + Number(coverage.HiddenEntries) +
+         ", \"folderLinks\": " + Number(coverage.FolderLinks) +
+         ", \"specialFiles\": " + Number(coverage.SpecialFiles) +
+         ", \"notAccepted\": " + Number(coverage.FilesNotAccepted) +
+         ", \"tooLarge\": " + Number(coverage.FilesTooLarge) +
+         ", \"pseudoFileSystems\": " + Number(coverage.PseudoFileSystems) + "}";
+  out += ",\n  \"personsWithoutTerms\": " +
+         JsonList(coverage.PersonsWithoutTerms, [](const TermlessPerson& person) {
+           return "\"name\": " + Json(person.Name) + ", \"line\": " + Number(person.Line) +
+                  ", \"emptyTerm\": " + (person.EmptyTerm ? "true" : "false");
+         });
+  out += ",\n  \"overlappingFolders\": " +
+         JsonList(coverage.OverlappingFolders, [](const OverlappingFolder& folder) {
+           return "\"path\": " + Json(folder.Path) + ", \"line\": " + Number(folder.Line) +
+                  ", \"earlierLine\": " + Number(folder.EarlierLine);
+         });
+  return out + "}";
+}
+
+std::string CoverageText(const MainForm& form) {
+  const RunCoverage& coverage = form.Coverage();
+  std::string out = "Abdeckung: ";
+  out += form.Outcome().Stopped  ? "abgebrochen\n"
+         : coverage.Incomplete() ? "unvollständig\n"
+                                 : "vollständig\n";
+  TextList(out, "fehlendes Verzeichnis", coverage.FoldersMissing, FolderText);
+  TextList(out, "nicht lesbares Verzeichnis", coverage.FoldersUnreadable, FolderText);
+  TextList(out, "nicht lesbare Datei", coverage.FilesUnreadable, [&form](const MissedFile& file) {
+    return FilePath(form, file) + ": " + Line(file.Reason);
+  });
+  TextList(out, "ohne Suchbegriffe", coverage.PersonsWithoutTerms,
+           [](const TermlessPerson& person) {
+             return Line(person.Name) + " (Zeile " + Number(person.Line) +
+                    (person.EmptyTerm ? ", leerer Suchbegriff)" : ")");
+           });
+  TextList(out, "doppelt durchsucht", coverage.OverlappingFolders,
+           [](const OverlappingFolder& folder) {
+             return Line(folder.Path) + " (Zeile " + Number(folder.Line) +
+                    ", überschneidet Zeile " + Number(folder.EarlierLine) + ")";
+           });
+  out += "Ausgelassen: " + Number(coverage.HiddenEntries) + " versteckt, " +
+         Number(coverage.FolderLinks) + " Verknüpfungen auf Verzeichnisse, " +
+         Number(coverage.SpecialFiles) + " besondere Dateien, " +
+         Number(coverage.FilesNotAccepted) + " ohne Dateityp, " + Number(coverage.FilesTooLarge) +
+         " zu groß, " + Number(coverage.PseudoFileSystems) + " Pseudo-Dateisysteme\n";
+  return out;
+}
+
+std::string CoverageWarnings(const std::string& config, const MainForm& form) {
+  const RunCoverage& coverage = form.Coverage();
+  const std::string source = TextField(config);
+  // Warnings about configuration lines come in line order, as a compiler gives them.
+  std::vector<std::pair<std::int32_t, std::string>> byLine;
+  for (const TermlessPerson& person : coverage.PersonsWithoutTerms.Entries) {
+    byLine.emplace_back(
+        person.Line,
+        "Warnung: \"" + Line(person.Name) +
+            (person.EmptyTerm ? "\" hat einen leeren Suchbegriff und gilt in jeder nicht "
+                                "leeren Datei als gefunden"
+                              : "\" hat keine Suchbegriffe und gilt in jeder Datei als "
+                                "gefunden"));
+  }
+  for (const OverlappingFolder& folder : coverage.OverlappingFolders.Entries) {
+    byLine.emplace_back(folder.Line, "Warnung: der Baum von \"" + Line(folder.Path) +
+                                         "\" überschneidet sich mit dem von Zeile " +
+                                         Number(folder.EarlierLine) +
+                                         "; Dateien darin zählen doppelt");
+  }
+  std::stable_sort(byLine.begin(), byLine.end(),
+                   [](const auto& left, const auto& right) { return left.first < right.first; });
+  std::string out;
+  for (const auto& [line, text] : byLine)
+    out += source + ":" + Number(line) + ": " + text + "\n";
+
+  for (const auto* list : {&coverage.FoldersMissing, &coverage.FoldersUnreadable}) {
+    for (const MissedFolder& folder : list->Entries)
+      out += FolderText(folder) + "\n";
+  }
+  for (const MissedFile& file : coverage.FilesUnreadable.Entries)
+    out += FilePath(form, file) + ": " + Line(file.Reason) + "\n";
+
+  const auto unnamed = [&out](const auto& list, const char* what) {
+    if (!list.Truncated()) return;
+    out += "fundort-report: " + Number(list.Count - static_cast<long long>(list.Entries.size())) +
+           " more " + what + " not listed\n";
+  };
+  unnamed(coverage.PersonsWithoutTerms, "persons without terms");
+  unnamed(coverage.OverlappingFolders, "overlapping folders");
+  unnamed(coverage.FoldersMissing, "missing folders");
+  unnamed(coverage.FoldersUnreadable, "unreadable folders");
+  unnamed(coverage.FilesUnreadable, "unreadable files");
+  return out;
+}

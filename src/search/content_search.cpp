@@ -31,16 +31,21 @@ CodePage SystemCodePage() {
           platform::CaseFoldTable()};
 }
 
-/// Drops the prepared terms when a search run ends, however it ends.
-class TermsOfOneRun {
+/// Drops the prepared terms and the content's room when a search run ends, however it ends.
+class SearchRunState {
  public:
-  explicit TermsOfOneRun(std::unique_ptr<TermSearch>& terms) : terms_(terms) {}
-  ~TermsOfOneRun() { terms_.reset(); }
-  TermsOfOneRun(const TermsOfOneRun&) = delete;
-  TermsOfOneRun& operator=(const TermsOfOneRun&) = delete;
+  SearchRunState(std::unique_ptr<TermSearch>& terms, std::string& content)
+      : terms_(terms), content_(content) {}
+  ~SearchRunState() {
+    terms_.reset();
+    std::string().swap(content_);
+  }
+  SearchRunState(const SearchRunState&) = delete;
+  SearchRunState& operator=(const SearchRunState&) = delete;
 
  private:
   std::unique_ptr<TermSearch>& terms_;
+  std::string& content_;
 };
 
 }  // namespace
@@ -55,7 +60,7 @@ void MainForm::SearchFiles() {
 
   termSearch_ =
       std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), SystemCodePage());
-  const TermsOfOneRun release(termSearch_);
+  const SearchRunState release(termSearch_, content_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
   double searchedSize = 0;
@@ -78,14 +83,13 @@ void MainForm::SearchFiles() {
 void MainForm::SearchFile(std::int32_t fileNumber) {
   TermSearch& terms = *termSearch_;
   const std::u16string path = GetFilePath(fileNumber);
-  std::string content;
-  if (ReadWholeFile(path, content)) {
+  if (ReadWholeFile(path, content_)) {
     WriteLog(u"ERROR: cannot read file: " + path);
     UnreadableFiles.push_back(fileNumber);
     return;
   }
   terms.Begin();
-  terms.Feed(content);
+  terms.Feed(content_);
   terms.Finish();
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others

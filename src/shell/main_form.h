@@ -135,4 +135,5 @@ class MainForm {
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
+  std::string content_;  ///< the content of the file being searched, its room kept for the next
 };

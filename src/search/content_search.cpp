@@ -19,16 +19,21 @@ CodePage SearchCodePage(const platform::CodePage& codePage) {
           codePage.CaseFoldTable()};
 }
 
-/// Drops the prepared terms when a search run ends, however it ends.
-class TermsOfOneRun {
+/// Drops the prepared terms and the content's room when a search run ends, however it ends.
+class SearchRunState {
  public:
-  explicit TermsOfOneRun(std::unique_ptr<TermSearch>& terms) : terms_(terms) {}
-  ~TermsOfOneRun() { terms_.reset(); }
-  TermsOfOneRun(const TermsOfOneRun&) = delete;
-  TermsOfOneRun& operator=(const TermsOfOneRun&) = delete;
+  SearchRunState(std::unique_ptr<TermSearch>& terms, std::string& content)
+      : terms_(terms), content_(content) {}
+  ~SearchRunState() {
+    terms_.reset();
+    std::string().swap(content_);
+  }
+  SearchRunState(const SearchRunState&) = delete;
+  SearchRunState& operator=(const SearchRunState&) = delete;
 
  private:
   std::unique_ptr<TermSearch>& terms_;
+  std::string& content_;
 };
 
 }  // namespace
@@ -43,7 +48,7 @@ void MainForm::SearchFiles() {
 
   termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()),
                                              SearchCodePage(System().CodePage()));
-  const TermsOfOneRun release(termSearch_);
+  const SearchRunState release(termSearch_, content_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
   double searchedSize = 0;
@@ -66,17 +71,14 @@ void MainForm::SearchFiles() {
 void MainForm::SearchFile(std::int32_t fileNumber) {
   TermSearch& terms = *termSearch_;
   const std::u16string path = GetFilePath(fileNumber);
-  // One buffer serves every file of the run, so reading allocates only when a file is larger
-  // than all before it.
-  std::string& content = contentBuffer_;
-  if (const auto failure = ReadWholeFile(System(), path, content)) {
+  if (const auto failure = ReadWholeFile(System(), path, content_)) {
     WriteLog(u"ERROR: cannot read file: " + path);
     UnreadableFiles.push_back(fileNumber);
     coverage_.FilesUnreadable.Add([&] { return MissedFile{fileNumber, failure->Description}; });
     return;
   }
   terms.Begin();
-  terms.Feed(content);
+  terms.Feed(content_);
   terms.Finish();
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others

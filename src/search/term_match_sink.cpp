@@ -47,6 +47,19 @@ MatchSink::MatchSink(std::size_t termCount, const std::vector<std::vector<Patter
     outputStart_.push_back(static_cast<std::uint32_t>(outputs_.size()));
   }
   findable_ = static_cast<std::size_t>(std::count(findableTerm_.begin(), findableTerm_.end(), 1));
+  // Which patterns stand for each term, so that finding a term resolves its patterns at once.
+  termPatternStart_.assign(termCount + 1, 0);
+  for (const PatternOutput& output : outputs_)
+    ++termPatternStart_[output.term + 1];
+  for (std::size_t term = 0; term < termCount; ++term)
+    termPatternStart_[term + 1] += termPatternStart_[term];
+  termPatterns_.resize(outputs_.size());
+  std::vector<std::uint32_t> next(termPatternStart_.begin(), termPatternStart_.end() - 1);
+  for (std::uint32_t pattern = 0; pattern + 1 < outputStart_.size(); ++pattern) {
+    for (std::uint32_t o = outputStart_[pattern]; o < outputStart_[pattern + 1]; ++o)
+      termPatterns_[next[outputs_[o].term]++] = pattern;
+  }
+  resolved_.assign(outputs.size(), 0);
   remaining_ = findable_;
 }
 
@@ -54,6 +67,9 @@ void MatchSink::Reset() {
   for (const std::uint32_t term : foundList_)
     found_[term] = 0;
   foundList_.clear();
+  for (const std::uint32_t pattern : resolvedList_)
+    resolved_[pattern] = 0;
+  resolvedList_.clear();
   remaining_ = findable_;
 }
 
@@ -62,6 +78,16 @@ void MatchSink::Mark(std::uint32_t term) {
   found_[term] = 1;
   foundList_.push_back(term);
   if (findableTerm_[term] != 0) --remaining_;
+  for (std::uint32_t i = termPatternStart_[term]; i < termPatternStart_[term + 1]; ++i) {
+    const std::uint32_t pattern = termPatterns_[i];
+    if (resolved_[pattern] != 0) continue;
+    bool all = true;
+    for (std::uint32_t o = outputStart_[pattern]; o < outputStart_[pattern + 1] && all; ++o)
+      all = found_[outputs_[o].term] != 0;
+    if (!all) continue;
+    resolved_[pattern] = 1;
+    resolvedList_.push_back(pattern);
+  }
 }
 
 bool MatchSink::ReportSlow(std::uint32_t pattern, const unsigned char* data, std::size_t size,

@@ -50,12 +50,7 @@ class MatchSink {
   /// Records term as found (also one that no pattern stands for, such as an empty term).
   void Mark(std::uint32_t term);
   /// True when every term pattern stands for is found: its occurrences add nothing.
-  bool Resolved(std::uint32_t pattern) const {
-    for (std::uint32_t o = outputStart_[pattern]; o < outputStart_[pattern + 1]; ++o) {
-      if (found_[outputs_[o].term] == 0) return false;
-    }
-    return true;
-  }
+  bool Resolved(std::uint32_t pattern) const { return resolved_[pattern] != 0; }
   /// True when every term that has a pattern is found.
   bool AllFound() const { return remaining_ == 0; }
   /// Whether term was found.
@@ -70,6 +65,10 @@ class MatchSink {
   std::vector<std::uint32_t> outputStart_;  ///< pattern p: outputs_[start[p], start[p + 1])
   std::vector<PatternOutput> outputs_;
   std::vector<FormCheck> checks_;
+  std::vector<std::uint32_t> termPatternStart_;  ///< term t: termPatterns_[start[t], start[t + 1])
+  std::vector<std::uint32_t> termPatterns_;      ///< the patterns that stand for each term
+  std::vector<std::uint8_t> resolved_;           ///< per pattern: every term of it found
+  std::vector<std::uint32_t> resolvedList_;
   std::vector<std::uint8_t> found_;
   std::vector<std::uint8_t> findableTerm_;  ///< per term: whether some pattern stands for it
   std::vector<std::uint32_t> foundList_;

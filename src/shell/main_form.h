@@ -153,7 +153,7 @@ class MainForm {
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
-  std::string contentBuffer_;               ///< the content of the file being searched
+  std::string content_;  ///< the content of the file being searched, its room kept for the next
   RunOutcome outcome_;
   RunCoverage coverage_;
   std::int32_t configLine_ = 0;  ///< number of the configuration line being run; 0 outside

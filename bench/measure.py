@@ -258,10 +258,10 @@ def main():
 
     main_corpus = corpus(base, "small" if args.quick else "medium",
                          "small" if args.quick else "medium")
-    wide = main_corpus if args.quick else corpus(base, "wide", "wide")
+    rounds = set(args.only.split(","))
+    wide = main_corpus if args.quick or "base" not in rounds else corpus(base, "wide", "wide")
     repetitions = 3 if args.quick else args.repetitions
     configs = derive_configs(main_corpus)
-    rounds = set(args.only.split(","))
     if "base" in rounds:
         base_rounds(args, main_corpus, wide, repetitions, configs)
     if "streaming" in rounds:

@@ -15,6 +15,9 @@ BUILD = os.path.join(ROOT, "build", "release")
 REPORT = os.path.join(BUILD, "src", "ui", "report", "fundort-report")
 WINDOW_BENCH = os.path.join(BUILD, "bench", "fundort_window_bench")
 RG_COMMON = ["rg", "-j1", "--no-ignore", "--iglob", "*.txt", "--iglob", "*.md", "--iglob", "!.*"]
+RG_ALL_THREADS = [arg for arg in RG_COMMON if arg != "-j1"]
+HUGE_BYTES = 3 * 2**30
+HUGE_NAME = "Zacharias Quellenberg"
 
 
 def corpus(base, name, size):
@@ -113,6 +116,124 @@ def largest_kept_file(data):
     return largest
 
 
+def drop_caches(data):
+    """Empties the page cache before a cold run. Where /proc/sys/vm/drop_caches may not be
+    written, every file under data is evicted from the cache instead (posix_fadvise DONTNEED),
+    which leaves folders and inodes cached. Returns how it was done."""
+    subprocess.run(["sync"], check=False)
+    try:
+        with open("/proc/sys/vm/drop_caches", "w") as f:
+            f.write("3\n")
+        return "drop_caches"
+    except OSError:
+        for folder, _, files in os.walk(data):
+            for name in files:
+                try:
+                    fd = os.open(os.path.join(folder, name), os.O_RDONLY)
+                except OSError:
+                    continue
+                os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+                os.close(fd)
+        return "fadvise DONTNEED per file (drop_caches not allowed; inodes stay cached)"
+
+
+def measure_cold(commands, repetitions, data):
+    """Like measure, with the page cache emptied before every single run and no warm-up."""
+    times = {name: [] for name, _ in commands}
+    how = ""
+    for _ in range(repetitions):
+        for name, run in commands:
+            how = drop_caches(data)
+            times[name].append(run())
+    return {name: statistics.median(values) for name, values in times.items()}, how
+
+
+def huge_corpus(base, source):
+    """One 3 GiB text file of corpus prose with a name that stands nowhere else near its end."""
+    out = os.path.join(base, "huge")
+    data = os.path.join(out, "data")
+    big = os.path.join(data, "big.txt")
+    marker = os.path.join(out, ".complete")
+    if not os.path.exists(marker):
+        print(f"generating the huge file {big} ...", flush=True)
+        os.makedirs(data, exist_ok=True)
+        prose = bytearray()
+        for folder, _, files in sorted(os.walk(source)):
+            for name in sorted(files):
+                if name.endswith(".txt") and len(prose) < 8 * 2**20:
+                    with open(os.path.join(folder, name), "rb") as f:
+                        prose += f.read()
+        prose = bytes(prose[:8 * 2**20])
+        tail = b"\r\nzuletzt schrieb " + HUGE_NAME.encode("cp1252") + b" einen Brief.\r\n"
+        with open(big, "wb") as f:
+            written = 0
+            while written + len(prose) < HUGE_BYTES - len(tail) - 4096:
+                f.write(prose)
+                written += len(prose)
+            f.write(prose[:HUGE_BYTES - len(tail) - 4096 - written])
+            f.write(tail)
+            f.write(prose[:4096])
+        for mode in ("BINARY", "TEXT"):
+            write_config(os.path.join(out, f"huge-{mode}.cfg"),
+                         [b"SEARCHMODE|" + mode.encode() + b"|", b"FILETYPE|*.txt|",
+                          b"FOLDER|" + data.encode() + b"|",
+                          b"NAME|" + HUGE_NAME.encode() + b"|" + HUGE_NAME.encode() + b"|", b""])
+        open(marker, "w").close()
+    return out
+
+
+def streaming_rounds(base, main_corpus, configs, repetitions):
+    """Cold page cache on the main corpus and the huge file, beside ripgrep with all threads."""
+    def report(config, cwd):
+        return lambda: timed([REPORT, "--no-log", "--format", "csv", config], cwd)
+
+    def rg_all(extra, cwd, target):
+        return lambda: timed(RG_ALL_THREADS + ["-c"] + extra + [target], cwd)
+
+    all_terms = ["-F", "-f", "patterns-fixed.txt"]
+    print(f"warm, rg with all threads, on {main_corpus} ...", flush=True)
+    warm = measure([
+        ("fundort 200x3 BINARY (warm)", report(configs[("200x3", "BINARY")], main_corpus)),
+        ("rg -F -i all threads, 600 terms (warm)", rg_all(["-i"] + all_terms, main_corpus, "data")),
+    ], repetitions)
+    print(f"cold, on {main_corpus} ...", flush=True)
+    cold, how = measure_cold([
+        ("fundort 200x3 BINARY (cold)", report(configs[("200x3", "BINARY")], main_corpus)),
+        ("rg -F -i all threads, 600 terms (cold)", rg_all(["-i"] + all_terms, main_corpus, "data")),
+    ], repetitions, os.path.join(main_corpus, "data"))
+
+    huge = huge_corpus(base, os.path.join(main_corpus, "data"))
+    print(f"huge file in {huge} ...", flush=True)
+    big = ["-F", HUGE_NAME, os.path.join("data", "big.txt")]
+    huge_times = measure([
+        ("fundort huge TEXT", report("huge-TEXT.cfg", huge)),
+        ("rg -F -c huge", lambda: timed(["rg", "-c"] + big, huge)),
+        ("fundort huge BINARY", report("huge-BINARY.cfg", huge)),
+        ("rg -F -i -c huge", lambda: timed(["rg", "-c", "-i"] + big, huge)),
+    ], repetitions)
+    memory = {
+        "main corpus": peak_memory_kb([REPORT, "--no-log", "--format", "csv",
+                                       configs[("200x3", "BINARY")]], main_corpus),
+        "huge file": peak_memory_kb([REPORT, "--no-log", "--format", "csv", "huge-BINARY.cfg"],
+                                    huge),
+    }
+
+    print(f"\nstreaming (cold cache by {how})")
+    for name, value in list(warm.items()) + list(cold.items()) + list(huge_times.items()):
+        row(name, value)
+    ratio("warm: fundort / rg all threads", warm["fundort 200x3 BINARY (warm)"] /
+          warm["rg -F -i all threads, 600 terms (warm)"], 0.8, "below")
+    ratio("cold: fundort / rg all threads", cold["fundort 200x3 BINARY (cold)"] /
+          cold["rg -F -i all threads, 600 terms (cold)"], 0.9, "below")
+    ratio("huge TEXT: fundort / rg -F -c", huge_times["fundort huge TEXT"] /
+          huge_times["rg -F -c huge"], 1.2, "below")
+    ratio("huge BINARY: fundort / rg -F -i -c", huge_times["fundort huge BINARY"] /
+          huge_times["rg -F -i -c huge"], 1.2, "below")
+    for name, kb in memory.items():
+        print(f"  peak memory of fundort-report, {name}: {kb / 1024:.1f} MB   goal <= 64 MB  "
+              f"{'met' if 0 <= kb <= 64 * 1024 else 'NOT MET'}")
+
+
 def row(label, value, unit="s"):
     print(f"  {label:<58} {value:8.3f} {unit}")
 
@@ -128,16 +249,26 @@ def main():
     parser.add_argument("--quick", action="store_true", help="small corpus, fewer repetitions")
     parser.add_argument("--repetitions", type=int, default=5)
     parser.add_argument("--per-person-repetitions", type=int, default=1)
+    parser.add_argument("--only", default="base,streaming",
+                        help="comma-separated rounds: base (warm comparisons), streaming (cold "
+                             "page cache, 3 GiB file, peak memory)")
     args = parser.parse_args()
     base = os.environ.get("FUNDORT_BENCH_DIR", "/tmp/fundort-bench")
     os.makedirs(base, exist_ok=True)
 
     main_corpus = corpus(base, "small" if args.quick else "medium",
                          "small" if args.quick else "medium")
-    wide = main_corpus if args.quick else corpus(base, "wide", "wide")
+    rounds = set(args.only.split(","))
+    wide = main_corpus if args.quick or "base" not in rounds else corpus(base, "wide", "wide")
     repetitions = 3 if args.quick else args.repetitions
     configs = derive_configs(main_corpus)
+    if "base" in rounds:
+        base_rounds(args, main_corpus, wide, repetitions, configs)
+    if "streaming" in rounds:
+        streaming_rounds(base, main_corpus, configs, repetitions)
 
+
+def base_rounds(args, main_corpus, wide, repetitions, configs):
     def report(config):
         return lambda: timed([REPORT, "--no-log", "--format", "csv", config], main_corpus)
 

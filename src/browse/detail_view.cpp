@@ -88,7 +88,10 @@ void MainForm::Command2_Click() {
   if (answer != MessageAnswer::Yes) return;
 
   WriteLog(u"KILL: " + path);
-  if (const auto error = System().DeleteFile(path)) {
+  const auto error = System().DeleteFile(path);
+  // The deleted file may be one the search has yet to reach: it must then find it gone.
+  FilesChanged();
+  if (error) {
     WriteLog(u"ERROR: " + error->Description);
     ShowError(error->Description);
   }

@@ -32,6 +32,20 @@ class PosixReadableFile : public ReadableFile {
     }
   }
 
+  std::optional<SystemError> ReadAt(std::int64_t offset, char* buffer, std::size_t size,
+                                    std::size_t& count) override {
+    count = 0;
+    if (offset < 0) return ErrorFromErrno(EINVAL);
+    for (;;) {
+      const ssize_t result = ::pread(descriptor_, buffer, size, static_cast<off_t>(offset));
+      if (result >= 0) {
+        count = static_cast<std::size_t>(result);
+        return std::nullopt;
+      }
+      if (errno != EINTR) return ErrorFromErrno(errno);
+    }
+  }
+
   std::int64_t Length() const override { return length_; }
 
  private:
@@ -74,6 +88,9 @@ std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
     ::close(descriptor);
     return nullptr;
   }
+  // Files are read from start to end: the kernel may read further ahead than usual. Only a
+  // hint; a failure changes nothing.
+  [[maybe_unused]] const int advised = ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::make_unique<PosixReadableFile>(descriptor, static_cast<std::int64_t>(info.st_size));
 }
 

@@ -55,13 +55,18 @@ class DirectoryEnumeration {
   virtual std::optional<FileIdentity> Identity() = 0;
 };
 
-/// A file open for sequential reading; closed when destroyed.
+/// A file open for reading, in order or at any offset; closed when destroyed.
 class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
 
-  /// Reads up to size bytes into buffer; count is 0 at the end of the file.
+  /// Reads up to size bytes into buffer from where the last Read ended; count is 0 at the end of
+  /// the file.
   virtual std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) = 0;
+  /// Reads up to size bytes into buffer from byte offset on, leaving where Read goes on
+  /// untouched; count is 0 at or past the end. Safe to call while another thread calls Read.
+  virtual std::optional<SystemError> ReadAt(std::int64_t offset, char* buffer, std::size_t size,
+                                            std::size_t& count) = 0;
   /// The file's length in bytes when it was opened.
   virtual std::int64_t Length() const = 0;
 };

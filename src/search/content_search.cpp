@@ -1,6 +1,7 @@
 #include <limits>
 
 #include "search/hit_list.h"
+#include "search/read_ahead.h"
 #include "search/term_search.h"
 #include "shell/main_form.h"
 #include "support/fileio_code.h"
@@ -19,21 +20,18 @@ CodePage SearchCodePage(const platform::CodePage& codePage) {
           codePage.CaseFoldTable()};
 }
 
-/// Drops the prepared terms and the content's room when a search run ends, however it ends.
-class SearchRunState {
+/// Drops what a search run prepared (its terms, its reader) when the run ends, however it
+/// ends; dropping the reader ends its helper thread.
+template <typename Prepared>
+class OneRun {
  public:
-  SearchRunState(std::unique_ptr<TermSearch>& terms, std::string& content)
-      : terms_(terms), content_(content) {}
-  ~SearchRunState() {
-    terms_.reset();
-    std::string().swap(content_);
-  }
-  SearchRunState(const SearchRunState&) = delete;
-  SearchRunState& operator=(const SearchRunState&) = delete;
+  explicit OneRun(std::unique_ptr<Prepared>& prepared) : prepared_(prepared) {}
+  ~OneRun() { prepared_.reset(); }
+  OneRun(const OneRun&) = delete;
+  OneRun& operator=(const OneRun&) = delete;
 
  private:
-  std::unique_ptr<TermSearch>& terms_;
-  std::string& content_;
+  std::unique_ptr<Prepared>& prepared_;
 };
 
 }  // namespace
@@ -48,9 +46,14 @@ void MainForm::SearchFiles() {
 
   termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()),
                                              SearchCodePage(System().CodePage()));
-  const SearchRunState release(termSearch_, content_);
+  const OneRun releaseTerms(termSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
+  // The reader asks for paths on this thread only; its helper touches no table.
+  reader_ = std::make_unique<ReadAhead>(
+      System(), fileCount, [this](std::int32_t file) { return GetFilePath(file); },
+      options_.Reading);
+  const OneRun releaseReader(reader_);
   double searchedSize = 0;
   for (std::int32_t file = 1; file <= fileCount; ++file) {
     SetStatus(Files[static_cast<std::size_t>(file)].Name);
@@ -70,16 +73,29 @@ void MainForm::SearchFiles() {
 
 void MainForm::SearchFile(std::int32_t fileNumber) {
   TermSearch& terms = *termSearch_;
-  const std::u16string path = GetFilePath(fileNumber);
-  if (const auto failure = ReadWholeFile(System(), path, content_)) {
-    WriteLog(u"ERROR: cannot read file: " + path);
+  ReadAhead& reader = *reader_;
+  // The file comes in blocks, so memory does not grow with its size. A large file lets pending
+  // messages through between its blocks, so the window stays responsive while it is read.
+  reader.Start(fileNumber);
+  terms.Begin();
+  std::string_view block;
+  std::optional<platform::SystemError> failure;
+  for (bool first = true; reader.Next(block, failure); first = false) {
+    if (!first) {
+      ProcessPendingMessages();
+      if (StopRequested) return;
+    }
+    terms.Feed(block);
+  }
+  terms.Finish();
+  // A file whose reading fails after some blocks counts as unreadable as a whole: what was
+  // read of it is no content of the file, so it gives no hit, as if it could not be read at all.
+  if (failure) {
+    WriteLog(u"ERROR: cannot read file: " + GetFilePath(fileNumber));
     UnreadableFiles.push_back(fileNumber);
     coverage_.FilesUnreadable.Add([&] { return MissedFile{fileNumber, failure->Description}; });
     return;
   }
-  terms.Begin();
-  terms.Feed(content_);
-  terms.Finish();
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others
   // would only miss. Each visited person tries its terms in written order up to the first found.
@@ -120,4 +136,8 @@ void MainForm::AddHit(std::int32_t person, std::int32_t fileNumber) {
   Mirror(ControlId::PersonHäufigkeit);
   PersonFundstellenAuswahl.Max = count;
   Mirror(ControlId::PersonFundstellenAuswahl);
+}
+
+void MainForm::FilesChanged() {
+  if (reader_ != nullptr) reader_->Restart();
 }

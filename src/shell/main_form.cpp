@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "search/read_ahead.h"
 #include "search/term_search.h"
 
 MainForm::MainForm(Window& window, MainFormOptions options)

@@ -16,6 +16,7 @@
 #include "shell/run_outcome.h"
 #include "shell/window.h"
 
+class ReadAhead;
 class TermSearch;
 
 /// The main window: all state of a run, the model of its controls, and every operation.
@@ -149,11 +150,14 @@ class MainForm {
   platform::System& System() const { return options_.System; }
   /// Number of the person on display (the frame's tag), 0 when none is shown.
   std::int32_t DisplayedPerson() const;
+  /// Tells a running search that files on disk were changed (deleted) through the window, so
+  /// files not yet searched are read as they are now.
+  void FilesChanged();
 
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
-  std::string content_;  ///< the content of the file being searched, its room kept for the next
+  std::unique_ptr<ReadAhead> reader_;       ///< the files' reader during a search run
   RunOutcome outcome_;
   RunCoverage coverage_;
   std::int32_t configLine_ = 0;  ///< number of the configuration line being run; 0 outside

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/system.h"
+#include "search/read_limits.h"
 
 /// Where the activity log goes.
 enum class LogDestination {
@@ -24,4 +25,6 @@ struct MainFormOptions {
   std::optional<std::u16string> ConfigFileOverride{};
   LogDestination Log = LogDestination::BesideProgram;
   std::u16string LogFile{};  ///< used with LogDestination::File
+  /// How the search reads files (block size, read-ahead).
+  ReadLimits Reading{};
 };

@@ -94,4 +94,27 @@ TEST(SystemPosixTest, FilesAreReadAppendedDeletedAndRecognised) {
   EXPECT_FALSE(system.IdentityOf(file).has_value());
 }
 
+TEST(SystemPosixTest, AnOpenFileReadsInOrderAndAtAnyOffsetIndependently) {
+  TempDir dir;
+  const std::u16string path = U16(dir.Write("a.txt", "0123456789").string());
+  std::optional<platform::SystemError> failure;
+  const auto file = Real().OpenForReading(path, failure);
+  ASSERT_NE(file, nullptr);
+  char buffer[16] = {};
+  std::size_t count = 0;
+  const struct {
+    std::int64_t offset;  // -1: the next bytes in order
+    std::size_t size;
+    std::string read;
+  } steps[] = {{-1, 3, "012"}, {7, 16, "789"}, {-1, 2, "34"},     {10, 4, ""},
+               {42, 4, ""},    {0, 1, "0"},    {-1, 16, "56789"}, {-1, 16, ""}};
+  for (const auto& step : steps) {
+    const auto error = step.offset < 0 ? file->Read(buffer, step.size, count)
+                                       : file->ReadAt(step.offset, buffer, step.size, count);
+    EXPECT_FALSE(error.has_value());
+    EXPECT_EQ(std::string(buffer, count), step.read) << step.offset;
+  }
+  EXPECT_TRUE(file->ReadAt(-1, buffer, 1, count).has_value());
+}
+
 }  // namespace

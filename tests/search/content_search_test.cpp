@@ -147,4 +147,49 @@ TEST(ContentSearchTest, UserActionsRunBetweenFilesAndClosingStops) {
   }
 }
 
+TEST(ContentSearchTest, ALargeFileComesInBlocksWithPointsBetweenThem) {
+  // Blocks of 4 bytes: "..Nord.." crosses a boundary; a gives points 1 and 2 between its three
+  // blocks and point 3 after it. Reading b fails after its first block, which holds Nord.
+  const struct {
+    int closeAt;  // 0: never
+    std::vector<std::string> log;
+    std::string hits;
+    std::vector<std::int32_t> unreadable;
+  } cases[] = {
+      {0,
+       {"found new file: @a", "ERROR: cannot read file: @b", "found new file: @c"},
+       "|1|3|",
+       {2}},
+      {2, {"EXIT"}, "|", {}},  // closed between two blocks of a: no hit from half a file
+      {3, {"found new file: @a", "EXIT"}, "|1|", {}},
+  };
+  for (const auto& c : cases) {
+    for (const ReadThread thread : {ReadThread::Helper, ReadThread::Caller}) {
+      SearchFixture fixture(ReadLimits{.BlockBytes = 4, .BytesAhead = 8, .Thread = thread});
+      fixture.AddFile("a", "xx Nord xx");
+      fixture.AddFile("b", "Nord and more");
+      fixture.AddFile("c", "Nord");
+      fixture.system().FailReadAfter(fixture.PathOf("b"), 4);
+      fixture.AddPerson("Nord", "|Nord|");
+      if (c.closeAt > 0) fixture.window().At(c.closeAt, UserCloses());
+      fixture.form().SearchFiles();
+      EXPECT_EQ(fixture.Log(), c.log) << c.closeAt;
+      EXPECT_EQ(fixture.HitsOf(1), c.hits) << c.closeAt;
+      EXPECT_EQ(fixture.form().UnreadableFiles, c.unreadable) << c.closeAt;
+    }
+  }
+}
+
+TEST(ContentSearchTest, AFileThatChangesWhileItIsReadIsSearchedAsFarAsItWasRead) {
+  SearchFixture fixture(ReadLimits{.BlockBytes = 3});
+  fixture.AddFile("grew", "abc");
+  fixture.system().ChangeWhenOpened(fixture.PathOf("grew"), "abcNord");  // read to length 3
+  fixture.AddFile("shrank", "xxxxxxxxNord");
+  fixture.system().ChangeWhenOpened(fixture.PathOf("shrank"), "Nord");
+  fixture.AddPerson("Nord", "|Nord|");
+  fixture.form().SearchFiles();
+  EXPECT_EQ(fixture.Log(), Lines{"found new file: @shrank"});
+  EXPECT_EQ(fixture.form().Status.Caption, u"fertig");
+}
+
 }  // namespace

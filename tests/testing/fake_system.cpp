@@ -60,23 +60,36 @@ class FakeSystem::Listing : public platform::DirectoryEnumeration {
   std::size_t next_ = 0;
 };
 
+// Holds its own copy of the bytes, so reading needs no lock; Read and ReadAt share nothing but
+// the bytes, so they may run on two threads at once.
 class FakeSystem::Reader : public platform::ReadableFile {
  public:
-  Reader(std::string bytes, std::optional<SystemError> failure)
-      : bytes_(std::move(bytes)), failure_(std::move(failure)) {}
+  Reader(std::string bytes, std::int64_t length, std::size_t failAt,
+         std::optional<SystemError> failure)
+      : bytes_(std::move(bytes)), length_(length), failAt_(failAt), failure_(std::move(failure)) {}
 
   std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) override {
-    count = 0;
-    if (failure_) return failure_;
-    count = std::min(size, bytes_.size() - position_);
-    std::memcpy(buffer, bytes_.data() + position_, count);
+    auto failure = ReadAt(static_cast<std::int64_t>(position_), buffer, size, count);
     position_ += count;
+    return failure;
+  }
+  std::optional<SystemError> ReadAt(std::int64_t offset, char* buffer, std::size_t size,
+                                    std::size_t& count) override {
+    count = 0;
+    const auto at = static_cast<std::size_t>(offset);
+    if (failure_ && at >= failAt_) return failure_;
+    if (at >= bytes_.size()) return std::nullopt;
+    count = std::min(size, bytes_.size() - at);
+    if (failure_) count = std::min(count, failAt_ - at);
+    std::memcpy(buffer, bytes_.data() + at, count);
     return std::nullopt;
   }
-  std::int64_t Length() const override { return static_cast<std::int64_t>(bytes_.size()); }
+  std::int64_t Length() const override { return length_; }
 
  private:
   std::string bytes_;
+  std::int64_t length_;
+  std::size_t failAt_;
   std::optional<SystemError> failure_;
   std::size_t position_ = 0;
 };
@@ -87,6 +100,7 @@ FakeSystem::FakeSystem(Rules rules)
       executable_(rules == Rules::Windows ? u"C:\\Programme\\fundort.exe" : u"/opt/fundort") {}
 
 void FakeSystem::AddFile(const std::u16string& path, std::string bytes, Attribute attribute) {
+  const std::lock_guard lock(mutex_);
   const auto size = static_cast<std::int64_t>(bytes.size());
   files_[path] = File{std::move(bytes), size, attribute, nextNumber_++};
   const auto [folder, name] = Split(path);
@@ -94,11 +108,13 @@ void FakeSystem::AddFile(const std::u16string& path, std::string bytes, Attribut
 }
 
 void FakeSystem::AddSizedFile(const std::u16string& path, std::int64_t size) {
+  const std::lock_guard lock(mutex_);
   AddFile(path, {});
   files_[path].Size = size;
 }
 
 void FakeSystem::AddFolder(const std::u16string& path) {
+  const std::lock_guard lock(mutex_);
   const auto [parent, name] = Split(path);
   Enter(parent, name, EntryKind::Folder);
   folders_.try_emplace(path + separator_);
@@ -106,14 +122,33 @@ void FakeSystem::AddFolder(const std::u16string& path) {
 
 void FakeSystem::AddEntry(const std::u16string& folder, const std::u16string& name,
                           EntryKind kind) {
+  const std::lock_guard lock(mutex_);
   Enter(folder, name, kind);
 }
 
 void FakeSystem::Fail(Operation operation, const std::u16string& path, ErrorKind kind) {
+  const std::lock_guard lock(mutex_);
   failures_[{operation, path}] = kind;
 }
 
+void FakeSystem::FailReadAfter(const std::u16string& path, std::size_t good, ErrorKind kind) {
+  const std::lock_guard lock(mutex_);
+  failures_[{Operation::Read, path}] = kind;
+  readFailsAfter_[path] = good;
+}
+
+void FakeSystem::ChangeWhenOpened(const std::u16string& path, std::string bytes) {
+  const std::lock_guard lock(mutex_);
+  changedWhenOpened_[path] = std::move(bytes);
+}
+
+bool FakeSystem::Exists(const std::u16string& path) const {
+  const std::lock_guard lock(mutex_);
+  return files_.count(path) != 0;
+}
+
 std::string FakeSystem::Contents(const std::u16string& path) const {
+  const std::lock_guard lock(mutex_);
   const auto file = files_.find(path);
   return file == files_.end() ? std::string() : file->second.Bytes;
 }
@@ -125,6 +160,7 @@ const platform::CodePage& FakeSystem::CodePage() const {
 
 std::unique_ptr<platform::DirectoryEnumeration> FakeSystem::OpenDirectory(
     const std::u16string& path, std::optional<SystemError>& failure) {
+  const std::lock_guard lock(mutex_);
   failure = FailureOf(Operation::List, path);
   if (failure) return nullptr;
   const auto folder = folders_.find(path);
@@ -136,6 +172,7 @@ std::unique_ptr<platform::DirectoryEnumeration> FakeSystem::OpenDirectory(
 }
 
 bool FakeSystem::IsHidden(const std::u16string& path) {
+  const std::lock_guard lock(mutex_);
   if (rules_ == Rules::Windows) {
     const auto file = files_.find(path);
     return file != files_.end() && file->second.Hidden == Attribute::Hidden;
@@ -145,6 +182,7 @@ bool FakeSystem::IsHidden(const std::u16string& path) {
 }
 
 std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16string& given) {
+  const std::lock_guard lock(mutex_);
   // ".." steps up a folder and a trailing separator names the folder itself, as on a real
   // system (resolved here by the text, there being no links).
   std::u16string path;
@@ -172,6 +210,7 @@ std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16strin
 
 std::unique_ptr<platform::ReadableFile> FakeSystem::OpenForReading(
     const std::u16string& path, std::optional<SystemError>& failure) {
+  const std::lock_guard lock(mutex_);
   failure = FailureOf(Operation::Open, path);
   if (failure) return nullptr;
   const auto file = files_.find(path);
@@ -179,11 +218,18 @@ std::unique_ptr<platform::ReadableFile> FakeSystem::OpenForReading(
     failure = ErrorOf(ErrorKind::NotFound);
     return nullptr;
   }
-  return std::make_unique<Reader>(file->second.Bytes, FailureOf(Operation::Read, path));
+  const auto changed = changedWhenOpened_.find(path);
+  const auto failsAfter = readFailsAfter_.find(path);
+  return std::make_unique<Reader>(
+      changed != changedWhenOpened_.end() ? changed->second : file->second.Bytes,
+      static_cast<std::int64_t>(file->second.Bytes.size()),
+      failsAfter != readFailsAfter_.end() ? failsAfter->second : 0,
+      FailureOf(Operation::Read, path));
 }
 
 std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
                                                     std::string_view bytes) {
+  const std::lock_guard lock(mutex_);
   if (auto failure = FailureOf(Operation::Append, path)) return failure;
   if (folders_.count(path + separator_) != 0) return ErrorOf(ErrorKind::AccessDenied);
   if (!Exists(path)) AddFile(path, {});
@@ -194,10 +240,14 @@ std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
 }
 
 std::optional<SystemError> FakeSystem::DeleteFile(const std::u16string& path) {
+  const std::lock_guard lock(mutex_);
   if (auto failure = FailureOf(Operation::Delete, path)) return failure;
   if (files_.erase(path) == 0) return ErrorOf(ErrorKind::NotFound);
   const auto [folder, name] = Split(path);
-  std::erase_if(folders_[folder], [&name](const Entry& entry) { return entry.Name == name; });
+  // A named copy: older compilers cannot capture a structured binding.
+  const auto& entryName = name;
+  std::erase_if(folders_[folder],
+                [&entryName](const Entry& entry) { return entry.Name == entryName; });
   return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,7 +16,8 @@
 /// An operating system held in memory. Folders list their entries in the order they were added,
 /// so a test can drive the walk through any order the system might report. Switches give it the
 /// rules of another system ("\" separators, hidden by attribute) and make single operations fail
-/// for single paths. It counts what was done with its folders.
+/// for single paths. It counts what was done with its folders. Files may be opened and read from
+/// another thread while the test's thread works on the system.
 class FakeSystem : public platform::System {
  public:
   /// How paths are written and what makes a file hidden.
@@ -44,11 +46,17 @@ class FakeSystem : public platform::System {
   /// Makes operation fail for path from now on, with a failure of that kind.
   void Fail(Operation operation, const std::u16string& path,
             platform::ErrorKind kind = platform::ErrorKind::AccessDenied);
+  /// Makes reading the file at path fail once the first good bytes have been read.
+  void FailReadAfter(const std::u16string& path, std::size_t good,
+                     platform::ErrorKind kind = platform::ErrorKind::Other);
+  /// Makes a file opened from now on report its length as it is but read bytes instead: the
+  /// file changed between its opening and its reading.
+  void ChangeWhenOpened(const std::u16string& path, std::string bytes);
   /// Sets the path ExecutablePath reports.
   void SetExecutablePath(std::u16string path) { executable_ = std::move(path); }
 
   /// Whether a file is at path.
-  bool Exists(const std::u16string& path) const { return files_.count(path) != 0; }
+  bool Exists(const std::u16string& path) const;
   /// The bytes of the file at path; empty when there is none.
   std::string Contents(const std::u16string& path) const;
 
@@ -100,5 +108,8 @@ class FakeSystem : public platform::System {
   std::map<std::u16string, File> files_;
   std::map<std::u16string, std::vector<Entry>> folders_;  ///< keyed by path with separator
   std::map<std::pair<Operation, std::u16string>, platform::ErrorKind> failures_;
+  std::map<std::u16string, std::size_t> readFailsAfter_;
+  std::map<std::u16string, std::string> changedWhenOpened_;
+  mutable std::recursive_mutex mutex_;  ///< guards the files, folders and failures
   std::uint64_t nextNumber_ = 1;
 };

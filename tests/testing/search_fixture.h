@@ -10,7 +10,8 @@
 /// A loaded program on a fake system whose tables are filled by hand: root folder 1 is the
 /// program's "data" folder, holding the files written.
 struct SearchFixture {
-  SearchFixture() {
+  /// Reading as given (blocks, read-ahead) on the fake system.
+  explicit SearchFixture(ReadLimits reading = {}) : run(OptionsOf(program, reading)) {
     form().Form_Load();
     program.system().AddFolder(program.Path("data"));
     form().Folders.push_back({0, program.Path("data")});
@@ -57,6 +58,12 @@ struct SearchFixture {
     return lines;
   }
 
+  static MainFormOptions OptionsOf(TestProgram& program, ReadLimits reading) {
+    MainFormOptions options = program.Options();
+    options.Reading = reading;
+    return options;
+  }
+
   TestProgram program;
-  TestRun run{program};
+  TestRun run;
 };

@@ -1,0 +1,240 @@
+#include "search/read_ahead.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+namespace {
+
+platform::SystemError OutOfMemory() {
+  return platform::SystemError{platform::ErrorKind::Other, u"Nicht genügend Speicher"};
+}
+
+}  // namespace
+
+ReadAhead::ReadAhead(platform::System& system, std::int32_t fileCount,
+                     std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits)
+    : system_(system), fileCount_(fileCount), pathOf_(std::move(pathOf)), limits_(limits) {
+  if (limits_.Thread != ReadThread::Helper || fileCount_ <= 0) return;
+  try {
+    helper_ = std::thread(&ReadAhead::Run, this);
+  } catch (const std::system_error&) {
+    // Without a thread every block is read when it is asked for; the results are the same.
+  }
+}
+
+ReadAhead::~ReadAhead() {
+  if (!helper_.joinable()) return;
+  {
+    const std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  helperWakes_.notify_one();
+  helper_.join();
+}
+
+void ReadAhead::Run() {
+  std::unique_lock lock(mutex_);
+  while (!stop_) {
+    if (Step(lock)) continue;
+    helperWaiting_ = true;
+    helperWakes_.wait(lock);
+    helperWaiting_ = false;
+  }
+}
+
+bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
+  // The consumer has moved past the file being read: the rest of it is of no use.
+  if (reading_.file != 0 && reading_.file < current_) reading_ = Reading{};
+  const std::uint64_t generation = generation_;
+  Piece piece;
+
+  if (reading_.file == 0) {
+    if (requests_.empty()) return false;
+    auto [file, path] = std::move(requests_.front());
+    requests_.pop_front();
+    lock.unlock();
+    std::optional<platform::SystemError> failure;
+    std::shared_ptr<platform::ReadableFile> handle;
+    try {
+      handle = system_.OpenForReading(path, failure);
+    } catch (const std::bad_alloc&) {
+      failure = OutOfMemory();
+    }
+    lock.lock();
+    if (stop_ || (generation_ != generation && file > restartAfter_)) return true;
+    const std::int64_t length = handle != nullptr ? std::max<std::int64_t>(handle->Length(), 0) : 0;
+    if (handle != nullptr && length > 0) {
+      // The blocks follow in the next steps; the first of them carries the open file.
+      reading_ = Reading{file, std::move(handle), length};
+      return true;
+    }
+    piece.file = file;
+    piece.handle = std::move(handle);
+    piece.last = true;
+    piece.failure = std::move(failure);
+    if (piece.handle == nullptr && !piece.failure) piece.failure = OutOfMemory();
+  } else {
+    if (bytesQueued_ >= limits_.BytesAhead && !pieces_.empty()) return false;
+    Reading reading = std::move(reading_);
+    reading_ = Reading{};
+    const std::size_t size = static_cast<std::size_t>(
+        std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(limits_.BlockBytes)));
+    std::string buffer;
+    if (size == limits_.BlockBytes && !spare_.empty()) {
+      buffer = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    lock.unlock();
+    piece = ReadPiece(reading, std::move(buffer));
+    lock.lock();
+    if (stop_ || (generation_ != generation && reading.file > restartAfter_)) return true;
+    if (!piece.last) reading_ = std::move(reading);
+  }
+
+  bytesQueued_ += piece.buffer.size();
+  pieces_.push_back(std::move(piece));
+  if (consumerWaiting_) consumerWakes_.notify_one();
+  return true;
+}
+
+ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
+  Piece piece;
+  piece.file = reading.file;
+  piece.handle = reading.handle;
+  const auto size = static_cast<std::size_t>(
+      std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(limits_.BlockBytes)));
+  try {
+    if (buffer.size() < size) buffer.resize(size);
+  } catch (const std::bad_alloc&) {
+    piece.last = true;
+    piece.failure = OutOfMemory();
+    return piece;
+  }
+  std::size_t used = 0;
+  while (used < size) {
+    std::size_t count = 0;
+    if (auto error = reading.handle->Read(buffer.data() + used, size - used, count)) {
+      piece.failure = std::move(error);
+      break;
+    }
+    // A file that shrank since it was opened ends here.
+    if (count == 0) break;
+    used += count;
+  }
+  reading.left -= static_cast<std::int64_t>(used);
+  piece.buffer = std::move(buffer);
+  piece.used = used;
+  // A file that grew since it was opened is read up to its length at the opening, so a file
+  // that is appended to all the time cannot hold the search.
+  piece.last = piece.failure.has_value() || used < size || reading.left <= 0;
+  return piece;
+}
+
+void ReadAhead::Recycle(Piece& piece) {
+  if (piece.buffer.size() == limits_.BlockBytes &&
+      spare_.size() <= limits_.BytesAhead / std::max<std::size_t>(limits_.BlockBytes, 1)) {
+    spare_.push_back(std::move(piece.buffer));
+  }
+  piece = Piece{};
+}
+
+void ReadAhead::DropFront() {
+  bytesQueued_ -= pieces_.front().buffer.size();
+  Recycle(pieces_.front());
+  pieces_.pop_front();
+}
+
+void ReadAhead::WaitForPiece(std::unique_lock<std::mutex>& lock) {
+  for (;;) {
+    while (!pieces_.empty() && pieces_.front().file < current_)
+      DropFront();
+    if (!pieces_.empty()) return;
+    if (!helper_.joinable()) {
+      Step(lock);
+      continue;
+    }
+    // Whatever the helper waits for, the consumer waiting means it must go on.
+    if (helperWaiting_) helperWakes_.notify_one();
+    consumerWaiting_ = true;
+    consumerWakes_.wait(lock);
+    consumerWaiting_ = false;
+  }
+}
+
+void ReadAhead::Request() {
+  // Paths are asked for in batches of half the files ahead, so the helper is woken once per
+  // batch rather than once per file.
+  const std::int32_t ahead = std::max(limits_.FilesAhead, 0);
+  if (requested_ >= current_ && requested_ - current_ >= ahead / 2 + (ahead % 2)) return;
+  const std::int32_t last = std::min(fileCount_, current_ + ahead);
+  std::vector<std::pair<std::int32_t, std::u16string>> batch;
+  for (std::int32_t file = std::max(requested_, current_ - 1) + 1; file <= last; ++file)
+    batch.emplace_back(file, pathOf_(file));
+  if (batch.empty()) return;
+  requested_ = batch.back().first;
+  const std::lock_guard lock(mutex_);
+  for (auto& request : batch)
+    requests_.push_back(std::move(request));
+  if (helperWaiting_) helperWakes_.notify_one();
+}
+
+void ReadAhead::Start(std::int32_t file) {
+  {
+    const std::lock_guard lock(mutex_);
+    Recycle(piece_);
+    current_ = file;
+  }
+  file_.reset();
+  Request();
+  std::unique_lock lock(mutex_);
+  TakePiece(lock);
+  file_ = piece_.handle;
+}
+
+void ReadAhead::TakePiece(std::unique_lock<std::mutex>& lock) {
+  Recycle(piece_);
+  WaitForPiece(lock);
+  piece_ = std::move(pieces_.front());
+  bytesQueued_ -= piece_.buffer.size();
+  pieces_.pop_front();
+  pieceTaken_ = false;
+  if (helperWaiting_ && bytesQueued_ <= limits_.BytesAhead / 2) helperWakes_.notify_one();
+}
+
+bool ReadAhead::Next(std::string_view& block, std::optional<platform::SystemError>& failure) {
+  failure.reset();
+  block = {};
+  for (;;) {
+    if (!pieceTaken_) {
+      pieceTaken_ = true;
+      if (piece_.used > 0) {
+        block = std::string_view(piece_.buffer.data(), piece_.used);
+        return true;
+      }
+    }
+    if (piece_.last || piece_.file != current_) {
+      failure = piece_.failure;
+      return false;
+    }
+    std::unique_lock lock(mutex_);
+    TakePiece(lock);
+  }
+}
+
+void ReadAhead::Restart() {
+  {
+    const std::lock_guard lock(mutex_);
+    ++generation_;
+    restartAfter_ = current_;
+    while (!pieces_.empty() && pieces_.back().file > current_) {
+      bytesQueued_ -= pieces_.back().buffer.size();
+      Recycle(pieces_.back());
+      pieces_.pop_back();
+    }
+    std::erase_if(requests_, [this](const auto& request) { return request.first > current_; });
+    if (reading_.file > current_) reading_ = Reading{};
+    requested_ = std::min(requested_, current_);
+  }
+  helperWakes_.notify_one();
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/system.h"
+#include "search/read_limits.h"
+
+/// Reads files 1 to n in order, block by block, for a single consumer. A helper thread opens and
+/// reads the next files while the consumer works on the current one, holding at most the
+/// limits' files and bytes ready; it only calls the system's file reading and never touches the
+/// consumer's state. The paths come from a function that is called on the consumer's thread
+/// only. A file is read up to the length it had when opened: one that shrinks ends early, one
+/// that grows is read as far as its opening length. Destroying the reader ends the helper.
+class ReadAhead {
+ public:
+  /// Prepares to read files 1 to fileCount; pathOf gives a file's full path.
+  ReadAhead(platform::System& system, std::int32_t fileCount,
+            std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits = {});
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  /// Moves to file number file, after every file before it; its blocks then come from Next.
+  void Start(std::int32_t file);
+  /// The next block of the current file: false at its end. A file that could not be opened, or
+  /// whose reading failed after some blocks, ends with failure set.
+  bool Next(std::string_view& block, std::optional<platform::SystemError>& failure);
+  /// The current file, open, for reads at an offset; null when it could not be opened.
+  const std::shared_ptr<platform::ReadableFile>& File() const { return file_; }
+  /// Forgets everything read past the current file, so the next files are read as they are
+  /// now (after a file was deleted, for instance).
+  void Restart();
+
+ private:
+  /// One piece of a file as read: its first piece carries the open file or the opening failure.
+  struct Piece {
+    std::int32_t file = 0;
+    std::shared_ptr<platform::ReadableFile> handle;
+    std::string buffer;
+    std::size_t used = 0;
+    bool last = false;
+    std::optional<platform::SystemError> failure;
+  };
+  /// The file the reading side works on.
+  struct Reading {
+    std::int32_t file = 0;
+    std::shared_ptr<platform::ReadableFile> handle;
+    std::int64_t left = 0;
+  };
+
+  /// The helper thread's loop.
+  void Run();
+  /// Reads one more piece when the limits allow; false when there is nothing to do now. Called
+  /// with the lock held; releases it while the system is asked.
+  bool Step(std::unique_lock<std::mutex>& lock);
+  /// Reads the next piece of the reading side's file, without the lock.
+  Piece ReadPiece(Reading& reading, std::string buffer);
+  /// Gives a consumed block buffer back for reuse; with the lock held.
+  void Recycle(Piece& piece);
+  /// Makes the next queued piece of the current file the consumer's; with the lock held.
+  void TakePiece(std::unique_lock<std::mutex>& lock);
+  /// Waits until a piece is queued; with the lock held.
+  void WaitForPiece(std::unique_lock<std::mutex>& lock);
+  /// Asks for the paths of the files up to the limit ahead of the current one.
+  void Request();
+  /// Drops the first queued piece; with the lock held.
+  void DropFront();
+
+  platform::System& system_;
+  const std::int32_t fileCount_;
+  const std::function<std::u16string(std::int32_t)> pathOf_;
+  const ReadLimits limits_;
+
+  std::mutex mutex_;
+  std::condition_variable helperWakes_;
+  std::condition_variable consumerWakes_;
+  bool stop_ = false;
+  bool helperWaiting_ = false;
+  bool consumerWaiting_ = false;
+  std::uint64_t generation_ = 0;   ///< raised by Restart
+  std::int32_t restartAfter_ = 0;  ///< the current file at the last Restart
+  std::deque<std::pair<std::int32_t, std::u16string>> requests_;  ///< files to read, in order
+  std::deque<Piece> pieces_;        ///< read and not yet consumed, in order
+  std::size_t bytesQueued_ = 0;     ///< block bytes held in pieces_
+  std::vector<std::string> spare_;  ///< block buffers for reuse
+  Reading reading_;                 ///< the reading side's file; file 0 when none
+
+  // The consumer's side.
+  std::int32_t current_ = 0;
+  std::int32_t requested_ = 0;
+  Piece piece_;
+  bool pieceTaken_ = true;
+  std::shared_ptr<platform::ReadableFile> file_;
+
+  std::thread helper_;
+};

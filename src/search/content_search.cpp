@@ -22,13 +22,18 @@ CodePage SearchCodePage(const platform::CodePage& codePage) {
 /// Drops the prepared terms when a search run ends, however it ends.
 class TermsOfOneRun {
  public:
-  explicit TermsOfOneRun(std::unique_ptr<TermSearch>& terms) : terms_(terms) {}
-  ~TermsOfOneRun() { terms_.reset(); }
+  TermsOfOneRun(std::unique_ptr<TermSearch>& terms, std::unique_ptr<DocumentSearch>& documents)
+      : terms_(terms), documents_(documents) {}
+  ~TermsOfOneRun() {
+    documents_.reset();
+    terms_.reset();
+  }
   TermsOfOneRun(const TermsOfOneRun&) = delete;
   TermsOfOneRun& operator=(const TermsOfOneRun&) = delete;
 
  private:
   std::unique_ptr<TermSearch>& terms_;
+  std::unique_ptr<DocumentSearch>& documents_;
 };
 
 }  // namespace
@@ -41,9 +46,13 @@ void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
 
-  termSearch_ =
-      std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), SearchCodePage(System().CodePage()));
-  const TermsOfOneRun release(termSearch_);
+  const CodePage codePage = SearchCodePage(System().CodePage());
+  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
+  if (Documents == DocumentReading::On) {
+    documentSearch_ =
+        std::make_unique<DocumentSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
+  }
+  const TermsOfOneRun release(termSearch_, documentSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
   double searchedSize = 0;
@@ -77,6 +86,16 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
   terms.Begin();
   terms.Feed(content);
   terms.Finish();
+  if (documentSearch_) {
+    // A long extraction gives the user a chance to stop it now and then.
+    const auto keepGoing = [this] {
+      ProcessPendingMessages();
+      return !StopRequested;
+    };
+    std::optional<std::string> reason = documentSearch_->Search(content, terms, keepGoing);
+    if (StopRequested) return;
+    if (reason) NotExtractedFiles.push_back({fileNumber, std::move(*reason)});
+  }
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others
   // would only miss. Each visited person tries its terms in written order up to the first found.

@@ -43,7 +43,8 @@ TEST(ReportOutputTest, EachFormatShowsTheRunAndQuotesWhatItMust) {
        "\"hits\": 1, \"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  {\"number\": 2, \"name\": "
        "\"Ilse Weiß\", \"terms\": [\"Weiß\"], \"hits\": 2, \"files\": [\"$R/a, \\\"b\\\".txt\", "
        "\"$B\"]}],\n \"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n"
-       " \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: "
+       " \"notExtracted\": [],\n \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter "
+       "Befehl: "
        "\\\"FOO\\\"\"}]}\n"},
   };
   for (const auto& [format, expected] : formats) {
@@ -57,7 +58,6 @@ TEST(ReportOutputTest, ControlCharactersAreEscaped) {
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
   EXPECT_EQ(CsvField("plain"), "plain");
 }
-
 
 // A crafted file name must not move the cursor, clear a line, start a new one or switch the
 // terminal's state: every control is shown as an escape, everything else as it is.

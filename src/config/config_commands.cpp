@@ -59,6 +59,23 @@ void MainForm::ExecConfigLine(const std::u16string& line) {
     } else {
       ShowError(u"Unbekannter Suchmodus \"" + value + u"\".");
     }
+  } else if (command == u"DOCUMENTS") {
+    WriteLog(u"CONFIG: " + line);
+    if (fields != 1) {
+      ShowError(CountMessage(command));
+      return;
+    }
+    const std::u16string value = GetField(parameters, 1, kSeparator);
+    const std::u16string setting = TrimBlanks(System().CodePage().UpperCase(value));
+    if (setting == u"OFF") {
+      Documents = DocumentReading::Off;
+    } else if (setting != u"ON") {
+      ShowError(u"Unbekannter Wert \"" + value + u"\".");
+    } else if (DocumentsReadable()) {
+      Documents = DocumentReading::On;
+    } else {
+      ShowError(u"Dokumente lesen ist in dieser Version nicht möglich.");
+    }
   } else if (command == u"FILETYPE") {
     WriteLog(u"CONFIG: " + line);
     if (fields == 2) {

@@ -126,6 +126,9 @@ class System {
   virtual std::optional<SystemError> DeleteFile(const std::u16string& path) = 0;
   /// Starts the text editor on a file without waiting for it.
   virtual std::optional<SystemError> StartTextEditor(const std::u16string& path) = 0;
+
+  /// Whether the text inside documents is searched unless the configuration says otherwise.
+  virtual bool ReadsDocumentsByDefault() const = 0;
 };
 
 /// The operating system this program runs on.

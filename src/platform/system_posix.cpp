@@ -54,6 +54,7 @@ class PosixSystem : public System {
   std::optional<SystemError> StartTextEditor(const std::u16string& path) override {
     return posix::StartTextEditor(path);
   }
+  bool ReadsDocumentsByDefault() const override { return true; }
 
  private:
   PosixCodePage codePage_;

@@ -44,9 +44,14 @@ void MainForm::SearchFiles() {
   if (StopRequested) return;
   SetStatus(u"durchsuche Dateien...");
 
-  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()),
-                                             SearchCodePage(System().CodePage()));
+  const CodePage codePage = SearchCodePage(System().CodePage());
+  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
   const OneRun releaseTerms(termSearch_);
+  if (Documents == DocumentReading::On) {
+    documentSearch_ =
+        std::make_unique<DocumentSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
+  }
+  const OneRun releaseDocuments(documentSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
   // The reader asks for paths on this thread only; its helper touches no table.
@@ -80,10 +85,15 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
   terms.Begin();
   std::string_view block;
   std::optional<platform::SystemError> failure;
+  std::string_view head;  // the first bytes, which tell whether the file may be a document
+  std::string headBytes;
   for (bool first = true; reader.Next(block, failure); first = false) {
     if (!first) {
       ProcessPendingMessages();
       if (StopRequested) return;
+    } else if (documentSearch_) {
+      headBytes.assign(block.substr(0, DocumentSearch::kHeadBytes));
+      head = headBytes;
     }
     terms.Feed(block);
   }
@@ -95,6 +105,10 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
     UnreadableFiles.push_back(fileNumber);
     coverage_.FilesUnreadable.Add([&] { return MissedFile{fileNumber, failure->Description}; });
     return;
+  }
+  if (documentSearch_ && DocumentSearch::MayBeDocument(head)) {
+    SearchDocument(fileNumber, *reader.File(), terms);
+    if (StopRequested) return;
   }
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others
@@ -115,6 +129,39 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
       if (StopRequested) return;
     }
   }
+}
+
+void MainForm::SearchDocument(std::int32_t fileNumber, platform::ReadableFile& file,
+                              TermSearch& terms) {
+  // The extractor takes a document whole; one larger than it takes is searched by its raw bytes
+  // only. The bytes come from the file already open, read at offsets.
+  std::optional<std::string> reason;
+  std::string content;
+  const std::int64_t length = file.Length();
+  if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
+    reason = "too large to extract";
+  } else {
+    content.resize(static_cast<std::size_t>(length));
+    std::size_t done = 0;
+    while (done < content.size()) {
+      std::size_t count = 0;
+      if (file.ReadAt(static_cast<std::int64_t>(done), content.data() + done,
+                      content.size() - done, count) ||
+          count == 0) {
+        break;
+      }
+      done += count;
+    }
+    content.resize(done);
+    // A long extraction gives the user a chance to stop it now and then.
+    const auto keepGoing = [this] {
+      ProcessPendingMessages();
+      return !StopRequested;
+    };
+    reason = documentSearch_->Search(content, terms, keepGoing);
+    if (StopRequested) return;
+  }
+  if (reason) NotExtractedFiles.push_back({fileNumber, std::move(*reason)});
 }
 
 void MainForm::AddHit(std::int32_t person, std::int32_t fileNumber) {

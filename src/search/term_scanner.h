@@ -41,8 +41,11 @@ class TermScanner {
   void Begin();
   /// Scans the next block of the content.
   void Feed(std::string_view block);
-  /// Ends the content; the answers stay until the next Begin.
+  /// Ends the content; the answers stay until the next Begin. Feeding again after Finish starts
+  /// another stream of the same content: findings are kept, and no occurrence spans the two.
   void Finish();
+  /// Records term as occurring, as if the content had held it.
+  void Mark(std::size_t term) { sink_.Mark(static_cast<std::uint32_t>(term)); }
   /// Begin, Feed(content) and Finish.
   void Scan(std::string_view content) {
     Begin();

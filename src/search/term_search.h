@@ -31,8 +31,14 @@ class TermSearch {
   void Begin() { scanner_.Begin(); }
   /// Scans the next block of the content.
   void Feed(std::string_view block) { scanner_.Feed(block); }
-  /// Ends the content; Occurs and PersonsToVisit then answer for it.
+  /// Ends the content; Occurs and PersonsToVisit then answer for it. Feeding again afterwards
+  /// adds another stream to the same content: findings are kept, none spans the two.
   void Finish() { scanner_.Finish(); }
+  /// Counts the terms found by other, prepared from the same persons, as found here too.
+  void Include(const TermSearch& other) {
+    for (const std::uint32_t term : other.scanner_.FoundTerms())
+      scanner_.Mark(term);
+  }
 
   /// True when the term stands contiguously in the content in one of its forms. The empty term
   /// stands in every content of at least one byte; no term stands in the empty content.

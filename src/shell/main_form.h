@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "collect/file_table.h"
+#include "search/document_search.h"
 #include "search/person_entry.h"
 #include "search/person_index.h"
 #include "shell/controls.h"
@@ -38,8 +39,12 @@ class MainForm {
   std::u16string AppDir;        ///< program folder, ending in the separator
   std::u16string ConfigFile;
   bool StopRequested = false;
+  /// Whether the texts inside documents are searched beside their raw bytes.
+  DocumentReading Documents = DocumentReading::Off;
   /// Numbers of the files whose reading failed during the search, in file order.
   std::vector<std::int32_t> UnreadableFiles;
+  /// Documents whose text could not be read, in file order; they were searched raw.
+  std::vector<NotExtractedFile> NotExtractedFiles;
 
   // ---- Controls (see shell/window_layout.h for their places). ----
   LabelControl Caption;  ///< the window's own caption
@@ -110,6 +115,8 @@ class MainForm {
   // ---- Content search and hit recording (search/content_search.cpp). ----
   void SearchFiles();
   void SearchFile(std::int32_t fileNumber);
+  /// Searches the text inside the open file fileNumber when it is a document this build reads.
+  void SearchDocument(std::int32_t fileNumber, platform::ReadableFile& file, TermSearch& terms);
   std::int32_t GetCompareMode() const;
   void AddHit(std::int32_t person, std::int32_t fileNumber);
 
@@ -156,6 +163,8 @@ class MainForm {
 
   Window& window_;
   MainFormOptions options_;
+  /// The search run's search of the texts inside documents; none when documents are not read.
+  std::unique_ptr<DocumentSearch> documentSearch_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
   std::unique_ptr<ReadAhead> reader_;       ///< the files' reader during a search run
   RunOutcome outcome_;

@@ -21,6 +21,8 @@ void MainForm::Form_Load() {
   rootAncestors_.clear();
 
   SearchMode = 1;
+  Documents = System().ReadsDocumentsByDefault() && DocumentsReadable() ? DocumentReading::On
+                                                                        : DocumentReading::Off;
 
   const char16_t separator = System().PathSeparator();
   const std::u16string program = ProgramPath();

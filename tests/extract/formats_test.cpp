@@ -8,6 +8,7 @@ namespace {
 
 using extract::Outcome;
 using samples::Extract;
+using samples::MailWithAttachment;
 using samples::Zip;
 
 const std::string kXlsx = Zip({
@@ -96,27 +97,6 @@ const std::string kMbox =
     "From b@example.org Mon Jan  1 00:00:00 2024\n"
     "From: b@example.org\nSubject: zwei\nContent-Transfer-Encoding: quoted-printable\n\n"
     "Gru=C3=9F, Lehmann\n";
-
-std::string MailWithAttachment(const std::string& attachment) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string base64;
-  for (std::size_t i = 0; i < attachment.size(); i += 3) {
-    unsigned group = static_cast<unsigned char>(attachment[i]) << 16;
-    if (i + 1 < attachment.size()) group |= static_cast<unsigned char>(attachment[i + 1]) << 8;
-    if (i + 2 < attachment.size()) group |= static_cast<unsigned char>(attachment[i + 2]);
-    base64 += kAlphabet[(group >> 18) & 63];
-    base64 += kAlphabet[(group >> 12) & 63];
-    base64 += i + 1 < attachment.size() ? kAlphabet[(group >> 6) & 63] : '=';
-    base64 += i + 2 < attachment.size() ? kAlphabet[group & 63] : '=';
-    if (i % 57 == 54) base64 += "\n";
-  }
-  return "From: x@example.org\nTo: y@example.org\nContent-Type: multipart/mixed; boundary=b\n\n"
-         "--b\nContent-Type: text/plain\n\nSiehe Anhang\n--b\n"
-         "Content-Type: application/vnd.openxmlformats-officedocument.wordprocessingml.document\n"
-         "Content-Transfer-Encoding: base64\n\n" +
-         base64 + "\n--b--\n";
-}
 
 struct FormatCase {
   const char* name;

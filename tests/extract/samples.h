@@ -70,6 +70,8 @@ std::string Docx(const std::vector<std::vector<std::string>>& paragraphs);
 /// A PDF whose pages each show one line of Windows-1252 text through a deflated content stream;
 /// with an encryption dictionary when one is given.
 std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption = {});
+/// A mail with a short text part and the given bytes as a base64 attachment.
+std::string MailWithAttachment(const std::string& attachment);
 /// Latin-1/Windows-1252 bytes of UTF-8 text (for samples written in a code page).
 std::string Cp1252(std::string_view utf8);
 

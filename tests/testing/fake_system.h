@@ -79,6 +79,8 @@ class FakeSystem : public platform::System {
                                                     std::string_view bytes) override;
   std::optional<platform::SystemError> DeleteFile(const std::u16string& path) override;
   std::optional<platform::SystemError> StartTextEditor(const std::u16string& path) override;
+  /// On under Linux rules, off under Windows rules.
+  bool ReadsDocumentsByDefault() const override { return rules_ == Rules::Posix; }
 
  private:
   struct File {

@@ -43,6 +43,10 @@ std::string TextReport(const ReportData& data) {
     for (const std::int32_t file : files)
       out += "  " + OneLine(form.GetFilePath(file)) + "\n";
   }
+  // Documents whose text could not be read were searched by their raw bytes only.
+  if (!form.NotExtractedFiles.empty()) out += "Dokumente, nur als Bytes durchsucht:\n";
+  for (const NotExtractedFile& entry : form.NotExtractedFiles)
+    out += "  " + OneLine(form.GetFilePath(entry.File)) + " (" + TextField(entry.Reason) + ")\n";
   return out + CoverageText(form);
 }
 
@@ -84,6 +88,13 @@ std::string JsonReport(const ReportData& data) {
   out += "],\n \"unreadable\": [";
   for (std::size_t i = 0; i < form.UnreadableFiles.size(); ++i) {
     out += (i == 0 ? "" : ", ") + JsonString(Display(form.GetFilePath(form.UnreadableFiles[i])));
+  }
+  out += "],\n \"notExtracted\": [";
+  for (std::size_t i = 0; i < form.NotExtractedFiles.size(); ++i) {
+    const NotExtractedFile& entry = form.NotExtractedFiles[i];
+    out += (i == 0 ? "" : ", ");
+    out += "{\"file\": " + JsonString(Display(form.GetFilePath(entry.File))) +
+           ", \"reason\": " + JsonString(entry.Reason) + "}";
   }
   out += "],\n \"messages\": [";
   for (std::size_t i = 0; i < data.Messages.size(); ++i) {

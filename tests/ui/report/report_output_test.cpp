@@ -45,7 +45,7 @@ TEST(ReportOutputTest, EachFormatShowsTheRunAndQuotesWhatItMust) {
        "\"hits\": 1, \"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  {\"number\": 2, \"name\": "
        "\"Ilse Weiß\", \"terms\": [\"Weiß\"], \"hits\": 2, \"files\": [\"$R/a, \\\"b\\\".txt\", "
        "\"$B\"]}],\n \"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n"
-       " \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: "
+       " \"notExtracted\": [],\n \"messages\": [{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: "
        "\\\"FOO\\\"\", \"line\": 5}],\n \"coverage\": {\"stopped\": false,\n"
        "  \"foldersMissing\": {\"count\": 0, \"truncated\": false, \"items\": []},\n"
        "  \"foldersUnreadable\": {\"count\": 0, \"truncated\": false, \"items\": []},\n"

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/person_entry.h"
+#include "search/term_forms.h"
+
+class TermSearch;
+
+/// Whether the core reads the text inside documents.
+enum class DocumentReading { Off, On };
+
+/// A kept file whose document text could not be read (wholly or in part); its raw bytes were
+/// searched all the same.
+struct NotExtractedFile {
+  std::int32_t File = 0;  ///< number in the file table
+  std::string Reason;     ///< short English reason, such as "encrypted"
+};
+
+/// True when this build can read the text inside documents.
+bool DocumentsReadable();
+
+/// Searches the texts a document holds, beside its raw bytes, for one search run. Extracted text
+/// is UTF-8 and is searched in that form alone; raw streams (archive members, attachments) are
+/// searched in every form the raw search uses. Texts never match across their boundaries.
+class DocumentSearch {
+ public:
+  /// How many of a file's first bytes tell whether it may be a document.
+  static constexpr std::size_t kHeadBytes = 4096;
+  /// Whether a file starting with head may be a document this build reads.
+  static bool MayBeDocument(std::string_view head);
+  /// The largest document the extractor takes whole, in bytes.
+  static std::uint64_t WholeBytesLimit();
+
+  /// Called now and then during a long extraction; false stops it.
+  using KeepGoing = std::function<bool()>;
+
+  /// For the persons and comparison of rawTerms, which must outlive this.
+  DocumentSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+                 const CodePage& codePage);
+  ~DocumentSearch();
+  DocumentSearch(const DocumentSearch&) = delete;
+  DocumentSearch& operator=(const DocumentSearch&) = delete;
+
+  /// After rawTerms has scanned content (a whole file), adds the terms found in the texts the
+  /// content holds when it is a document. Answers the reason when it is one whose text could not
+  /// be read wholly. A plain file costs one look at its first bytes.
+  std::optional<std::string> Search(std::string_view content, TermSearch& rawTerms,
+                                    const KeepGoing& keepGoing);
+
+ private:
+  const std::vector<PersonEntry>& persons_;
+  TermMatching matching_;
+  CodePage codePage_;
+  std::unique_ptr<TermSearch> textTerms_;  ///< the terms in UTF-8, made for the first document
+};

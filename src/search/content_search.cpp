@@ -19,6 +19,18 @@ CodePage SearchCodePage(const platform::CodePage& codePage) {
           codePage.CaseFoldTable()};
 }
 
+/// The byte forms in which terms are written in the given encodings.
+ByteForms FormsOf(platform::TextEncodings encodings) {
+  using platform::TextEncoding;
+  ByteForms forms;
+  if (encodings.Has(TextEncoding::Ansi)) forms = forms.With(ByteForm::Ansi);
+  if (encodings.Has(TextEncoding::Utf8)) forms = forms.With(ByteForm::Utf8);
+  if (encodings.Has(TextEncoding::Utf16)) {
+    forms = forms.With(ByteForm::Utf16Le).With(ByteForm::Utf16Be);
+  }
+  return forms;
+}
+
 /// Drops the prepared terms when a search run ends, however it ends.
 class TermsOfOneRun {
  public:
@@ -42,7 +54,8 @@ void MainForm::SearchFiles() {
   SetStatus(u"durchsuche Dateien...");
 
   termSearch_ =
-      std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), SearchCodePage(System().CodePage()));
+      std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()),
+                                   SearchCodePage(System().CodePage()), FormsOf(Encodings));
   const TermsOfOneRun release(termSearch_);
 
   const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);

@@ -35,6 +35,9 @@ class MainForm {
   std::u16string AppDir;        ///< program folder, ending in the separator
   std::u16string ConfigFile;
   bool StopRequested = false;
+  /// The encodings every search term is looked for in; the system's default until an ENCODING
+  /// line names others.
+  platform::TextEncodings Encodings;
   /// Numbers of the files whose reading failed during the search, in file order.
   std::vector<std::int32_t> UnreadableFiles;
 

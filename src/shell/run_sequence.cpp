@@ -18,6 +18,7 @@ void MainForm::Form_Load() {
   personIndex_ = PersonIndex();
 
   SearchMode = 1;
+  Encodings = platform::DefaultEncodings(System().TextFiles());
 
   const char16_t separator = System().PathSeparator();
   const std::u16string program = ProgramPath();
@@ -64,11 +65,6 @@ void MainForm::ReadConfiguration() {
   }
   reader.Close();
   outcome_.Configuration = ConfigurationState::Read;
-  if (reader.Failure() && !StopRequested) {
-    outcome_.Configuration = ConfigurationState::Unreadable;
-    ShowError(u"Die Konfigurationsdatei kann nicht gelesen werden. " +
-              reader.Failure()->Description);
-  }
 }
 
 void MainForm::Form_Unload() {

@@ -52,7 +52,7 @@ TEST(TextEncodingTest, ConfigurationIsDecodedAsAWholeAndSplitIntoLines) {
   }
 }
 
-TEST(TextEncodingTest, LogLinesAreUtf8OrTheCodePageAndDefaultsFollowTheSystem) {
+TEST(TextEncodingTest, LogLinesAreUtf8OrTheCodePage) {
   const FakeSystem system;
   // Ж has no code page byte; U+DCFF stands for the raw file-name byte FF.
   const std::u16string line = u"Weiß Ж café" + std::u16string(1, char16_t{0xDCFF});
@@ -60,15 +60,6 @@ TEST(TextEncodingTest, LogLinesAreUtf8OrTheCodePageAndDefaultsFollowTheSystem) {
             "Wei\xC3\x9F \xD0\x96 caf\xC3\xA9\xFF");
   EXPECT_EQ(platform::LogLineBytes(line, TextConvention::CodePage, system.CodePage()),
             "Wei\xDF ? caf\xE9\xFF");
-
-  using platform::TextEncoding;
-  EXPECT_EQ(platform::DefaultEncodings(TextConvention::Utf8),
-            (platform::TextEncodings{TextEncoding::Ansi, TextEncoding::Utf8, TextEncoding::Utf16}));
-  EXPECT_EQ(platform::DefaultEncodings(TextConvention::CodePage),
-            platform::TextEncodings{TextEncoding::Ansi});
-  EXPECT_TRUE(platform::IsValidUtf8("M\xC3\xBCller \xF0\x9F\x98\x80"));
-  for (const std::string bad : {"\xFC", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
-    EXPECT_FALSE(platform::IsValidUtf8("a" + bad)) << bad;
 }
 
 }  // namespace

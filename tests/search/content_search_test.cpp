@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "testing/search_fixture.h"
 
 namespace {
@@ -146,56 +144,6 @@ TEST(ContentSearchTest, UserActionsRunBetweenFilesAndClosingStops) {
                 (std::vector<std::u16string>{u"Nie", u"Alle", u"Keiner"}));
       EXPECT_EQ(fixture.form().PersonHäufigkeit.Caption, u"2");  // Nie, shown since point 2
     }
-  }
-}
-
-/// UTF-16 bytes of UTF-8 text, low byte first or high byte first.
-std::string Utf16(std::string_view utf8, bool littleEndian) {
-  std::string bytes;
-  for (const char16_t unit : U16(utf8)) {
-    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
-  }
-  return bytes;
-}
-
-TEST(ContentSearchTest, TermsAreLookedForInTheEnabledEncodingsOnly) {
-  using platform::TextEncoding;
-  using platform::TextEncodings;
-  const struct {
-    FakeSystem::Rules rules;
-    std::optional<TextEncodings> encodings;  // unset: the system's default
-    std::string hits;
-  } cases[] = {
-      {FakeSystem::Rules::Posix, std::nullopt, "|1|2|3|4|"},
-      {FakeSystem::Rules::Windows, std::nullopt, "|2|"},
-      {FakeSystem::Rules::Posix, TextEncodings{TextEncoding::Ansi}, "|2|"},
-      {FakeSystem::Rules::Posix, TextEncodings{TextEncoding::Utf8}, "|1|"},
-      {FakeSystem::Rules::Windows, TextEncodings{TextEncoding::Utf16}, "|3|4|"},
-      {FakeSystem::Rules::Posix, TextEncodings{}, "|"},
-  };
-  for (const auto& c : cases) {
-    TestProgram program("fundort", c.rules);
-    TestRun run(program);
-    MainForm& form = *run.form;
-    form.Form_Load();
-    if (c.encodings) form.Encodings = *c.encodings;
-    // The same name in upper case, once in each encoding.
-    const std::pair<std::string, std::string> files[] = {
-        {"utf8.txt", "Herr M\xC3\x9CLLER"},
-        {"ansi.txt", Cp1252("Herr MÜLLER")},
-        {"le.txt", "\xFF\xFE" + Utf16("Herr MÜLLER", true)},
-        {"be.txt", Utf16("Herr MÜLLER", false)},
-    };
-    form.Folders.push_back({0, program.Path("data")});
-    for (const auto& [name, bytes] : files) {
-      program.Write("data/" + name, bytes);
-      form.Files.push_back({1, 1, U16(name), std::ssize(bytes)});
-    }
-    form.Persons.push_back({u"Erika Müller", u"|Müller|", u"|"});
-    form.PersonList.Items.push_back(u"Erika Müller");
-    form.SearchFiles();
-    EXPECT_EQ(Utf8(form.Persons[1].Hits), c.hits) << c.hits;
   }
 }
 

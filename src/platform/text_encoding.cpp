@@ -10,7 +10,7 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 /// The content as text: UTF-8 after a byte order mark and, where the convention is UTF-8, also
 /// without one, as long as the rest is valid UTF-8 as a whole; otherwise the code page. Deciding
-/// for the whole file keeps old code page files working: their umlauts are never valid UTF-8.
+/// for the whole file keeps old code page files working: an umlaut byte alone is no valid UTF-8.
 std::u16string DecodeConfiguration(std::string_view content, TextConvention convention,
                                    const CodePage& codePage) {
   const bool marked = content.starts_with(kUtf8ByteOrderMark);

@@ -45,7 +45,8 @@ def write_config(path, lines):
 
 
 def derive_configs(out):
-    """BINARY and TEXT configurations with all persons, and with 5 persons of 2 terms."""
+    """BINARY and TEXT configurations with all persons (in the default encodings, and in the
+    code page alone), and with 5 persons of 2 terms."""
     lines = read_config(os.path.join(out, "fundort.cfg"))
     head = [line for line in lines if line and not line.startswith(b"NAME|")
             and not line.startswith(b"SEARCHMODE|")]
@@ -56,6 +57,9 @@ def derive_configs(out):
         mode_line = b"SEARCHMODE|" + mode.encode() + b"|"
         configs[("200x3", mode)] = write_config(
             os.path.join(out, f"bench-200x3-{mode}.cfg"), [mode_line] + head + names + [b""])
+        configs[("200x3 ANSI", mode)] = write_config(
+            os.path.join(out, f"bench-200x3-{mode}-ansi.cfg"),
+            [mode_line, b"ENCODING|ANSI|"] + head + names + [b""])
         configs[("5x2", mode)] = write_config(
             os.path.join(out, f"bench-5x2-{mode}.cfg"), [mode_line] + head + few + [b""])
     with open(os.path.join(out, "terms.json"), encoding="utf-8") as f:
@@ -283,6 +287,8 @@ def base_rounds(args, main_corpus, wide, repetitions, configs):
         ("rg one scan -F -i, all 600 terms", rg_scan("patterns-fixed.txt", True, True)),
         ("fundort 200x3 TEXT", report(configs[("200x3", "TEXT")])),
         ("rg one scan -F, all 600 terms", rg_scan("patterns-fixed.txt", True, False)),
+        ("fundort 200x3 BINARY, ENCODING|ANSI|", report(configs[("200x3 ANSI", "BINARY")])),
+        ("fundort 200x3 TEXT, ENCODING|ANSI|", report(configs[("200x3 ANSI", "TEXT")])),
         ("fundort 5x2 BINARY", report(configs[("5x2", "BINARY")])),
         ("rg one scan -F -i, 10 terms", rg_scan("patterns-5x2-fixed.txt", True, True)),
         ("fundort 5x2 TEXT", report(configs[("5x2", "TEXT")])),
@@ -322,6 +328,8 @@ def base_rounds(args, main_corpus, wide, repetitions, configs):
         ratio(f"200x3 {mode}: fundort / one rg scan", fundort / floor, 1.5, "below")
         rg_people = person_medians["rg per person -i" if mode == "BINARY" else "rg per person"]
         ratio(f"200x3 {mode}: rg per person / fundort", rg_people * scale / fundort, 20, "above")
+        ansi = medians[f"fundort 200x3 {mode}, ENCODING|ANSI|"]
+        print(f"  {'200x3 ' + mode + ': every encoding / ENCODING|ANSI|':<58} {fundort / ansi:8.2f} x")
         few = medians[f"fundort 5x2 {mode}"] / medians[f"rg one scan -F{flag}, 10 terms"]
         ratio(f"5x2 {mode}: fundort / one rg scan", few, 1.5, "below")
     ratio("walk only: fundort / find -type f",

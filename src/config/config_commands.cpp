@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "shell/main_form.h"
 #include "support/mathe_code.h"
 #include "support/text_code.h"
@@ -16,6 +18,14 @@ std::u16string TrimBlanks(std::u16string_view text) {
 
 std::u16string CountMessage(std::u16string_view command) {
   return u"Anzahl Parameter bei Befehl \"" + std::u16string(command) + u"\" ist ungültig.";
+}
+
+/// The encoding a value of ENCODING names (compared like a SEARCHMODE value), if any.
+std::optional<platform::TextEncoding> EncodingNamed(std::u16string_view name) {
+  if (name == u"ANSI") return platform::TextEncoding::Ansi;
+  if (name == u"UTF-8") return platform::TextEncoding::Utf8;
+  if (name == u"UTF-16") return platform::TextEncoding::Utf16;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -86,6 +96,23 @@ void MainForm::ExecConfigLine(const std::u16string& line) {
     } else {
       ShowError(CountMessage(command));
     }
+  } else if (command == u"ENCODING") {
+    WriteLog(u"CONFIG: " + line);
+    if (fields < 1) {
+      ShowError(CountMessage(command));
+      return;
+    }
+    // The line takes effect only as a whole: one unknown value leaves the encodings as they were.
+    platform::TextEncodings chosen;
+    for (const std::u16string_view value : SplitFields(parameters, kSeparator)) {
+      const auto encoding = EncodingNamed(TrimBlanks(System().CodePage().UpperCase(value)));
+      if (!encoding) {
+        ShowError(u"Unbekannte Kodierung \"" + std::u16string(value) + u"\".");
+        return;
+      }
+      chosen.Add(*encoding);
+    }
+    Encodings = chosen;
   } else if (!command.empty()) {
     ShowError(u"Unbekannter Befehl: \"" + command + u"\"");
   }

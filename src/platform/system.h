@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/system_error.h"
+#include "platform/text_encoding.h"
 
 // Everything the core asks of the operating system, behind one interface: the program's path,
 // listing folders, reading, deleting and appending to files, starting the text editor and the
@@ -101,6 +102,9 @@ class System {
   virtual std::u16string ExecutablePath() const = 0;
   /// The code page of configuration, log and searched contents.
   virtual const platform::CodePage& CodePage() const = 0;
+  /// How this system writes plain text: the encoding of configuration and log, and the
+  /// encodings terms are looked for in by default.
+  virtual TextConvention TextFiles() const = 0;
 
   /// Opens the folder at path (ending in the separator) for listing; nullptr with failure set
   /// when it cannot be read. A folder opened while another listing is open lies below it (the

@@ -25,6 +25,7 @@ class PosixSystem : public System {
   char16_t PathSeparator() const override { return u'/'; }
   std::u16string ExecutablePath() const override { return posix::ExecutablePath(); }
   const platform::CodePage& CodePage() const override { return codePage_; }
+  TextConvention TextFiles() const override { return TextConvention::Utf8; }
 
   std::unique_ptr<DirectoryEnumeration> OpenDirectory(
       const std::u16string& path, std::optional<SystemError>& failure) override {

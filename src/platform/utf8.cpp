@@ -99,6 +99,16 @@ std::u16string FromUtf8(std::string_view utf8) {
   return text;
 }
 
+bool IsValidUtf8(std::string_view utf8) {
+  char32_t code = 0;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t length = ValidSequence(utf8, at, code);
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
 std::string ToUtf8(std::u16string_view text) {
   return Encode(text, RawBytes::Restore);
 }

@@ -11,6 +11,9 @@ namespace platform {
 /// Converts UTF-8 to text; a byte that is not valid UTF-8 becomes U+DC80 + byte.
 std::u16string FromUtf8(std::string_view utf8);
 
+/// True when every byte of the text belongs to a valid UTF-8 sequence.
+bool IsValidUtf8(std::string_view utf8);
+
 /// Converts text to UTF-8, a character that stands for a raw byte back to that byte.
 std::string ToUtf8(std::u16string_view text);
 

@@ -20,6 +20,18 @@ CodePage SearchCodePage(const platform::CodePage& codePage) {
           codePage.CaseFoldTable()};
 }
 
+/// The byte forms in which terms are written in the given encodings.
+ByteForms FormsOf(platform::TextEncodings encodings) {
+  using platform::TextEncoding;
+  ByteForms forms;
+  if (encodings.Has(TextEncoding::Ansi)) forms = forms.With(ByteForm::Ansi);
+  if (encodings.Has(TextEncoding::Utf8)) forms = forms.With(ByteForm::Utf8);
+  if (encodings.Has(TextEncoding::Utf16)) {
+    forms = forms.With(ByteForm::Utf16Le).With(ByteForm::Utf16Be);
+  }
+  return forms;
+}
+
 /// Drops what a search run prepared (its terms, its reader) when the run ends, however it
 /// ends; dropping the reader ends its helper thread.
 template <typename Prepared>
@@ -45,7 +57,8 @@ void MainForm::SearchFiles() {
   SetStatus(u"durchsuche Dateien...");
 
   const CodePage codePage = SearchCodePage(System().CodePage());
-  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
+  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), codePage,
+                                             FormsOf(Encodings));
   const OneRun releaseTerms(termSearch_);
   if (Documents == DocumentReading::On) {
     documentSearch_ =

@@ -40,6 +40,12 @@ class ByteForms {
   }
   /// Whether the set holds form.
   constexpr bool Has(ByteForm form) const { return (bits_ & static_cast<std::uint8_t>(form)) != 0; }
+  /// This set with form added.
+  constexpr ByteForms With(ByteForm form) const {
+    ByteForms result = *this;
+    result.bits_ |= static_cast<std::uint8_t>(form);
+    return result;
+  }
   constexpr bool operator==(const ByteForms&) const = default;
 
  private:

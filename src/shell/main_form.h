@@ -41,6 +41,9 @@ class MainForm {
   bool StopRequested = false;
   /// Whether the texts inside documents are searched beside their raw bytes.
   DocumentReading Documents = DocumentReading::Off;
+  /// The encodings every search term is looked for in; the system's default until an ENCODING
+  /// line names others.
+  platform::TextEncodings Encodings;
   /// Numbers of the files whose reading failed during the search, in file order.
   std::vector<std::int32_t> UnreadableFiles;
   /// Documents whose text could not be read, in file order; they were searched raw.

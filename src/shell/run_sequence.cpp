@@ -23,6 +23,7 @@ void MainForm::Form_Load() {
   SearchMode = 1;
   Documents = System().ReadsDocumentsByDefault() && DocumentsReadable() ? DocumentReading::On
                                                                         : DocumentReading::Off;
+  Encodings = platform::DefaultEncodings(System().TextFiles());
 
   const char16_t separator = System().PathSeparator();
   const std::u16string program = ProgramPath();
@@ -71,11 +72,6 @@ void MainForm::ReadConfiguration() {
   configLine_ = 0;
   reader.Close();
   outcome_.Configuration = ConfigurationState::Read;
-  if (reader.Failure() && !StopRequested) {
-    outcome_.Configuration = ConfigurationState::Unreadable;
-    ShowError(u"Die Konfigurationsdatei kann nicht gelesen werden. " +
-              reader.Failure()->Description);
-  }
 }
 
 void MainForm::Form_Unload() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -43,49 +44,28 @@ std::optional<platform::SystemError> ReadWholeFile(platform::System& system,
 }
 
 void AppendLine(platform::System& system, const std::u16string& path, std::u16string_view line) {
-  std::string bytes = system.CodePage().Encode(line);
+  std::string bytes = platform::LogLineBytes(line, system.TextFiles(), system.CodePage());
   bytes += "\r\n";
   // A log that cannot be written must not disturb the run.
   [[maybe_unused]] const auto ignored = system.AppendToFile(path, bytes);
 }
 
 std::optional<platform::SystemError> LineReader::Open(const std::u16string& path) {
-  buffer_.clear();
-  position_ = 0;
-  failure_.reset();
-  std::optional<platform::SystemError> failure;
-  file_ = system_.OpenForReading(path, failure);
-  return failure;
-}
-
-bool LineReader::Fill() {
-  if (position_ < buffer_.size()) return true;
-  if (failure_ || file_ == nullptr) return false;
-  buffer_.resize(64 * 1024);
-  std::size_t count = 0;
-  if (auto error = file_->Read(buffer_.data(), buffer_.size(), count)) {
-    failure_ = std::move(error);
-    count = 0;
-  }
-  buffer_.resize(count);
-  position_ = 0;
-  return count > 0;
-}
-
-bool LineReader::AtEnd() {
-  return !Fill();
+  Close();
+  // The encoding is decided for the file as a whole, so it is read whole; a configuration is
+  // small.
+  std::string content;
+  if (auto error = ReadWholeFile(system_, path, content)) return error;
+  lines_ = platform::ConfigurationLines(content, system_.TextFiles(), system_.CodePage());
+  return std::nullopt;
 }
 
 std::u16string LineReader::ReadLine() {
-  std::string bytes;
-  while (Fill()) {
-    const char character = buffer_[position_++];
-    if (character == '\n') break;
-    if (character == '\r') {
-      if (Fill() && buffer_[position_] == '\n') ++position_;
-      break;
-    }
-    bytes += character;
-  }
-  return system_.CodePage().Decode(bytes);
+  if (AtEnd()) return {};
+  return std::move(lines_[next_++]);
+}
+
+void LineReader::Close() {
+  lines_.clear();
+  next_ = 0;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -13,34 +14,27 @@ std::optional<platform::SystemError> ReadWholeFile(platform::System& system,
                                                    const std::u16string& path,
                                                    std::string& content);
 
-/// Appends one line of text in the system's code page, followed by CR LF; every failure is
-/// ignored.
+/// Appends one line of text as the system writes its log (UTF-8 or the code page), followed by
+/// CR LF; every failure is ignored.
 void AppendLine(platform::System& system, const std::u16string& path, std::u16string_view line);
 
-/// Reads a text file in the code page line by line. A line ends at CR, CR LF or LF; the last
-/// line needs no line end, and a file ending in a line end passes no extra empty line.
+/// Reads a configuration file whole, then hands out its lines one by one, decoded and split as
+/// the system reads text of its own (see platform::ConfigurationLines).
 class LineReader {
  public:
   /// A reader that opens files through system.
   explicit LineReader(platform::System& system) : system_(system) {}
-  /// Opens the file.
+  /// Reads the whole file; a failure leaves no line to read.
   std::optional<platform::SystemError> Open(const std::u16string& path);
-  /// True when no character is left, or when reading failed (see Failure).
-  bool AtEnd();
-  /// Reads the next line without its line end.
+  /// True when no line is left.
+  bool AtEnd() const { return next_ >= lines_.size(); }
+  /// The next line without its line end; empty when none is left.
   std::u16string ReadLine();
-  /// The reading failure, if one happened.
-  const std::optional<platform::SystemError>& Failure() const { return failure_; }
-  /// Closes the file; harmless when it is not open.
-  void Close() { file_.reset(); }
+  /// Drops the lines not read; harmless when nothing is open.
+  void Close();
 
  private:
-  /// Makes sure a byte is buffered; false at the end of the file or after a failure.
-  bool Fill();
-
   platform::System& system_;
-  std::unique_ptr<platform::ReadableFile> file_;
-  std::string buffer_;
-  std::size_t position_ = 0;
-  std::optional<platform::SystemError> failure_;
+  std::vector<std::u16string> lines_;
+  std::size_t next_ = 0;
 };

@@ -119,4 +119,64 @@ TEST(ConfigFileTest, TheExampleFileTakesEffectLineByLine) {
             "@Archiv/bild.png:3 file @Archiv/brief.txt:1 file @Archiv/klein.doc:2");
 }
 
+/// The enabled encodings in the order ANSI, UTF-8, UTF-16.
+std::string EncodingsOf(const MainForm& form) {
+  using platform::TextEncoding;
+  std::string names;
+  for (const auto& [encoding, name] :
+       {std::pair{TextEncoding::Ansi, "ANSI"}, std::pair{TextEncoding::Utf8, "UTF-8"},
+        std::pair{TextEncoding::Utf16, "UTF-16"}})
+    if (form.Encodings.Has(encoding)) names += (names.empty() ? "" : " ") + std::string(name);
+  return names;
+}
+
+TEST(ConfigCommandsTest, EncodingLinesChooseTheFormsOfTheSearch) {
+  const std::string all = "ANSI UTF-8 UTF-16";
+  const std::string unknown = "Unbekannte Kodierung \"";
+  const struct {
+    FakeSystem::Rules rules;
+    std::string lines;    // each logged as "CONFIG: " + line
+    std::string message;  // the "Fehler" box, empty for none
+    std::string encodings;
+  } cases[] = {
+      // clang-format off
+      {FakeSystem::Rules::Posix, "", "", all},
+      {FakeSystem::Rules::Windows, "", "", "ANSI"},
+      {FakeSystem::Rules::Windows, "ENCODING|UTF-8|UTF-16|", "", "UTF-8 UTF-16"},
+      {FakeSystem::Rules::Posix, "ENCODING|ANSI|", "", "ANSI"},
+      {FakeSystem::Rules::Posix, " encoding | utf-16 |", "", "UTF-16"},
+      {FakeSystem::Rules::Posix, "ENCODING|utf-8|Ansi|UTF-8|", "", "ANSI UTF-8"},
+      {FakeSystem::Rules::Posix, "ENCODING|UTF-16|\nENCODING|ANSI|UTF-8|", "", "ANSI UTF-8"},
+      {FakeSystem::Rules::Posix, "ENCODING|ANSI|rest", "", "ANSI"},
+      {FakeSystem::Rules::Posix, "ENCODING", "Anzahl Parameter bei Befehl \"ENCODING\" ist ungültig.", all},
+      {FakeSystem::Rules::Posix, "ENCODING|UTF-8", "Anzahl Parameter bei Befehl \"ENCODING\" ist ungültig.", all},
+      // An unknown value is named as written, and the whole line is without effect.
+      {FakeSystem::Rules::Posix, "ENCODING|ANSI|\nENCODING|UTF-8| latin1 |", unknown + " latin1 \".", "ANSI"},
+      {FakeSystem::Rules::Posix, "ENCODING|UTF8|", unknown + "UTF8\".", all},
+      {FakeSystem::Rules::Posix, "ENCODING|\tANSI|", unknown + "\tANSI\".", all},
+      {FakeSystem::Rules::Posix, "ENCODING||", unknown + "\".", all},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    TestProgram program("fundort", c.rules);
+    TestRun run(program);
+    run.form->Form_Load();
+    Lines log{"START fundort"};
+    if (!c.lines.empty()) {
+      for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = c.lines.find('\n', start);
+        const std::string line = c.lines.substr(start, end - start);
+        run.form->ExecConfigLine(U16(line));
+        log.push_back("CONFIG: " + line);
+      }
+    }
+    EXPECT_EQ(program.LogLines(), log) << c.lines;
+    Lines boxes;
+    for (const auto& box : run.window.Boxes)
+      boxes.push_back(Utf8(box.Title + u": " + box.Text));
+    EXPECT_EQ(boxes, c.message.empty() ? Lines{} : Lines{"Fehler: " + c.message}) << c.lines;
+    EXPECT_EQ(EncodingsOf(*run.form), c.encodings) << c.lines;
+  }
+}
+
 }  // namespace

@@ -125,4 +125,32 @@ TEST(RunSequenceTest, ClosingStopsTheRunBeforeTheNextLine) {
   EXPECT_EQ(during.form->Outcome().Configuration, ConfigurationState::Read);
 }
 
+TEST(RunSequenceTest, NamesReachListAndLogAsTheConfigurationWroteThem) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const struct {
+    Rules rules;
+    std::string config;  // raw bytes
+    std::u16string person;
+    std::string logLine;  // raw bytes: UTF-8 under Linux rules, the code page under Windows rules
+  } cases[] = {
+      {Rules::Posix, "NAME|\xC5\x81ukasz M\xC3\xBCller|\n", u"Łukasz Müller",
+       "CONFIG: NAME|\xC5\x81ukasz M\xC3\xBCller|"},
+      {Rules::Posix, bom + "NAME|\xC5\x81ukasz|", u"Łukasz", "CONFIG: NAME|\xC5\x81ukasz|"},
+      {Rules::Posix, "NAME|J\xFCrgen|\r\n", u"Jürgen", "CONFIG: NAME|J\xC3\xBCrgen|"},
+      {Rules::Windows, "NAME|J\xFCrgen|\r\n", u"Jürgen", "CONFIG: NAME|J\xFCrgen|"},
+      {Rules::Windows, "NAME|J\xC3\xBCrgen|", u"JÃ¼rgen", "CONFIG: NAME|J\xC3\xBCrgen|"},
+      {Rules::Windows, bom + "NAME|\xC5\x81ukasz|", u"Łukasz", "CONFIG: NAME|?ukasz|"},
+  };
+  for (const auto& c : cases) {
+    TestProgram program("fundort", c.rules);
+    program.system().AddFile(program.ConfigPath(), c.config);
+    TestRun run(program);
+    run.LoadAndRun();
+    EXPECT_EQ(run.form->PersonList.Items, Texts{c.person}) << c.config;
+    EXPECT_EQ(program.system().Contents(program.LogPath()),
+              "START fundort\r\n" + c.logLine + "\r\n")
+        << c.config;
+  }
+}
+
 }  // namespace

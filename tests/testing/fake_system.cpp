@@ -153,6 +153,11 @@ std::string FakeSystem::Contents(const std::u16string& path) const {
   return file == files_.end() ? std::string() : file->second.Bytes;
 }
 
+platform::TextConvention FakeSystem::TextFiles() const {
+  return rules_ == Rules::Windows ? platform::TextConvention::CodePage
+                                  : platform::TextConvention::Utf8;
+}
+
 const platform::CodePage& FakeSystem::CodePage() const {
   // Text conversion is no matter of files and folders: the real code page serves.
   return platform::OperatingSystem().CodePage();

@@ -22,8 +22,8 @@ class FakeSystem : public platform::System {
  public:
   /// How paths are written and what makes a file hidden.
   enum class Rules {
-    Posix,    ///< "/" separates, a leading dot hides
-    Windows,  ///< "\" separates, the hidden attribute hides
+    Posix,    ///< "/" separates, a leading dot hides, text files are UTF-8
+    Windows,  ///< "\" separates, the hidden attribute hides, text files are in the code page
   };
   /// The operations that can be made to fail.
   enum class Operation { List, Open, Read, Append, Delete, Editor };
@@ -68,6 +68,7 @@ class FakeSystem : public platform::System {
   char16_t PathSeparator() const override { return separator_; }
   std::u16string ExecutablePath() const override { return executable_; }
   const platform::CodePage& CodePage() const override;
+  platform::TextConvention TextFiles() const override;
   std::unique_ptr<platform::DirectoryEnumeration> OpenDirectory(
       const std::u16string& path, std::optional<platform::SystemError>& failure) override;
   bool IsRegularFile(const std::u16string& path) override { return Exists(path); }

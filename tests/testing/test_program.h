@@ -29,15 +29,22 @@ inline std::string Utf8(std::u16string_view text) {
   return platform::ToUtf8(text);
 }
 
-/// The lines of a log (split at CR LF) converted from the code page to UTF-8; a last line
-/// without CR LF is marked.
-inline std::vector<std::string> LogLinesOf(const std::string& bytes) {
+/// The lines of a log (split at CR LF) converted to UTF-8 from the encoding the convention writes
+/// the log in (a raw file-name byte in a UTF-8 log stays that byte); a last line without CR LF is
+/// marked.
+inline std::vector<std::string> LogLinesOf(
+    const std::string& bytes,
+    platform::TextConvention convention = platform::TextConvention::Utf8) {
   std::stringstream stream(bytes);
   std::vector<std::string> lines;
   for (std::string line; std::getline(stream, line, '\n');) {
-    const bool ended = line.ends_with('\r');
-    lines.push_back(ended ? Utf8(platform::DecodeCodePage(line.substr(0, line.size() - 1)))
-                          : "<unterminated>" + line);
+    if (!line.ends_with('\r')) {
+      lines.push_back("<unterminated>" + line);
+      continue;
+    }
+    line.pop_back();
+    lines.push_back(
+        convention == platform::TextConvention::Utf8 ? line : Utf8(platform::DecodeCodePage(line)));
   }
   return lines;
 }
@@ -74,10 +81,16 @@ class TestProgram {
     system_.AddFile(Path(relative), std::move(bytes));
     return Path(relative);
   }
-  /// Writes the configuration from UTF-8 text, converted to the code page.
-  void WriteConfig(std::string_view utf8) { system_.AddFile(ConfigPath(), Cp1252(utf8)); }
+  /// Writes the configuration from UTF-8 text as the system writes text: UTF-8 under Linux
+  /// rules, the code page under Windows rules.
+  void WriteConfig(std::string_view utf8) {
+    const bool codePage = system_.TextFiles() == platform::TextConvention::CodePage;
+    system_.AddFile(ConfigPath(), codePage ? Cp1252(utf8) : std::string(utf8));
+  }
   /// The log's lines converted to UTF-8.
-  std::vector<std::string> LogLines() const { return LogLinesOf(system_.Contents(LogPath())); }
+  std::vector<std::string> LogLines() const {
+    return LogLinesOf(system_.Contents(LogPath()), system_.TextFiles());
+  }
   /// Options that run the form on the fake system.
   MainFormOptions Options() { return MainFormOptions{.System = system_}; }
 
@@ -124,8 +137,8 @@ class InstalledProgram {
   std::filesystem::path ConfigPath() const { return dir_.path() / (baseName_ + ".cfg"); }
   std::filesystem::path LogPath() const { return dir_.path() / (baseName_ + ".log"); }
 
-  /// Writes the configuration from UTF-8 text, converted to the code page.
-  void WriteConfig(std::string_view utf8) const { dir_.Write(ConfigPath(), Cp1252(utf8)); }
+  /// Writes the configuration as UTF-8 text.
+  void WriteConfig(std::string_view utf8) const { dir_.Write(ConfigPath(), utf8); }
   /// The log's lines converted to UTF-8.
   std::vector<std::string> LogLines() const {
     std::stringstream bytes;

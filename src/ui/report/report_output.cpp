@@ -1,6 +1,7 @@
 #include "report_output.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "coverage_output.h"
 #include "platform/utf8.h"
@@ -31,6 +32,18 @@ std::string Integer(long long value) {
   return std::to_string(value);
 }
 
+/// The enabled encodings as JSON strings, always in the same order.
+std::string EncodingNames(platform::TextEncodings encodings) {
+  using platform::TextEncoding;
+  std::string names;
+  for (const auto& [encoding, name] :
+       {std::pair{TextEncoding::Ansi, "\"ANSI\""}, std::pair{TextEncoding::Utf8, "\"UTF-8\""},
+        std::pair{TextEncoding::Utf16, "\"UTF-16\""}}) {
+    if (encodings.Has(encoding)) names += (names.empty() ? "" : ", ") + std::string(name);
+  }
+  return names;
+}
+
 std::string TextReport(const ReportData& data) {
   const MainForm& form = *data.Form;
   std::string out = "Anzahl Verzeichnisse: " + Display(form.anzFolders.Caption) +
@@ -55,6 +68,7 @@ std::string JsonReport(const ReportData& data) {
   std::string out = "{\"config\": " + JsonString(Display(platform::FromUtf8(data.Config)));
   out += ", \"searchMode\": ";
   out += form.SearchMode == 2 ? "\"TEXT\"" : "\"BINARY\"";
+  out += ", \"encodings\": [" + EncodingNames(form.Encodings) + "]";
   out += ", \"folderCount\": " + Integer(static_cast<long long>(form.Folders.size()) - 1);
   out += ", \"fileCount\": " + Integer(static_cast<long long>(form.Files.size()) - 1);
   char size[64];

@@ -39,7 +39,8 @@ TEST(ReportOutputTest, EachFormatShowsTheRunAndQuotesWhatItMust) {
        "person,file\r\n\"Müller, Erika\",\"$R/a, \"\"b\"\".txt\"\r\n"
        "Ilse Weiß,\"$R/a, \"\"b\"\".txt\"\r\nIlse Weiß,$B\r\n"},
       {ReportFormat::Json,
-       "{\"config\": \"/prog/daten.cfg\", \"searchMode\": \"BINARY\", \"folderCount\": 1, "
+       "{\"config\": \"/prog/daten.cfg\", \"searchMode\": \"BINARY\", "
+       "\"encodings\": [\"ANSI\", \"UTF-8\", \"UTF-16\"], \"folderCount\": 1, "
        "\"fileCount\": 3, \"totalSize\": 49, \"allSize\": \"49 B\", \"status\": \"fertig\",\n"
        " \"persons\": [\n  {\"number\": 1, \"name\": \"Müller, Erika\", \"terms\": [\"müller\"], "
        "\"hits\": 1, \"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  {\"number\": 2, \"name\": "

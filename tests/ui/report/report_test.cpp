@@ -38,10 +38,10 @@ TEST(ReportTest, ExitStatusesMessagesAndWhereTheLogGoes) {
   const std::string logged =
       "START daten\nCONFIG: FILETYPE|*.txt|\nCONFIG: FOLDER|$R|\n"
       "CONFIG: NAME|Müller, Erika|müller|\nCONFIG: NAME|Ilse Weiß|Weiß|\n";
-  // A file name that is not UTF-8 is logged with its own bytes, in the code page.
+  // A file name that is not UTF-8 is logged with its own bytes.
   const std::string found =
       "found new file: $R/a, \"b\".txt\nfound new file: $R/a, \"b\".txt\n"
-      "found new file: $R/badÿname.txt\nEXIT\n";
+      "found new file: $R/bad\xFFname.txt\nEXIT\n";
   struct Case {
     std::vector<std::string> arguments;
     std::string config;  // empty: none
@@ -197,6 +197,64 @@ TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
   EXPECT_NE(result.Out.find("Abdeckung: abgebrochen\n"), std::string::npos);
 }
 
+/// UTF-16 bytes of UTF-8 text, low byte first or high byte first.
+std::string Utf16(std::string_view utf8, bool littleEndian) {
+  std::string bytes;
+  for (const char16_t unit : U16(utf8)) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+TEST(ReportTest, AMixedEncodingTreeIsSearchedInEveryEnabledEncoding) {
+  InstalledProgram program("mix");
+  program.dir().Write("Daten/ansi.txt", Cp1252("FRAU MÜLLER, Hafenstraße 12"));
+  program.dir().Write("Daten/be.txt", Utf16("Herr SCHRÖDER", false));
+  program.dir().Write("Daten/le.txt",
+                      "\xFF\xFE" + Utf16("Notiz: łukasz nowak, JÜRGEN SCHRÖDER", true));
+  program.dir().Write("Daten/none.txt", "nichts");
+  program.dir().Write("Daten/utf8.txt", "Brief an \xC5\x81UKASZ NOWAK und Frau M\xC3\x9CLLER");
+  const std::string config = Fill(
+      "FILETYPE|*.txt|\r\nFOLDER|$R|\r\nNAME|Erika Müller|Müller|\r\n"
+      "NAME|Łukasz Nowak|Łukasz|\r\nNAME|Jürgen Schröder|Schröder|\r\n",
+      program);
+  const struct {
+    std::string encodingLine, format, output;
+  } cases[] = {
+      {"", "text",
+       "Erika Müller (2)\n  $R/ansi.txt\n  $R/utf8.txt\nŁukasz Nowak (2)\n  $R/le.txt\n"
+       "  $R/utf8.txt\nJürgen Schröder (2)\n  $R/be.txt\n  $R/le.txt\n"},
+      {"", "csv",
+       "person,file\r\nErika Müller,$R/ansi.txt\r\nErika Müller,$R/utf8.txt\r\n"
+       "Łukasz Nowak,$R/le.txt\r\nŁukasz Nowak,$R/utf8.txt\r\nJürgen Schröder,$R/be.txt\r\n"
+       "Jürgen Schröder,$R/le.txt\r\n"},
+      {"ENCODING|ANSI|\r\n", "text",
+       "Erika Müller (1)\n  $R/ansi.txt\nŁukasz Nowak (0)\nJürgen Schröder (0)\n"},
+      {"ENCODING|UTF-16|UTF-8|\r\n", "json", "\"encodings\": [\"UTF-8\", \"UTF-16\"]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.encodingLine + c.format);
+    std::filesystem::remove(program.LogPath());
+    program.WriteConfig(config + c.encodingLine);
+    const ProcessResult result =
+        RunProcess({FUNDORT_REPORT_BINARY, "--format", c.format, program.ConfigPath().string()});
+    EXPECT_EQ(result.ExitStatus, 0) << result.Err;
+    if (c.format == "text") {
+      EXPECT_EQ(result.Out.substr(result.Out.find('\n') + 1), Fill(c.output, program));
+    } else if (c.format == "csv") {
+      EXPECT_EQ(result.Out, Fill(c.output, program));
+    } else {
+      EXPECT_NE(result.Out.find(c.output), std::string::npos) << result.Out;
+      EXPECT_NE(result.Out.find("\"name\": \"Łukasz Nowak\", \"terms\": [\"Łukasz\"]"),
+                std::string::npos);
+    }
+    // The log is UTF-8: the name shows in it as written.
+    const std::vector<std::string> log = program.LogLines();
+    EXPECT_NE(std::ranges::find(log, "CONFIG: NAME|Łukasz Nowak|Łukasz|"), log.end());
+  }
+}
+
 TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
   const std::string examples = std::string(FUNDORT_SOURCE_DIR) + "/examples";
   std::ifstream in(examples + "/fundort.cfg", std::ios::binary);
@@ -208,12 +266,13 @@ TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
   EXPECT_EQ(result.ExitStatus, 0);
   EXPECT_EQ(result.Err, "");
   EXPECT_EQ(result.Out,
-            Replace("Anzahl Verzeichnisse: 4  Anzahl Dateien: 7  Gesamtgröße: 880 B\n"
+            Replace("Anzahl Verzeichnisse: 4  Anzahl Dateien: 7  Gesamtgröße: 994 B\n"
                     "Erika Müller (2)\n  @/Briefe/2024-03-01 Anschreiben Müller.txt\n"
                     "  @/Notizen/Telefonnotiz 2024-05-02.txt\nJürgen Schröder (4)\n"
                     "  @/Briefe/2024-04-12 Mahnung.txt\n  @/Notizen/Besprechung Hausmeister.md\n"
                     "  @/Rechnungen/R-2024-117.csv\n  @/Rechnungen/Übersicht 2024.txt\n"
-                    "Ilse Weiß (1)\n  @/Briefe/Kündigung Wohnung 4b.txt\nPaul Neumann (0)\n"
+                    "Ilse Weiß (1)\n  @/Briefe/Kündigung Wohnung 4b.txt\n"
+                    "Łukasz Nowak (1)\n  @/Notizen/Besprechung Hausmeister.md\nPaul Neumann (0)\n"
                     "Abdeckung: vollständig\nAusgelassen: 1 versteckt, 0 Verknüpfungen auf "
                     "Verzeichnisse, 0 besondere Dateien, 2 ohne Dateityp, 1 zu groß, 0 "
                     "Pseudo-Dateisysteme\n",

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/system_error.h"
 
@@ -44,8 +45,17 @@ class DirectoryEnumeration {
   virtual EntryKind Kind() const = 0;
   /// Size in bytes of the current file; may ask the file system on the first call per entry.
   virtual std::int64_t Size() = 0;
-  /// Identity of the current entry itself (a link is not followed); empty when unknown.
+  /// Identity of the current entry itself (a link is not followed), taken from the listing
+  /// without asking the file system where it can be; empty when unknown.
   virtual std::optional<FileIdentity> Identity() = 0;
+};
+
+/// Where a walk found a file: the folder it started from, the names leading down from there,
+/// and the identity the walk saw.
+struct FoundFile {
+  std::u16string Root;                   ///< the walk's starting folder as it opened it
+  std::vector<std::u16string> Names;     ///< the folders below Root, then the file's own name
+  std::optional<FileIdentity> Identity;  ///< as listed by the walk; empty when unknown
 };
 
 /// A file open for sequential reading; closed when destroyed.
@@ -109,6 +119,9 @@ class System {
                                                   std::string_view bytes) = 0;
   /// Deletes one file.
   virtual std::optional<SystemError> DeleteFile(const std::u16string& path) = 0;
+  /// Deletes the very file a walk found, following no link below its root; deletes nothing and
+  /// fails with ErrorKind::Replaced when a link or another file now stands in its way.
+  virtual std::optional<SystemError> DeleteFoundFile(const FoundFile& file) = 0;
   /// Starts the text editor on a file without waiting for it.
   virtual std::optional<SystemError> StartTextEditor(const std::u16string& path) = 0;
 };

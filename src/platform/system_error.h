@@ -5,12 +5,23 @@
 namespace platform {
 
 /// The failures the core may tell apart; everything else is Other.
-enum class ErrorKind { NotFound, AccessDenied, Other };
+enum class ErrorKind {
+  NotFound,
+  AccessDenied,
+  Replaced,  ///< the file found earlier is no longer where it was found
+  Other,
+};
 
 /// A failure reported by the operating system, with a short German description for the user.
 struct SystemError {
   ErrorKind Kind = ErrorKind::Other;
   std::u16string Description;
 };
+
+/// The failure of an action on a file that was replaced or moved since it was found.
+inline SystemError FileReplacedError() {
+  return SystemError{ErrorKind::Replaced,
+                     u"Die Datei wurde seit der Suche ersetzt oder verschoben."};
+}
 
 }  // namespace platform

@@ -51,6 +51,9 @@ class PosixSystem : public System {
   std::optional<SystemError> DeleteFile(const std::u16string& path) override {
     return posix::DeleteFile(path);
   }
+  std::optional<SystemError> DeleteFoundFile(const FoundFile& file) override {
+    return posix::DeleteFoundFile(file);
+  }
   std::optional<SystemError> StartTextEditor(const std::u16string& path) override {
     return posix::StartTextEditor(path);
   }

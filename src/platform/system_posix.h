@@ -26,6 +26,9 @@ std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                              std::optional<SystemError>& failure);
 std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes);
 std::optional<SystemError> DeleteFile(const std::u16string& path);
+/// Deletes a found file by descriptors from its root down, with O_NOFOLLOW below the root and
+/// the identity compared just before the unlink.
+std::optional<SystemError> DeleteFoundFile(const FoundFile& file);
 
 /// "notepad" with the path as one argument when such a program is on PATH, else the desktop's
 /// opener; never through a shell, never waited for, never left as a zombie.

@@ -83,10 +83,13 @@ class MainForm {
 
   // ---- Folder walk and file table (collect/folder_walk.cpp). ----
   void ReadFolder(std::u16string path, std::int32_t parent);
-  /// Records the file when a rule accepts it; size is only asked for when a rule needs it.
-  void AddFile(const std::u16string& name, FileSize& size, std::int32_t folder);
+  /// Records the file when a rule accepts it and says whether one did; size is only asked for
+  /// when a rule needs it.
+  bool AddFile(const std::u16string& name, FileSize& size, std::int32_t folder);
   std::u16string GetFolderPath(std::int32_t index) const;
   std::u16string GetFilePath(std::int32_t index) const;
+  /// The walk's root, the names below it and the identity recorded for a file of the table.
+  platform::FoundFile LocateFile(std::int32_t index) const;
 
   // ---- File type rules and wildcard matching (collect/file_types.cpp, collect/wildcard.cpp). ----
   void AddFileType(const std::u16string& pattern, double maxSize);
@@ -138,11 +141,13 @@ class MainForm {
   platform::System& System() const { return options_.System; }
   /// Number of the person on display (the frame's tag), 0 when none is shown.
   std::int32_t DisplayedPerson() const;
+  /// Number of the file of the hit the selector picks, 0 when no such file is shown.
+  std::int32_t SelectedFile() const;
 
   Window& window_;
   MainFormOptions options_;
   std::unique_ptr<TermSearch> termSearch_;  ///< the terms prepared for one search run
   std::string contentBuffer_;               ///< the content of the file being searched
   RunOutcome outcome_;
-  mutable PersonIndex personIndex_;         ///< FindPerson's index of Persons by name
+  mutable PersonIndex personIndex_;  ///< FindPerson's index of Persons by name
 };

@@ -18,6 +18,8 @@ SystemError ErrorOf(ErrorKind kind) {
       return {kind, u"Datei nicht gefunden"};
     case ErrorKind::AccessDenied:
       return {kind, u"Zugriff verweigert"};
+    case ErrorKind::Replaced:
+      return platform::FileReplacedError();
     case ErrorKind::Other:
       break;
   }
@@ -126,6 +128,18 @@ void FakeSystem::AddEntry(const std::u16string& folder, const std::u16string& na
   Enter(folder, name, kind);
 }
 
+void FakeSystem::LinkFolder(const std::u16string& path, const std::u16string& target) {
+  const std::u16string inside = path + separator_;
+  std::erase_if(files_, [&inside](const auto& file) { return file.first.starts_with(inside); });
+  std::erase_if(folders_,
+                [&inside](const auto& folder) { return folder.first.starts_with(inside); });
+  const auto [parent, name] = Split(path);
+  for (Entry& entry : folders_[parent]) {
+    if (entry.Name == name) entry.Kind = EntryKind::FolderLink;
+  }
+  links_[inside] = target + separator_;
+}
+
 void FakeSystem::Fail(Operation operation, const std::u16string& path, ErrorKind kind) {
   failures_[{operation, path}] = kind;
 }
@@ -196,6 +210,37 @@ std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
 
 std::optional<SystemError> FakeSystem::DeleteFile(const std::u16string& path) {
   if (auto failure = FailureOf(Operation::Delete, path)) return failure;
+  return Erase(Resolve(path));
+}
+
+std::optional<SystemError> FakeSystem::DeleteFoundFile(const platform::FoundFile& file) {
+  std::u16string path = file.Root;
+  for (std::size_t level = 0; level + 1 < file.Names.size(); ++level) {
+    const auto folder = folders_.find(path);
+    if (folder == folders_.end()) return ErrorOf(ErrorKind::NotFound);
+    const auto entry = std::find_if(
+        folder->second.begin(), folder->second.end(),
+        [&file, level](const Entry& listed) { return listed.Name == file.Names[level]; });
+    if (entry == folder->second.end()) return ErrorOf(ErrorKind::NotFound);
+    if (entry->Kind != EntryKind::Folder) return platform::FileReplacedError();
+    path += file.Names[level] + separator_;
+  }
+  if (!file.Names.empty()) path += file.Names.back();
+  if (auto failure = FailureOf(Operation::Delete, path)) return failure;
+  if (file.Identity.has_value() && Exists(path) && IdentityOf(path) != file.Identity) {
+    return platform::FileReplacedError();
+  }
+  return Erase(path);
+}
+
+std::u16string FakeSystem::Resolve(const std::u16string& path) const {
+  for (const auto& [link, target] : links_) {
+    if (path.starts_with(link)) return target + path.substr(link.size());
+  }
+  return path;
+}
+
+std::optional<SystemError> FakeSystem::Erase(const std::u16string& path) {
   if (files_.erase(path) == 0) return ErrorOf(ErrorKind::NotFound);
   const auto [folder, name] = Split(path);
   std::erase_if(folders_[folder], [&name](const Entry& entry) { return entry.Name == name; });

@@ -114,9 +114,12 @@ class System {
   /// Opens a normal file for reading; a folder or special file is refused.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                                        std::optional<SystemError>& failure) = 0;
-  /// Appends bytes to a file in one write, creating the file if missing.
+  /// Appends bytes to a file in one write, creating the file if missing. The file gets all of
+  /// them or none: a write that ends short is cut back. When the file opened is protected (the
+  /// same file, however named), nothing is written and the failure's kind is Protected.
   virtual std::optional<SystemError> AppendToFile(const std::u16string& path,
-                                                  std::string_view bytes) = 0;
+                                                  std::string_view bytes,
+                                                  std::optional<FileIdentity> protectedFile) = 0;
   /// Deletes one file.
   virtual std::optional<SystemError> DeleteFile(const std::u16string& path) = 0;
   /// Deletes the very file a walk found, following no link below its root; deletes nothing and

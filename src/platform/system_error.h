@@ -8,7 +8,8 @@ namespace platform {
 enum class ErrorKind {
   NotFound,
   AccessDenied,
-  Replaced,  ///< the file found earlier is no longer where it was found
+  Replaced,   ///< the file found earlier is no longer where it was found
+  Protected,  ///< the file is one the caller said must never be written
   Other,
 };
 
@@ -17,6 +18,11 @@ struct SystemError {
   ErrorKind Kind = ErrorKind::Other;
   std::u16string Description;
 };
+
+/// The failure of a write into a file the caller protects.
+inline SystemError FileProtectedError() {
+  return SystemError{ErrorKind::Protected, u"Die Datei ist vor dem Schreiben geschützt."};
+}
 
 /// The failure of an action on a file that was replaced or moved since it was found.
 inline SystemError FileReplacedError() {

@@ -24,7 +24,10 @@ bool IsRegularFile(const std::u16string& path);
 std::optional<FileIdentity> IdentityOf(const std::u16string& path);
 std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                              std::optional<SystemError>& failure);
-std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes);
+/// One write of all bytes at the end (more only when a signal cut it short); what a failed
+/// write left of them is cut off again with ftruncate.
+std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes,
+                                        std::optional<FileIdentity> protectedFile);
 std::optional<SystemError> DeleteFile(const std::u16string& path);
 /// Deletes a found file by descriptors from its root down, with O_NOFOLLOW below the root and
 /// the identity compared just before the unlink.

@@ -13,9 +13,11 @@ std::optional<platform::SystemError> ReadWholeFile(platform::System& system,
                                                    const std::u16string& path,
                                                    std::string& content);
 
-/// Appends one line of text in the system's code page, followed by CR LF; every failure is
-/// ignored.
-void AppendLine(platform::System& system, const std::u16string& path, std::u16string_view line);
+/// Appends one line of text in the system's code page, followed by CR LF, whole or not at all,
+/// never into protectedFile; returns the failure.
+std::optional<platform::SystemError> AppendLine(
+    platform::System& system, const std::u16string& path, std::u16string_view line,
+    std::optional<platform::FileIdentity> protectedFile);
 
 /// Reads a text file in the code page line by line. A line ends at CR, CR LF or LF; the last
 /// line needs no line end, and a file ending in a line end passes no extra empty line.

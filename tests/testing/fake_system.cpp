@@ -20,6 +20,8 @@ SystemError ErrorOf(ErrorKind kind) {
       return {kind, u"Zugriff verweigert"};
     case ErrorKind::Replaced:
       return platform::FileReplacedError();
+    case ErrorKind::Protected:
+      return platform::FileProtectedError();
     case ErrorKind::Other:
       break;
   }
@@ -140,6 +142,12 @@ void FakeSystem::LinkFolder(const std::u16string& path, const std::u16string& ta
   links_[inside] = target + separator_;
 }
 
+void FakeSystem::LinkFile(const std::u16string& path, const std::u16string& target) {
+  fileLinks_[path] = target;
+  const auto [folder, name] = Split(path);
+  Enter(folder, name, EntryKind::File);
+}
+
 void FakeSystem::Fail(Operation operation, const std::u16string& path, ErrorKind kind) {
   failures_[{operation, path}] = kind;
 }
@@ -176,7 +184,7 @@ bool FakeSystem::IsHidden(const std::u16string& path) {
 }
 
 std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16string& path) {
-  if (const auto file = files_.find(path); file != files_.end()) {
+  if (const auto file = files_.find(Resolve(path)); file != files_.end()) {
     return platform::FileIdentity{1, file->second.Number};
   }
   if (folders_.count(path + separator_) != 0) {
@@ -197,12 +205,21 @@ std::unique_ptr<platform::ReadableFile> FakeSystem::OpenForReading(
   return std::make_unique<Reader>(file->second.Bytes, FailureOf(Operation::Read, path));
 }
 
-std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
-                                                    std::string_view bytes) {
+std::optional<SystemError> FakeSystem::AppendToFile(
+    const std::u16string& path, std::string_view bytes,
+    std::optional<platform::FileIdentity> protectedFile) {
   if (auto failure = FailureOf(Operation::Append, path)) return failure;
   if (folders_.count(path + separator_) != 0) return ErrorOf(ErrorKind::AccessDenied);
-  if (!Exists(path)) AddFile(path, {});
-  File& file = files_[path];
+  if (protectedFile.has_value() && IdentityOf(path) == protectedFile) {
+    return platform::FileProtectedError();
+  }
+  if (freeSpace_ >= 0 && std::ssize(bytes) > freeSpace_) {
+    return SystemError{ErrorKind::Other, u"Nicht genügend Speicherplatz auf dem Datenträger"};
+  }
+  if (freeSpace_ >= 0) freeSpace_ -= std::ssize(bytes);
+  const std::u16string target = Resolve(path);
+  if (!Exists(target)) AddFile(target, {});
+  File& file = files_[target];
   file.Bytes += bytes;
   file.Size = static_cast<std::int64_t>(file.Bytes.size());
   return std::nullopt;
@@ -234,6 +251,7 @@ std::optional<SystemError> FakeSystem::DeleteFoundFile(const platform::FoundFile
 }
 
 std::u16string FakeSystem::Resolve(const std::u16string& path) const {
+  if (const auto link = fileLinks_.find(path); link != fileLinks_.end()) return link->second;
   for (const auto& [link, target] : links_) {
     if (path.starts_with(link)) return target + path.substr(link.size());
   }

@@ -7,10 +7,10 @@
 
 #include "command_line.h"
 #include "console_window.h"
+#include "platform/output_pipe.h"
 #include "platform/stop_requests.h"
 #include "platform/system.h"
 #include "platform/utf8.h"
-#include "platform/output_pipe.h"
 #include "report_output.h"
 #include "shell/main_form.h"
 
@@ -20,6 +20,7 @@ constexpr int kCompleted = 0;
 constexpr int kCompletedWithMessages = 1;
 constexpr int kUsageOrConfigurationError = 2;
 constexpr int kOutputFailed = 3;
+constexpr int kIncomplete = 4;
 constexpr int kStopped = 130;
 
 /// Why the run must not start although the command line is well formed: the log would be
@@ -93,9 +94,21 @@ int main(int argc, char** argv) {
   window.Attach(form);
 
   form.Form_Load();
+  // The log beside the configuration is the configuration itself under another name (a link).
+  if (form.Outcome().LogIsConfiguration) {
+    std::fprintf(stderr,
+                 "fundort-report: the log would be the configuration itself; use --log FILE or "
+                 "--no-log\n");
+    return kUsageOrConfigurationError;
+  }
   form.StartTimer_Timer();
-  const RunOutcome outcome = form.Outcome();
-  if (!outcome.Stopped) form.Form_Unload();
+  if (!form.Outcome().Stopped) form.Form_Unload();
+  const RunOutcome& outcome = form.Outcome();
+  // The run goes on without the lines it could not log, but does not pass for complete.
+  if (outcome.LogLinesLost != 0) {
+    std::fprintf(stderr, "fundort-report: %d log lines could not be written: %s\n",
+                 outcome.LogLinesLost, platform::ToDisplayUtf8(outcome.LogFailure).c_str());
+  }
 
   if (outcome.Configuration != ConfigurationState::Read) return kUsageOrConfigurationError;
 
@@ -112,5 +125,6 @@ int main(int argc, char** argv) {
   }
 
   if (outcome.Stopped) return kStopped;
+  if (outcome.LogLinesLost != 0) return kIncomplete;
   return outcome.MessagesShown == 0 ? kCompleted : kCompletedWithMessages;
 }

@@ -61,6 +61,9 @@ void MainForm::ReadConfiguration() {
     if (StopRequested) break;
     SetStatus(u"lade Konfigurationen...");
     ExecConfigLine(reader.ReadLine());
+    // A configuration of many lines keeps the window answering, and a close or a stop request
+    // is seen before the next line. A walk that was stopped returns to a closed window.
+    if (!StopRequested) ProcessPendingMessages();
   }
   reader.Close();
   outcome_.Configuration = ConfigurationState::Read;

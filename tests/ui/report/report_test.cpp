@@ -219,6 +219,30 @@ TEST(ReportTest, SigtermDuringTheSearchLogsExitAndPrintsWhatWasFound) {
   EXPECT_NE(result.Out.find("Jeder (" + std::to_string(hits) + ")\n"), std::string::npos);
 }
 
+TEST(ReportTest, SigtermWhileTheConfigurationIsReadStopsAtTheNextLine) {
+  InstalledProgram program("gross");
+  constexpr int kPersons = 300'000;
+  std::string config;
+  for (int person = 0; person < kPersons; ++person)
+    config += "NAME|Person " + std::to_string(person) + "|\r\n";
+  program.WriteConfig(config);
+  const auto isConfig = [](const std::string& line) { return line.starts_with("CONFIG: "); };
+  const ProcessResult result =
+      RunProcess({FUNDORT_REPORT_BINARY, program.ConfigPath().string()}, [&](int pid) {
+        for (int wait = 0; wait < 300000 && std::ranges::none_of(program.LogLines(), isConfig);
+             ++wait)
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ::kill(pid, SIGTERM);
+      });
+  EXPECT_EQ(result.ExitStatus, 130);
+  const std::vector<std::string> log = program.LogLines();
+  ASSERT_EQ(std::ranges::count(log, "EXIT"), 1);
+  EXPECT_EQ(log.back(), "EXIT");
+  const auto lines = std::ranges::count_if(log, isConfig);
+  EXPECT_GE(lines, 1);
+  EXPECT_LT(lines, kPersons);
+}
+
 TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
   const std::string examples = std::string(FUNDORT_SOURCE_DIR) + "/examples";
   std::ifstream in(examples + "/fundort.cfg", std::ios::binary);

@@ -7,7 +7,7 @@
 
 #include "fuzz_input.h"
 #include "shell/main_form.h"
-#include "testing/fake_directories.h"
+#include "testing/fake_system.h"
 
 namespace {
 
@@ -32,17 +32,15 @@ class QuietWindow : public Window {
 
 /// A small tree with names that patterns like to trip over. Built for every input: the fake
 /// keeps a record of what was walked, which would otherwise grow from input to input.
-FakeDirectories Tree() {
-  FakeDirectories directories;
-  directories.Add(u"/d/", {{u"a.txt", false, 10},
-                           {u"A.TXT.TXT", false, 2'147'483'648},
-                           {u"Brief 2024.doc", false, 0},
-                           {u".versteckt", true},
-                           {u"sub", true},
-                           {u"x*?.log", false, 7}});
-  directories.Add(u"/d/sub/", {{u"c.txt", false, 1}, {u"tief", true}});
-  directories.Add(u"/d/sub/tief/", {{u"d|e.txt", false, 3}});
-  return directories;
+void AddTree(FakeSystem& system) {
+  system.SetExecutablePath(u"/programm/fundort");
+  system.AddSizedFile(u"/d/a.txt", 10);
+  system.AddSizedFile(u"/d/A.TXT.TXT", 2'147'483'648);
+  system.AddSizedFile(u"/d/Brief 2024.doc", 0);
+  system.AddFolder(u"/d/.versteckt");
+  system.AddSizedFile(u"/d/x*?.log", 7);
+  system.AddSizedFile(u"/d/sub/c.txt", 1);
+  system.AddSizedFile(u"/d/sub/tief/d|e.txt", 3);
 }
 
 }  // namespace
@@ -50,13 +48,9 @@ FakeDirectories Tree() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 4096) return 0;
   QuietWindow window;
-  MainFormOptions options;
-  options.ProgramPath = [] { return std::u16string(u"/programm/fundort"); };
-  options.Log = LogDestination::None;
-  FakeDirectories tree = Tree();
-  options.Directories = &tree;
-  options.StartTextEditor = [](const std::u16string&) {};
-  MainForm form(window, options);
+  FakeSystem system;
+  AddTree(system);
+  MainForm form(window, MainFormOptions{.System = system, .Log = LogDestination::None});
   form.Form_Load();
 
   // Lines are separated by line feeds, as the configuration reader hands them over.

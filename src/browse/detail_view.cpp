@@ -78,9 +78,11 @@ void MainForm::PersonFundstellenAuswahl_Scroll() {
 }
 
 void MainForm::Command1_Click() {
-  // The path box's text at the time of the click is what is opened.
-  // Nothing is shown or logged when no editor can be started.
-  [[maybe_unused]] const auto ignored = System().StartTextEditor(PersonFundstelleVerzeichnis.Text);
+  // The path box's text at the time of the click is what is opened. An editor that cannot be
+  // started is reported in a box, so the click never silently does nothing; it is not logged.
+  if (const auto error = System().StartTextEditor(PersonFundstelleVerzeichnis.Text)) {
+    ShowError(error->Description);
+  }
 }
 
 void MainForm::Command2_Click() {

@@ -106,7 +106,8 @@ class System {
       const std::u16string& path, std::optional<SystemError>& failure) = 0;
   /// True for an existing normal file (or a link to one); folders and special files are not.
   virtual bool IsRegularFile(const std::u16string& path) = 0;
-  /// True when the system marks the file hidden (a leading dot on Linux, an attribute on Windows).
+  /// True when the system marks the file hidden: a leading dot on Linux, the hidden or system
+  /// attribute on Windows.
   virtual bool IsHidden(const std::u16string& path) = 0;
   /// Identity of the existing file or folder at path, following links; empty when none is there.
   virtual std::optional<FileIdentity> IdentityOf(const std::u16string& path) = 0;

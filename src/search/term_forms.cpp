@@ -112,7 +112,7 @@ std::vector<TermForm> EncodeTermForms(std::u16string_view term, TermMatching mat
   return result;
 }
 
-const ByteFold& ScanFoldFor(TermMatching matching, const CodePage& codePage, ByteForms forms) {
+ByteFold ScanFoldFor(TermMatching matching, const CodePage& codePage, ByteForms forms) {
   if (matching == TermMatching::Exact) return IdentityFold();
   return forms == ByteForms::AnsiOnly() ? codePage.Fold : AsciiFold();
 }

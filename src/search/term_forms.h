@@ -68,4 +68,4 @@ std::vector<TermForm> EncodeTermForms(std::u16string_view term, TermMatching mat
 /// classes serve; with other forms beside it only ASCII letters fold, since the code page's
 /// classes of bytes from 0x80 would join bytes of UTF-8 sequences that are no case partners; the
 /// other letters' cases then become variants of the patterns. Exact matching folds nothing.
-const ByteFold& ScanFoldFor(TermMatching matching, const CodePage& codePage, ByteForms forms);
+ByteFold ScanFoldFor(TermMatching matching, const CodePage& codePage, ByteForms forms);

@@ -40,7 +40,7 @@ class PatternSetBuilder {
   void Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
               const std::string& prefix, const PatternOutput& output);
 
-  const ByteFold& fold_;
+  ByteFold fold_;
   FoldClasses others_;  ///< per byte: the other bytes that fold alike
   std::size_t limit_;
   PatternSet set_;

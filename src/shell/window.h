@@ -32,7 +32,7 @@ enum class ControlId {
   StartTimer,
 };
 
-/// Number of ControlId values, for tables indexed by control.
+/// Number of ControlId values, for tables indexed by control (StartTimer stays the last value).
 inline constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::StartTimer) + 1;
 
 enum class MessageButtons { Ok, YesNo };

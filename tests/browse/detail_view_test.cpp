@@ -168,4 +168,26 @@ TEST(DetailViewTest, DeleteOnARealTreeNeverReachesThroughALinkOrAReplacement) {
   }
 }
 
+TEST(DetailViewTest, ADeniedDeleteAndAnEditorThatCannotStartAreReported) {
+  SearchFixture fixture;
+  fixture.AddFile("a", "x");
+  fixture.AddPerson("Nord", "|x|", u"|1|");
+  fixture.system().Fail(FakeSystem::Operation::Delete, fixture.PathOf("a"));
+  fixture.system().Fail(FakeSystem::Operation::Editor, fixture.PathOf("a"));
+  MainForm& form = fixture.form();
+  form.ShowPerson(1);
+  form.Command1_Click();
+  fixture.window().AnswerNext(MessageAnswer::Yes);
+  form.Command2_Click();
+  EXPECT_TRUE(fixture.system().Exists(fixture.PathOf("a")));
+  // The editor's failure is shown but not logged; the delete's is both.
+  EXPECT_EQ(fixture.Log(), (std::vector<std::string>{"KILL: @a", "ERROR: Zugriff verweigert"}));
+  std::u16string boxes;
+  for (const MessageRequest& box : fixture.window().Boxes)
+    boxes += box.Title + u": " + box.Text + u"\n";
+  EXPECT_EQ(boxes, u"Fehler: Zugriff verweigert\n"
+                   u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?\n"
+                   u"Fehler: Zugriff verweigert\n");
+}
+
 }  // namespace

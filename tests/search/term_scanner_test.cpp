@@ -155,7 +155,7 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
       contents.push_back(content);
     }
     const auto forms16 = FormsOf(terms, matching, forms);
-    const ByteFold& fold = ScanFoldFor(matching, TestCodePage(), forms);
+    const ByteFold fold = ScanFoldFor(matching, TestCodePage(), forms);
     for (const auto& [method, entries] : methods) {
       TermScanner scanner(forms16, fold, method, entries);
       ++used[scanner.Method()];

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <functional>
 
-#include "platform/code_page.h"
-
 namespace {
 
 using platform::EntryKind;
@@ -27,23 +25,6 @@ SystemError ErrorOf(ErrorKind kind) {
   }
   return {kind, u"E/A-Fehler"};
 }
-
-/// The code page of code_page.h, as the real system hands it out.
-class FakeCodePage : public platform::CodePage {
- public:
-  std::u16string Decode(std::string_view bytes) const override {
-    return platform::DecodeCodePage(bytes);
-  }
-  std::string Encode(std::u16string_view text) const override {
-    return platform::EncodeCodePage(text);
-  }
-  std::u16string UpperCase(std::u16string_view text) const override {
-    return platform::UpperCase(text);
-  }
-  const std::array<unsigned char, 256>& CaseFoldTable() const override {
-    return platform::CaseFoldTable();
-  }
-};
 
 }  // namespace
 
@@ -158,8 +139,8 @@ std::string FakeSystem::Contents(const std::u16string& path) const {
 }
 
 const platform::CodePage& FakeSystem::CodePage() const {
-  static const FakeCodePage codePage;
-  return codePage;
+  // Text conversion is no matter of files and folders: the real code page serves.
+  return platform::OperatingSystem().CodePage();
 }
 
 std::unique_ptr<platform::DirectoryEnumeration> FakeSystem::OpenDirectory(

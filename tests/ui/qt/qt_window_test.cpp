@@ -314,8 +314,8 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
 class CloseDuringRunTest : public QtWindowTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
-  // The user closes the window as the search reaches b, maybe in the confirmation box of a
-  // delete; Nord and Alle were found in a before, Alle in b.
+  // The user closes the window at the point after b, maybe in the confirmation box of a delete;
+  // Nord and Alle were found in a before, Alle in b.
   const bool inTheDeleteBox = GetParam();
   // What the widgets show and the model holds.
   const auto snapshot = [this] {

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+/// Turns a document's bytes into the texts to search. The one place that knows file formats.
+namespace extract {
+
+/// Random access to a file's bytes; the search gives one backed by the open file.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  /// The number of bytes the source holds.
+  virtual std::uint64_t Size() const = 0;
+  /// Reads up to size bytes at offset into buffer; count is 0 at the end. False on a read failure.
+  virtual bool ReadAt(std::uint64_t offset, char* buffer, std::size_t size, std::size_t& count) = 0;
+};
+
+/// A source over bytes held in memory; the bytes must outlive it.
+class MemorySource final : public ByteSource {
+ public:
+  /// Serves the given bytes.
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  /// The length of the bytes.
+  std::uint64_t Size() const override { return bytes_.size(); }
+  /// Copies from the bytes; never fails.
+  bool ReadAt(std::uint64_t offset, char* buffer, std::size_t size, std::size_t& count) override;
+
+ private:
+  std::string_view bytes_;
+};
+
+/// Receives what a document holds as a sequence of streams. A stream is either text (UTF-8, from
+/// Text) or raw bytes (an archive member's or an attachment's decoded bytes, from Raw, to be
+/// searched in every byte form like a file); Separate ends a stream, and a term never matches
+/// across two streams. One stream never mixes Text and Raw pieces.
+class TextSink {
+ public:
+  virtual ~TextSink() = default;
+  /// Takes the next piece of a text stream; false stops the extraction (e.g. a stop request).
+  virtual bool Text(std::string_view utf8) = 0;
+  /// Takes the next piece of a raw stream; false stops the extraction.
+  virtual bool Raw(std::string_view bytes) = 0;
+  /// Ends the current stream.
+  virtual void Separate() = 0;
+};
+
+/// Bounds on the work done for one file.
+struct Limits {
+  std::uint64_t MaxText = std::uint64_t{256} << 20;  ///< text and raw bytes given to the sink
+  double MaxRatio = 100;  ///< the same, at most this multiple of the file's size...
+  std::uint64_t RatioFloor = std::uint64_t{1} << 20;  ///< ...but never less than this
+  int MaxDepth = 3;  ///< the file itself is depth 1; a member of it depth 2
+  std::uint64_t MaxWholeBytes = std::uint64_t{64} << 20;  ///< for formats read whole into memory
+};
+
+/// What became of a file.
+enum class Outcome {
+  NotADocument,  ///< no format recognised; only its raw bytes are searched
+  Extracted,     ///< everything it holds was given to the sink
+  NotExtracted,  ///< recognised, but all or part could not be extracted (see the reason)
+};
+
+/// The outcome with a short English reason when NotExtracted ("encrypted", "damaged zip", ...).
+struct Result {
+  Outcome Kind = Outcome::NotADocument;
+  std::string Reason;
+};
+
+/// True when a file whose first bytes (up to 4 KiB) are head may be a document; when false,
+/// ExtractText answers NotADocument without reading further.
+bool MayBeDocument(std::string_view head);
+
+/// Recognises the document kind by content, never by name, and streams its texts to the sink.
+/// Text already given stays given when the extraction stops at a limit or a damaged part.
+Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits = {});
+
+}  // namespace extract

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "extract/context.h"
+
+namespace extract::detail {
+
+/// A zip archive, an Office Open XML or an OpenDocument package.
+void ExtractZip(Context& context, ByteSource& source);
+/// A PDF document: the text of every page. It is read whole, unless held has its bytes already.
+void ExtractPdf(Context& context, ByteSource& source, std::string_view held);
+/// An RTF document.
+void ExtractRtf(Context& context, ByteSource& source);
+/// An HTML page.
+void ExtractHtml(Context& context, ByteSource& source);
+/// An XML document other than a package part.
+void ExtractXml(Context& context, ByteSource& source);
+/// Whether a mail file holds one message or an mbox of many.
+enum class MailFile { Message, Mbox };
+/// An e-mail message or mbox: headers, text parts and attachments.
+void ExtractMail(Context& context, ByteSource& source, MailFile form);
+/// A compound (OLE) file: only an encrypted Office package is recognised in one.
+void ExtractCompound(Context& context, ByteSource& source);
+
+}  // namespace extract::detail

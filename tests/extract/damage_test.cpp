@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "extract/samples.h"
+
+namespace {
+
+using extract::Outcome;
+using samples::Extract;
+using samples::Zip;
+
+std::string Truncated(const std::string& bytes, std::size_t keep) {
+  return bytes.substr(0, keep);
+}
+
+std::string EncryptedOfficePackage() {
+  std::string file(1024, '\0');
+  file.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+  file[0x1E] = 9;  // 512-byte sectors; the directory in sector 0, right after the header
+  const char name[] = "E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0";
+  file.replace(512 + 128, sizeof name - 1, std::string(name, sizeof name - 1));
+  return file;
+}
+
+struct DamageCase {
+  const char* name;
+  std::function<std::string()> bytes;
+  std::string reason;
+  std::string textSoFar;  // text still given before the damage, if any
+};
+
+TEST(ExtractDamageTest, DamagedAndEncryptedFilesGiveAReason) {
+  const DamageCase cases[] = {
+      {"zip cut before its directory",
+       [] {
+         const std::string zip =
+             Zip({{"a.txt", "Anfang Huber"}, {"b.txt", std::string(5000, 'x')}});
+         return Truncated(zip, zip.size() - 30);
+       },
+       "damaged zip", ""},
+      {"zip that is only a signature", [] { return std::string("PK\x03\x04garbage", 11); },
+       "damaged zip", ""},
+      {"zip member encrypted",
+       [] {
+         return Zip({{"geheim.txt", "Huber"}}, "zip:encryption=zipcrypt");
+       },
+       "encrypted", ""},
+      {"Office package encrypted", EncryptedOfficePackage, "encrypted", ""},
+      {"OpenDocument encrypted",
+       [] {
+         return Zip({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                     {"META-INF/manifest.xml", "<manifest:encryption-data/>"},
+                     {"content.xml", "\x8F\x01garbage"}});
+       },
+       "encrypted", ""},
+      {"docx part that is not XML",
+       [] {
+         return Zip({{"[Content_Types].xml", "<Types/>"},
+                     {"word/document.xml", "<w:document><w:t>Vogel</w:t><w:p></w:document>"}});
+       },
+       "damaged XML", "Vogel"},
+      {"PDF without body", [] { return std::string("%PDF-1.4\nnothing else\n"); }, "damaged PDF",
+       ""},
+      {"PDF with a password",
+       [] {
+         return samples::Pdf({"Geheim"}, "<< /Filter /Standard /V 1 /R 2 /P -4 /O <" +
+                                             std::string(64, 'A') + "> /U <" +
+                                             std::string(64, 'B') + "> >>");
+       },
+       "encrypted", ""},
+      {"XML cut short",
+       [] { return std::string("<?xml version=\"1.0\"?><akte><name>Graf</name><name>Lu"); },
+       "damaged XML", "Graf"},
+      {"RTF cut short", [] { return std::string("{\\rtf1\\ansi Herr Kaiser\\par {\\b fett"); },
+       "damaged RTF", "Herr Kaiser"},
+      {"attachment too deep",
+       [] {
+         // mail > message > message > message: the third nested message is one level too deep
+         std::string mail = "From: a@b\nTo: c@d\nContent-Type: message/rfc822\n\n";
+         for (int level = 0; level < 3; ++level) {
+           mail += "Subject: Ebene " + std::to_string(level) + "\nContent-Type: message/rfc822\n\n";
+         }
+         return mail + "Subject: innen\n\nTief\n";
+       },
+       "nesting deeper than 3", "Ebene 1"},
+  };
+  for (const DamageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const samples::Extraction extraction = Extract(c.bytes());
+    EXPECT_EQ(extraction.result.Kind, Outcome::NotExtracted);
+    EXPECT_EQ(extraction.result.Reason, c.reason);
+    EXPECT_NE(extraction.sink.AllText().find(c.textSoFar), std::string::npos)
+        << extraction.sink.AllText();
+  }
+}
+
+TEST(ExtractDamageTest, TruncatedZipStillGivesTheMembersBeforeTheCut) {
+  const std::string zip =
+      Zip({{"a.txt", "Anfang Huber"}, {"b.txt", std::string(5000, 'x') + "Ende"}});
+  const samples::Extraction extraction = Extract(Truncated(zip, zip.size() / 2));
+  EXPECT_EQ(extraction.result.Reason, "damaged zip");
+  EXPECT_NE(extraction.sink.AllRaw().find("Anfang Huber"), std::string::npos);
+}
+
+TEST(ExtractDamageTest, DamagedMemberSpoilsOnlyItself) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i)
+    text += std::to_string(i * 7919) + " ";
+  std::string zip = Zip({{"a.txt", text}, {"b.txt", "Zweiter Huber"}});
+  for (std::size_t i = 60; i < 90; ++i)
+    zip[i] = static_cast<char>(zip[i] ^ 0x55);
+  const samples::Extraction extraction = Extract(zip);
+  EXPECT_EQ(extraction.result.Reason, "damaged zip");
+  EXPECT_NE(extraction.sink.AllRaw().find("Zweiter Huber"), std::string::npos);
+}
+
+TEST(ExtractDamageTest, CompoundFileWithoutEncryptionIsNoDocument) {
+  std::string file = EncryptedOfficePackage();
+  file.replace(512 + 128, 2, "W\0");
+  EXPECT_EQ(Extract(file).result.Kind, Outcome::NotADocument);
+}
+
+TEST(ExtractDamageTest, NestingStopsAtTheThirdLevel) {
+  const std::string docx = samples::Docx({{"Tief", "er"}});
+  std::string file = docx;
+  for (int depth = 1; depth <= 4; ++depth) {
+    SCOPED_TRACE(depth);
+    const samples::Extraction extraction = Extract(file);
+    const bool deepEnough = depth <= 3;
+    EXPECT_EQ(extraction.sink.AllText().find("Tiefer") != std::string::npos, deepEnough);
+    EXPECT_EQ(extraction.result.Reason, deepEnough ? "" : "nesting deeper than 3");
+    // the innermost zip's members stay searchable raw even when not opened
+    if (depth > 1) {
+      EXPECT_NE(extraction.sink.AllRaw().find("word/document.xml"), std::string::npos);
+    }
+    file = Zip({{"level.zip", file}});
+  }
+}
+
+TEST(ExtractDamageTest, ZipBombStopsAtTheRatioWithTheTextSoFar) {
+  const std::string zip = Zip({{"a.txt", std::string(std::size_t{30} << 20, 'A')}});
+  const samples::Extraction extraction = Extract(zip);
+  EXPECT_EQ(extraction.result.Kind, Outcome::NotExtracted);
+  EXPECT_EQ(extraction.result.Reason, "extraction limit: ratio 100:1");
+  EXPECT_EQ(extraction.sink.Total(), std::max<std::uint64_t>(100 * zip.size(), 1 << 20));
+}
+
+TEST(ExtractDamageTest, LimitsNameTheBoundReached) {
+  const std::string zip = Zip({{"a.txt", std::string(std::size_t{3} << 20, 'A')},
+                               {"b.txt", std::string(std::size_t{3} << 20, 'B')}});
+  const struct {
+    extract::Limits limits;
+    std::string reason;
+    std::uint64_t total;
+  } cases[] = {
+      {{.MaxText = 2 << 20, .MaxRatio = 1e6}, "extraction limit: 2 MB of text", 2 << 20},
+      {{.MaxText = 5000, .MaxRatio = 1e6}, "extraction limit: 5000 bytes of text", 5000},
+      {{.MaxRatio = 0.5, .RatioFloor = 0}, "extraction limit: ratio 0.5:1", zip.size() / 2},
+      {{.MaxRatio = 1, .RatioFloor = 4 << 20}, "extraction limit: ratio 1:1", 4 << 20},
+      {{.MaxRatio = 1e6}, "", 6 << 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const samples::Extraction extraction = Extract(zip, c.limits);
+    EXPECT_EQ(extraction.result.Reason, c.reason);
+    EXPECT_EQ(extraction.sink.Total(), c.total);
+  }
+}
+
+TEST(ExtractDamageTest, MarkupBombWithoutTextStops) {
+  std::string markup = "<a>";
+  for (int i = 0; i < 2000000; ++i)
+    markup += "<b/>";
+  const std::string zip = Zip({{"[Content_Types].xml", "<Types/>"}, {"x.xml", markup + "</a>"}});
+  extract::Limits limits;
+  limits.RatioFloor = 0;
+  const samples::Extraction extraction = Extract(zip, limits);
+  EXPECT_EQ(extraction.result.Reason, "extraction limit: ratio 100:1");
+}
+
+TEST(ExtractDamageTest, DocumentsHeldInMemoryStayWithinTheBound) {
+  const std::string pdf = samples::Pdf({"Weber"});
+  const std::string inner = Zip({{"a.pdf", pdf}});
+  const std::string outer = Zip({{"b.zip", inner}});
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::uint64_t maxWholeBytes;
+    std::string reason;
+  } cases[] = {
+      {"PDF file", pdf, pdf.size() - 1, "too large to extract"},
+      {"PDF in a zip", inner, pdf.size() - 1, "embedded document: too large to extract"},
+      {"PDF in a zip", inner, pdf.size(), ""},
+      // the inner zip and its PDF are held at the same time
+      {"PDF in a zip in a zip", outer, inner.size() + pdf.size() - 1,
+       "embedded document: too large to extract"},
+      {"PDF in a zip in a zip", outer, inner.size() + pdf.size(), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + std::string(" ") + std::to_string(c.maxWholeBytes));
+    extract::Limits limits;
+    limits.MaxWholeBytes = c.maxWholeBytes;
+    const samples::Extraction extraction = Extract(c.bytes, limits);
+    EXPECT_EQ(extraction.result.Reason, c.reason);
+    EXPECT_EQ(extraction.sink.AllText().find("Weber") != std::string::npos, c.reason.empty());
+  }
+}
+
+TEST(ExtractDamageTest, SinkStopsTheExtraction) {
+  const std::string zip = Zip({{"a.txt", std::string(100000, 'A')}, {"b.txt", "B"}});
+  samples::CollectingSink sink;
+  sink.stopAfter = 10;
+  extract::MemorySource source(zip);
+  const extract::Result result = extract::ExtractText(source, sink);
+  EXPECT_EQ(result.Reason, "stopped");
+  EXPECT_LT(sink.Total(), 100000u);
+  EXPECT_EQ(sink.AllRaw().find('B'), std::string::npos);
+}
+
+TEST(ExtractDamageTest, ReadFailureHalfwayIsNamed) {
+  const std::string rtf = "{\\rtf1 Herr Kaiser\\par " + std::string(200000, 'x') + "}";
+  const std::string mail = "From: a@b\nTo: c@d\n\nHerr Kaiser\n" + std::string(200000, 'x');
+  for (const std::string& bytes : {rtf, mail}) {
+    samples::ChoppySource source(bytes, 4096);
+    source.failFrom = 100000;
+    samples::CollectingSink sink;
+    const extract::Result result = extract::ExtractText(source, sink);
+    EXPECT_EQ(result.Reason, "read error");
+    EXPECT_NE(sink.AllText().find("Herr Kaiser"), std::string::npos);
+  }
+}
+
+TEST(ExtractDamageTest, ManyPartsAndPagesAreAllRead) {
+  std::string mail = "From: a@b\nTo: c@d\nContent-Type: multipart/mixed; boundary=x\n\n";
+  for (int part = 0; part < 500; ++part) {
+    mail += "--x\nContent-Type: text/plain\n\nTeil " + std::to_string(part) + "\n";
+  }
+  mail += "--x--\n";
+  std::vector<std::string> pages;
+  for (int page = 0; page < 300; ++page)
+    pages.push_back("Seite " + std::to_string(page));
+  EXPECT_NE(Extract(mail).sink.AllText().find("Teil 499"), std::string::npos);
+  EXPECT_NE(Extract(samples::Pdf(pages)).sink.AllText().find("Seite 299"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "extract/extract.h"
+
+namespace samples {
+
+/// One stream the sink received: raw bytes or text.
+struct Stream {
+  bool raw = false;
+  std::string bytes;
+};
+
+/// Keeps every stream; can ask to stop once it holds a number of bytes.
+class CollectingSink final : public extract::TextSink {
+ public:
+  bool Text(std::string_view utf8) override { return Add(false, utf8); }
+  bool Raw(std::string_view bytes) override { return Add(true, bytes); }
+  void Separate() override { open_ = false; }
+
+  /// The streams so far.
+  const std::vector<Stream>& streams() const { return streams_; }
+  /// All text streams, one per line.
+  std::string AllText() const;
+  /// All raw streams, one per line.
+  std::string AllRaw() const;
+  /// Total bytes received.
+  std::uint64_t Total() const { return total_; }
+  /// Asks to stop once this many bytes were received.
+  std::uint64_t stopAfter = UINT64_MAX;
+
+ private:
+  bool Add(bool raw, std::string_view piece);
+  std::vector<Stream> streams_;
+  bool open_ = false;
+  std::uint64_t total_ = 0;
+};
+
+/// Serves bytes in reads of at most a few bytes, and can fail from an offset on.
+class ChoppySource final : public extract::ByteSource {
+ public:
+  ChoppySource(std::string_view bytes, std::size_t readSize) : bytes_(bytes), readSize_(readSize) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(std::uint64_t offset, char* buffer, std::size_t size, std::size_t& count) override;
+  std::uint64_t failFrom = UINT64_MAX;
+
+ private:
+  std::string_view bytes_;
+  std::size_t readSize_;
+};
+
+/// The result and the streams of extracting bytes.
+struct Extraction {
+  extract::Result result;
+  CollectingSink sink;
+};
+/// Extracts bytes held in memory.
+Extraction Extract(std::string_view bytes, const extract::Limits& limits = {});
+
+/// A zip archive made with libarchive; members deflated unless stored; optionally encrypted.
+std::string Zip(const std::vector<std::pair<std::string, std::string>>& members,
+                const char* options = nullptr);
+/// A Word document whose body holds the given paragraphs of runs (XML already escaped).
+std::string Docx(const std::vector<std::vector<std::string>>& paragraphs);
+/// A PDF whose pages each show one line of Windows-1252 text through a deflated content stream;
+/// with an encryption dictionary when one is given.
+std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption = {});
+/// Latin-1/Windows-1252 bytes of UTF-8 text (for samples written in a code page).
+std::string Cp1252(std::string_view utf8);
+
+}  // namespace samples

@@ -59,12 +59,18 @@ void MainForm::PersonFundstellenAuswahl_Change() {
   PersonFundstelle.Caption = NumberText(hit);
   Mirror(ControlId::PersonFundstelle);
 
-  const std::uint64_t file = HitFile(Persons[static_cast<std::size_t>(person)].Hits, hit);
-  // Hit fields name existing files; anything else shows no path rather than reading past the table.
-  PersonFundstelleVerzeichnis.Text = file >= 1 && file < Files.size()
-                                         ? GetFilePath(static_cast<std::int32_t>(file))
-                                         : std::u16string();
+  const std::int32_t file = SelectedFile();
+  PersonFundstelleVerzeichnis.Text = file != 0 ? GetFilePath(file) : std::u16string();
   Mirror(ControlId::PersonFundstelleVerzeichnis);
+}
+
+std::int32_t MainForm::SelectedFile() const {
+  const std::int32_t person = DisplayedPerson();
+  if (person == 0 || !PersonFundstellenAuswahl.Enabled) return 0;
+  const std::uint64_t file =
+      HitFile(Persons[static_cast<std::size_t>(person)].Hits, PersonFundstellenAuswahl.Value);
+  // Hit fields name existing files; anything else names none rather than reading past the table.
+  return file >= 1 && file < Files.size() ? static_cast<std::int32_t>(file) : 0;
 }
 
 void MainForm::PersonFundstellenAuswahl_Scroll() {
@@ -88,7 +94,13 @@ void MainForm::Command2_Click() {
   if (answer != MessageAnswer::Yes) return;
 
   WriteLog(u"KILL: " + path);
-  const auto error = System().DeleteFile(path);
+  // The path of the selected hit deletes the very file the walk found, reached from its root
+  // without following links: a folder swapped for a link or a file put in its place since the
+  // walk is left alone. Any other text (the empty box before a person is shown) is taken as is.
+  const std::int32_t file = SelectedFile();
+  const auto error = file != 0 && GetFilePath(file) == path
+                         ? System().DeleteFoundFile(LocateFile(file))
+                         : System().DeleteFile(path);
   // The deleted file may be one the search has yet to reach: it must then find it gone.
   FilesChanged();
   if (error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/system.h"
@@ -17,6 +18,8 @@ struct FileEntry {
   std::int32_t FolderIndex = 0;  ///< number of the folder it was found in
   std::u16string Name;           ///< bare entry name as the platform reported it
   std::int64_t Size = 0;         ///< size in bytes (64-bit, so files of 2 GiB and more fit)
+  /// The identity the walk listed, so that actions reach this very file; empty when unknown.
+  std::optional<platform::FileIdentity> Identity{};
 };
 
 /// One file type rule.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -52,7 +53,7 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
           break;
         case platform::EntryKind::File: {
           FileSize size(*entries);
-          AddFile(name, size, folder);
+          if (AddFile(name, size, folder)) Files.back().Identity = entries->Identity();
           break;
         }
         case platform::EntryKind::FolderLink:
@@ -68,12 +69,12 @@ void MainForm::ReadFolder(std::u16string path, std::int32_t parent) {
   }
 }
 
-void MainForm::AddFile(const std::u16string& name, FileSize& size, std::int32_t folder) {
+bool MainForm::AddFile(const std::u16string& name, FileSize& size, std::int32_t folder) {
   FileRejection why = FileRejection::NoPattern;
   const std::int32_t type = GetFileType(name, size, &why);
   if (type == 0) {
     ++(why == FileRejection::OverSizeLimit ? coverage_.FilesTooLarge : coverage_.FilesNotAccepted);
-    return;
+    return false;
   }
   if (Files.empty()) Files.emplace_back();  // slot 0 is never a file
   Files.push_back(FileEntry{type, folder, name, size.Bytes()});
@@ -81,6 +82,7 @@ void MainForm::AddFile(const std::u16string& name, FileSize& size, std::int32_t 
   TotalSize += static_cast<double>(Files.back().Size);
   SetAllSize(TotalSize);
   SetFileCount(static_cast<std::int32_t>(Files.size() - 1));
+  return true;
 }
 
 std::u16string MainForm::GetFolderPath(std::int32_t index) const {
@@ -101,4 +103,17 @@ std::u16string MainForm::GetFolderPath(std::int32_t index) const {
 std::u16string MainForm::GetFilePath(std::int32_t index) const {
   const FileEntry& file = Files[static_cast<std::size_t>(index)];
   return GetFolderPath(file.FolderIndex) + file.Name;
+}
+
+platform::FoundFile MainForm::LocateFile(std::int32_t index) const {
+  const FileEntry& file = Files[static_cast<std::size_t>(index)];
+  platform::FoundFile found{.Root = {}, .Names = {file.Name}, .Identity = file.Identity};
+  std::int32_t folder = file.FolderIndex;
+  while (Folders[static_cast<std::size_t>(folder)].Parent != 0) {
+    found.Names.push_back(Folders[static_cast<std::size_t>(folder)].Name);
+    folder = Folders[static_cast<std::size_t>(folder)].Parent;
+  }
+  std::reverse(found.Names.begin(), found.Names.end());
+  found.Root = GetFolderPath(folder);
+  return found;
 }

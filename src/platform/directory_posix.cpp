@@ -30,6 +30,7 @@ using FolderIdentity = std::pair<dev_t, ino_t>;
 struct RawEntry {
   std::string name;
   unsigned char type = DT_UNKNOWN;
+  ino_t inode = 0;
 };
 
 /// The folders being listed right now, up the walk.
@@ -144,12 +145,10 @@ class PosixEnumeration : public DirectoryEnumeration {
   }
 
   std::optional<FileIdentity> Identity() override {
-    struct stat info {};
-    if (::fstatat(::dirfd(folder_), Current().name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      return std::nullopt;
-    }
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                        static_cast<std::uint64_t>(info.st_ino)};
+    // The entry's inode comes with the name and shares the folder's device, so no stat is
+    // needed. Only a mount point reports another pair when asked, and it is never a kept file.
+    return FileIdentity{static_cast<std::uint64_t>(identity_.first),
+                        static_cast<std::uint64_t>(Current().inode)};
   }
 
  private:
@@ -282,7 +281,7 @@ std::unique_ptr<DirectoryEnumeration> OpenDirectory(const std::u16string& path,
     // A read failure ends the folder; what was read before is still reported.
     if (entry == nullptr) break;
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-    entries.push_back(RawEntry{entry->d_name, entry->d_type});
+    entries.push_back(RawEntry{entry->d_name, entry->d_type, entry->d_ino});
   }
   // Byte order, so that numbering does not depend on the file system's order.
   std::sort(entries.begin(), entries.end(),

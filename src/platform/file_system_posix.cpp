@@ -94,11 +94,23 @@ std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
   return std::make_unique<PosixReadableFile>(descriptor, static_cast<std::int64_t>(info.st_size));
 }
 
-std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes) {
+std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes,
+                                        std::optional<FileIdentity> protectedFile) {
   const int descriptor = ::open(ToNativePath(path).c_str(),
                                 O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (descriptor < 0) return ErrorFromErrno(errno);
-  // One write call per line: with O_APPEND the line lands whole at the end.
+  // The file is compared once it is open, so no link made meanwhile can lead the bytes into it.
+  if (protectedFile.has_value()) {
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 ||
+        *protectedFile == FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                                       static_cast<std::uint64_t>(info.st_ino)}) {
+      ::close(descriptor);
+      return FileProtectedError();
+    }
+  }
+  // One write call per line: with O_APPEND the line lands whole at the end. Only a write that
+  // a signal cut short is continued; a full disk makes the next call report why.
   std::optional<SystemError> failure;
   std::size_t written = 0;
   while (written < bytes.size()) {
@@ -109,6 +121,14 @@ std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_
       break;
     }
     written += static_cast<std::size_t>(count);
+  }
+  // A part of a line would glue the next line to it: cut the file back to where it began.
+  if (failure && written > 0) {
+    const off_t end = ::lseek(descriptor, 0, SEEK_CUR);
+    if (end >= static_cast<off_t>(written)) {
+      [[maybe_unused]] const int ignored =
+          ::ftruncate(descriptor, end - static_cast<off_t>(written));
+    }
   }
   ::close(descriptor);
   return failure;

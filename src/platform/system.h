@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/system_error.h"
 #include "platform/text_encoding.h"
@@ -52,8 +53,17 @@ class DirectoryEnumeration {
   virtual EntryKind Kind() const = 0;
   /// Size in bytes of the current file; may ask the file system on the first call per entry.
   virtual std::int64_t Size() = 0;
-  /// Identity of the current entry itself (a link is not followed); empty when unknown.
+  /// Identity of the current entry itself (a link is not followed), taken from the listing
+  /// without asking the file system where it can be; empty when unknown.
   virtual std::optional<FileIdentity> Identity() = 0;
+};
+
+/// Where a walk found a file: the folder it started from, the names leading down from there,
+/// and the identity the walk saw.
+struct FoundFile {
+  std::u16string Root;                   ///< the walk's starting folder as it opened it
+  std::vector<std::u16string> Names;     ///< the folders below Root, then the file's own name
+  std::optional<FileIdentity> Identity;  ///< as listed by the walk; empty when unknown
 };
 
 /// A file open for reading, in order or at any offset; closed when destroyed.
@@ -123,11 +133,17 @@ class System {
   /// Opens a normal file for reading; a folder or special file is refused.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                                        std::optional<SystemError>& failure) = 0;
-  /// Appends bytes to a file in one write, creating the file if missing.
+  /// Appends bytes to a file in one write, creating the file if missing. The file gets all of
+  /// them or none: a write that ends short is cut back. When the file opened is protected (the
+  /// same file, however named), nothing is written and the failure's kind is Protected.
   virtual std::optional<SystemError> AppendToFile(const std::u16string& path,
-                                                  std::string_view bytes) = 0;
+                                                  std::string_view bytes,
+                                                  std::optional<FileIdentity> protectedFile) = 0;
   /// Deletes one file.
   virtual std::optional<SystemError> DeleteFile(const std::u16string& path) = 0;
+  /// Deletes the very file a walk found, following no link below its root; deletes nothing and
+  /// fails with ErrorKind::Replaced when a link or another file now stands in its way.
+  virtual std::optional<SystemError> DeleteFoundFile(const FoundFile& file) = 0;
   /// Starts the text editor on a file without waiting for it.
   virtual std::optional<SystemError> StartTextEditor(const std::u16string& path) = 0;
 

@@ -45,12 +45,15 @@ class PosixSystem : public System {
                                                std::optional<SystemError>& failure) override {
     return posix::OpenForReading(path, failure);
   }
-  std::optional<SystemError> AppendToFile(const std::u16string& path,
-                                          std::string_view bytes) override {
-    return posix::AppendToFile(path, bytes);
+  std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes,
+                                          std::optional<FileIdentity> protectedFile) override {
+    return posix::AppendToFile(path, bytes, protectedFile);
   }
   std::optional<SystemError> DeleteFile(const std::u16string& path) override {
     return posix::DeleteFile(path);
+  }
+  std::optional<SystemError> DeleteFoundFile(const FoundFile& file) override {
+    return posix::DeleteFoundFile(file);
   }
   std::optional<SystemError> StartTextEditor(const std::u16string& path) override {
     return posix::StartTextEditor(path);

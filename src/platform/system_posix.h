@@ -24,8 +24,14 @@ bool IsRegularFile(const std::u16string& path);
 std::optional<FileIdentity> IdentityOf(const std::u16string& path);
 std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                              std::optional<SystemError>& failure);
-std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes);
+/// One write of all bytes at the end (more only when a signal cut it short); what a failed
+/// write left of them is cut off again with ftruncate.
+std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes,
+                                        std::optional<FileIdentity> protectedFile);
 std::optional<SystemError> DeleteFile(const std::u16string& path);
+/// Deletes a found file by descriptors from its root down, with O_NOFOLLOW below the root and
+/// the identity compared just before the unlink.
+std::optional<SystemError> DeleteFoundFile(const FoundFile& file);
 
 /// "notepad" with the path as one argument when such a program is on PATH, else the desktop's
 /// opener; never through a shell, never waited for, never left as a zombie.

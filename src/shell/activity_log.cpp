@@ -9,14 +9,23 @@ void MainForm::WriteLog(std::u16string_view line) {
   for (char16_t& character : text) {
     if (character == u'\r' || character == u'\n' || character == u'\0') character = u'?';
   }
+  std::u16string path;
   switch (options_.Log) {
     case LogDestination::BesideProgram:
-      AppendLine(System(), AppDir + BaseName() + u".log", text);
+      path = AppDir + BaseName() + u".log";
       break;
     case LogDestination::File:
-      AppendLine(System(), options_.LogFile, text);
+      path = options_.LogFile;
       break;
     case LogDestination::None:
-      break;
+      return;
+  }
+  // A log that is the configuration under another name (a link) is never written: the lines
+  // would turn into commands of the next run.
+  const auto failure = AppendLine(System(), path, text, System().IdentityOf(ConfigFile));
+  // A log that cannot be written must not disturb the run; the front end learns of it.
+  if (failure) {
+    if (outcome_.LogLinesLost++ == 0) outcome_.LogFailure = failure->Description;
+    if (failure->Kind == platform::ErrorKind::Protected) outcome_.LogIsConfiguration = true;
   }
 }

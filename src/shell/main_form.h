@@ -94,10 +94,13 @@ class MainForm {
 
   // ---- Folder walk and file table (collect/folder_walk.cpp). ----
   void ReadFolder(std::u16string path, std::int32_t parent);
-  /// Records the file when a rule accepts it; size is only asked for when a rule needs it.
-  void AddFile(const std::u16string& name, FileSize& size, std::int32_t folder);
+  /// Records the file when a rule accepts it and says whether one did; size is only asked for
+  /// when a rule needs it.
+  bool AddFile(const std::u16string& name, FileSize& size, std::int32_t folder);
   std::u16string GetFolderPath(std::int32_t index) const;
   std::u16string GetFilePath(std::int32_t index) const;
+  /// The walk's root, the names below it and the identity recorded for a file of the table.
+  platform::FoundFile LocateFile(std::int32_t index) const;
 
   // ---- File type rules and wildcard matching (collect/file_types.cpp, collect/wildcard.cpp). ----
   void AddFileType(const std::u16string& pattern, double maxSize);
@@ -163,6 +166,8 @@ class MainForm {
   /// Tells a running search that files on disk were changed (deleted) through the window, so
   /// files not yet searched are read as they are now.
   void FilesChanged();
+  /// Number of the file of the hit the selector picks, 0 when no such file is shown.
+  std::int32_t SelectedFile() const;
 
   Window& window_;
   MainFormOptions options_;

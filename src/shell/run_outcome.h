@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 /// What became of the configuration file in a run.
 enum class ConfigurationState {
@@ -13,6 +14,9 @@ enum class ConfigurationState {
 /// How a run went, for a front end to read once the run has returned.
 struct RunOutcome {
   ConfigurationState Configuration = ConfigurationState::NotYetRead;
-  std::int32_t MessagesShown = 0;  ///< "Fehler" boxes shown so far
-  bool Stopped = false;            ///< the window was closed before the run ended
+  std::int32_t MessagesShown = 0;   ///< "Fehler" boxes shown so far
+  bool Stopped = false;             ///< the window was closed before the run ended
+  std::int32_t LogLinesLost = 0;    ///< log lines that could not be written
+  std::u16string LogFailure;        ///< why the first of them could not be written
+  bool LogIsConfiguration = false;  ///< a log line was kept out of the configuration file
 };

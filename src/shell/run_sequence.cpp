@@ -68,6 +68,9 @@ void MainForm::ReadConfiguration() {
     SetStatus(u"lade Konfigurationen...");
     ++configLine_;
     ExecConfigLine(reader.ReadLine());
+    // A configuration of many lines keeps the window answering, and a close or a stop request
+    // is seen before the next line. A walk that was stopped returns to a closed window.
+    if (!StopRequested) ProcessPendingMessages();
   }
   configLine_ = 0;
   reader.Close();

@@ -43,11 +43,12 @@ std::optional<platform::SystemError> ReadWholeFile(platform::System& system,
   return std::nullopt;
 }
 
-void AppendLine(platform::System& system, const std::u16string& path, std::u16string_view line) {
+std::optional<platform::SystemError> AppendLine(
+    platform::System& system, const std::u16string& path, std::u16string_view line,
+    std::optional<platform::FileIdentity> protectedFile) {
   std::string bytes = platform::LogLineBytes(line, system.TextFiles(), system.CodePage());
   bytes += "\r\n";
-  // A log that cannot be written must not disturb the run.
-  [[maybe_unused]] const auto ignored = system.AppendToFile(path, bytes);
+  return system.AppendToFile(path, bytes, protectedFile);
 }
 
 std::optional<platform::SystemError> LineReader::Open(const std::u16string& path) {

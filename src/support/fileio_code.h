@@ -15,8 +15,10 @@ std::optional<platform::SystemError> ReadWholeFile(platform::System& system,
                                                    std::string& content);
 
 /// Appends one line of text as the system writes its log (UTF-8 or the code page), followed by
-/// CR LF; every failure is ignored.
-void AppendLine(platform::System& system, const std::u16string& path, std::u16string_view line);
+/// CR LF, whole or not at all, never into protectedFile; returns the failure.
+std::optional<platform::SystemError> AppendLine(
+    platform::System& system, const std::u16string& path, std::u16string_view line,
+    std::optional<platform::FileIdentity> protectedFile);
 
 /// Reads a configuration file whole, then hands out its lines one by one, decoded and split as
 /// the system reads text of its own (see platform::ConfigurationLines).

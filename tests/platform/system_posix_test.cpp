@@ -1,9 +1,15 @@
 // The real system on real temporary folders: what the in-memory system stands in for elsewhere.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "platform/system.h"
 #include "support/fileio_code.h"
@@ -78,13 +84,20 @@ TEST(SystemPosixTest, FilesAreReadAppendedDeletedAndRecognised) {
   EXPECT_TRUE(system.IsHidden(U16(dir.path().string()) + u"/.cfg"));
   EXPECT_FALSE(system.IsHidden(file));
 
-  EXPECT_FALSE(system.AppendToFile(file, "de").has_value());
+  EXPECT_FALSE(system.AppendToFile(file, "de", std::nullopt).has_value());
   std::string content;
   EXPECT_FALSE(ReadWholeFile(system, file, content).has_value());
   EXPECT_EQ(content, "abcde");
   // A FIFO in a file's place is refused at once instead of holding the run.
   EXPECT_EQ(ReadWholeFile(system, fifo, content)->Description, u"Keine normale Datei");
-  EXPECT_TRUE(system.AppendToFile(U16(dir.path().string()), "x").has_value());
+  EXPECT_TRUE(system.AppendToFile(U16(dir.path().string()), "x", std::nullopt).has_value());
+  // A protected file is not written, by its own name or by a link's.
+  const std::u16string link = U16((dir.path() / "link").string());
+  fs::create_symlink(Utf8(file), Utf8(link));
+  for (const std::u16string& name : {file, link})
+    EXPECT_EQ(system.AppendToFile(name, "x", system.IdentityOf(file))->Kind, ErrorKind::Protected);
+  EXPECT_FALSE(ReadWholeFile(system, file, content).has_value());
+  EXPECT_EQ(content, "abcde");
 
   EXPECT_FALSE(system.DeleteFile(file).has_value());
   const auto again = system.DeleteFile(file);
@@ -115,6 +128,69 @@ TEST(SystemPosixTest, AnOpenFileReadsInOrderAndAtAnyOffsetIndependently) {
     EXPECT_EQ(std::string(buffer, count), step.read) << step.offset;
   }
   EXPECT_TRUE(file->ReadAt(-1, buffer, 1, count).has_value());
+}
+
+/// The contents of a file of the real system.
+std::string ContentsOf(const std::string& path) {
+  std::string content;
+  EXPECT_FALSE(ReadWholeFile(Real(), U16(path), content).has_value());
+  return content;
+}
+
+/// Appends a line to a log in folder after exhaust has left too little room for it, then again
+/// after restore gave room back: the first line leaves no part of itself behind.
+void ExpectLinesWholeOrNotAtAll(const std::string& folder, const std::function<void()>& exhaust,
+                                const std::function<void()>& restore) {
+  const std::u16string log = U16(folder + "/a.log");
+  ASSERT_FALSE(Real().AppendToFile(log, "START\r\n", std::nullopt).has_value());
+  exhaust();
+  const auto failure = Real().AppendToFile(log, std::string(10'000, 'x') + "\r\n", std::nullopt);
+  restore();
+  EXPECT_TRUE(failure.has_value());
+  EXPECT_EQ(ContentsOf(folder + "/a.log"), "START\r\n");
+  EXPECT_FALSE(Real().AppendToFile(log, "EXIT\r\n", std::nullopt).has_value());
+  EXPECT_EQ(ContentsOf(folder + "/a.log"), "START\r\nEXIT\r\n");
+}
+
+TEST(SystemPosixTest, ALineThatMeetsAFullDiskLeavesNothingBehind) {
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  if (::mount("fundort-test", folder.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root): " << std::strerror(errno);
+  }
+  // The log's first page holds its line with room to spare, so the long line's write fills
+  // that page and stops short at the next one.
+  ExpectLinesWholeOrNotAtAll(
+      folder,
+      [&folder] {
+        const int filler = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        const std::string block(4096, 'f');
+        while (::write(filler, block.data(), block.size()) > 0) {
+        }
+        ::close(filler);
+      },
+      [&folder] { ::unlink((folder + "/filler").c_str()); });
+  ::umount2(folder.c_str(), MNT_DETACH);
+}
+
+TEST(SystemPosixTest, ALineThatMeetsTheFileSizeLimitLeavesNothingBehind) {
+  TempDir dir;
+  rlimit before{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  void (*handler)(int) = SIG_DFL;
+  ExpectLinesWholeOrNotAtAll(
+      dir.path().string(),
+      [&] {
+        // Past the limit a write fails with EFBIG instead of raising SIGXFSZ.
+        handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+      },
+      [&] {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, handler);
+      });
 }
 
 }  // namespace

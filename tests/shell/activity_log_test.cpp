@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "shell/main_form.h"
 #include "testing/test_program.h"
 
@@ -23,24 +25,44 @@ TEST(ActivityLogTest, LogIsAppendedAcrossRunsAndLineBreaksCannotSplitALine) {
                                        "START fundort", forged, nul, "Müller €Ж", "EXIT"}));
 }
 
-TEST(ActivityLogTest, ALogThatCannotBeWrittenChangesNothingElse) {
-  for (const bool folderInTheWay : {false, true}) {
+TEST(ActivityLogTest, ALogThatCannotBeWrittenChangesNothingElseAndKeepsOutOfTheConfiguration) {
+  const std::string config = "FILETYPE|*.txt|\r\nFOLDER|/prog/data|\r\nNAME|Alle|\r\n";
+  const struct {
+    std::string name;
+    std::function<void(TestProgram&)> prepare;
+    Lines log;  // six lines are written: START, three CONFIG, one hit, EXIT
+    bool intoConfiguration;
+  } cases[] = {
+      {"folder in the way", [](TestProgram& p) { p.system().AddFolder(p.LogPath()); }, {}, false},
+      {"append fails",
+       [](TestProgram& p) { p.system().Fail(FakeSystem::Operation::Append, p.LogPath()); },
+       {},
+       false},
+      // Room for the start line and a little more: every later line fails whole.
+      {"disk full", [](TestProgram& p) { p.system().SetFreeSpace(20); }, {"START fundort"}, false},
+      {"log is a link to the configuration",
+       [](TestProgram& p) { p.system().LinkFile(p.LogPath(), p.ConfigPath()); },
+       {},
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     TestProgram program;
-    if (folderInTheWay) {
-      program.system().AddFolder(program.LogPath());
-    } else {
-      program.system().Fail(FakeSystem::Operation::Append, program.LogPath());
-    }
     program.Write("data/a.txt", "");
-    program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + Utf8(program.Path("data")) +
-                        "|\r\nNAME|Alle|\r\n");
+    program.WriteConfig(config);
+    c.prepare(program);
     TestRun run(program);
     run.LoadAndRun();
     run.form->Form_Unload();
-    EXPECT_FALSE(program.system().Exists(program.LogPath()));
+    EXPECT_EQ(program.LogLines(), c.log);
+    EXPECT_EQ(program.system().Contents(program.ConfigPath()), config);
     EXPECT_EQ(run.form->Persons[1].Hits, u"|1|");
     EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
     EXPECT_TRUE(run.window.Boxes.empty() && run.window.Closed);
+    const RunOutcome& outcome = run.form->Outcome();
+    EXPECT_EQ(outcome.LogLinesLost, 6 - std::ssize(c.log));
+    EXPECT_EQ(outcome.LogIsConfiguration, c.intoConfiguration);
+    EXPECT_EQ(outcome.LogFailure.empty(), false);
   }
 }
 

@@ -18,6 +18,10 @@ SystemError ErrorOf(ErrorKind kind) {
       return {kind, u"Zugriff verweigert"};
     case ErrorKind::PseudoFileSystem:
       return {kind, u"Pseudo-Dateisystem, nicht durchsucht"};
+    case ErrorKind::Replaced:
+      return platform::FileReplacedError();
+    case ErrorKind::Protected:
+      return platform::FileProtectedError();
     case ErrorKind::Other:
       break;
   }
@@ -126,6 +130,24 @@ void FakeSystem::AddEntry(const std::u16string& folder, const std::u16string& na
   Enter(folder, name, kind);
 }
 
+void FakeSystem::LinkFolder(const std::u16string& path, const std::u16string& target) {
+  const std::u16string inside = path + separator_;
+  std::erase_if(files_, [&inside](const auto& file) { return file.first.starts_with(inside); });
+  std::erase_if(folders_,
+                [&inside](const auto& folder) { return folder.first.starts_with(inside); });
+  const auto [parent, name] = Split(path);
+  for (Entry& entry : folders_[parent]) {
+    if (entry.Name == name) entry.Kind = EntryKind::FolderLink;
+  }
+  links_[inside] = target + separator_;
+}
+
+void FakeSystem::LinkFile(const std::u16string& path, const std::u16string& target) {
+  fileLinks_[path] = target;
+  const auto [folder, name] = Split(path);
+  Enter(folder, name, EntryKind::File);
+}
+
 void FakeSystem::Fail(Operation operation, const std::u16string& path, ErrorKind kind) {
   const std::lock_guard lock(mutex_);
   failures_[{operation, path}] = kind;
@@ -204,7 +226,7 @@ std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16strin
     }
     start = end + 1;
   }
-  if (const auto file = files_.find(path); file != files_.end()) {
+  if (const auto file = files_.find(Resolve(path)); file != files_.end()) {
     return platform::FileIdentity{1, file->second.Number};
   }
   if (folders_.count(path + separator_) != 0) {
@@ -232,13 +254,22 @@ std::unique_ptr<platform::ReadableFile> FakeSystem::OpenForReading(
       FailureOf(Operation::Read, path));
 }
 
-std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
-                                                    std::string_view bytes) {
+std::optional<SystemError> FakeSystem::AppendToFile(
+    const std::u16string& path, std::string_view bytes,
+    std::optional<platform::FileIdentity> protectedFile) {
   const std::lock_guard lock(mutex_);
   if (auto failure = FailureOf(Operation::Append, path)) return failure;
   if (folders_.count(path + separator_) != 0) return ErrorOf(ErrorKind::AccessDenied);
-  if (!Exists(path)) AddFile(path, {});
-  File& file = files_[path];
+  if (protectedFile.has_value() && IdentityOf(path) == protectedFile) {
+    return platform::FileProtectedError();
+  }
+  if (freeSpace_ >= 0 && std::ssize(bytes) > freeSpace_) {
+    return SystemError{ErrorKind::Other, u"Nicht genügend Speicherplatz auf dem Datenträger"};
+  }
+  if (freeSpace_ >= 0) freeSpace_ -= std::ssize(bytes);
+  const std::u16string target = Resolve(path);
+  if (!Exists(target)) AddFile(target, {});
+  File& file = files_[target];
   file.Bytes += bytes;
   file.Size = static_cast<std::int64_t>(file.Bytes.size());
   return std::nullopt;
@@ -247,6 +278,38 @@ std::optional<SystemError> FakeSystem::AppendToFile(const std::u16string& path,
 std::optional<SystemError> FakeSystem::DeleteFile(const std::u16string& path) {
   const std::lock_guard lock(mutex_);
   if (auto failure = FailureOf(Operation::Delete, path)) return failure;
+  return Erase(Resolve(path));
+}
+
+std::optional<SystemError> FakeSystem::DeleteFoundFile(const platform::FoundFile& file) {
+  std::u16string path = file.Root;
+  for (std::size_t level = 0; level + 1 < file.Names.size(); ++level) {
+    const auto folder = folders_.find(path);
+    if (folder == folders_.end()) return ErrorOf(ErrorKind::NotFound);
+    const auto entry = std::find_if(
+        folder->second.begin(), folder->second.end(),
+        [&file, level](const Entry& listed) { return listed.Name == file.Names[level]; });
+    if (entry == folder->second.end()) return ErrorOf(ErrorKind::NotFound);
+    if (entry->Kind != EntryKind::Folder) return platform::FileReplacedError();
+    path += file.Names[level] + separator_;
+  }
+  if (!file.Names.empty()) path += file.Names.back();
+  if (auto failure = FailureOf(Operation::Delete, path)) return failure;
+  if (file.Identity.has_value() && Exists(path) && IdentityOf(path) != file.Identity) {
+    return platform::FileReplacedError();
+  }
+  return Erase(path);
+}
+
+std::u16string FakeSystem::Resolve(const std::u16string& path) const {
+  if (const auto link = fileLinks_.find(path); link != fileLinks_.end()) return link->second;
+  for (const auto& [link, target] : links_) {
+    if (path.starts_with(link)) return target + path.substr(link.size());
+  }
+  return path;
+}
+
+std::optional<SystemError> FakeSystem::Erase(const std::u16string& path) {
   if (files_.erase(path) == 0) return ErrorOf(ErrorKind::NotFound);
   const auto [folder, name] = Split(path);
   // A named copy: older compilers cannot capture a structured binding.

@@ -95,9 +95,21 @@ int main(int argc, char** argv) {
   window.Attach(form);
 
   form.Form_Load();
+  // The log beside the configuration is the configuration itself under another name (a link).
+  if (form.Outcome().LogIsConfiguration) {
+    std::fprintf(stderr,
+                 "fundort-report: the log would be the configuration itself; use --log FILE or "
+                 "--no-log\n");
+    return kUsageOrConfigurationError;
+  }
   form.StartTimer_Timer();
-  const RunOutcome outcome = form.Outcome();
-  if (!outcome.Stopped) form.Form_Unload();
+  if (!form.Outcome().Stopped) form.Form_Unload();
+  const RunOutcome& outcome = form.Outcome();
+  // The run goes on without the lines it could not log, but does not pass for complete.
+  if (outcome.LogLinesLost != 0) {
+    std::fprintf(stderr, "fundort-report: %d log lines could not be written: %s\n",
+                 outcome.LogLinesLost, platform::ToDisplayUtf8(outcome.LogFailure).c_str());
+  }
 
   if (outcome.Configuration != ConfigurationState::Read) return kUsageOrConfigurationError;
 
@@ -119,5 +131,6 @@ int main(int argc, char** argv) {
   if (outcome.MessagesShown != 0) return kCompletedWithMessages;
   const RunCoverage& coverage = form.Coverage();
   const bool termless = request.Strict && coverage.PersonsWithoutTerms.Count > 0;
-  return coverage.Incomplete() || termless ? kIncomplete : kCompleted;
+  return coverage.Incomplete() || termless || outcome.LogLinesLost != 0 ? kIncomplete
+                                                                        : kCompleted;
 }

@@ -14,6 +14,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 std::string Replace(std::string text, const std::string& mark, const std::string& value) {
   for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
     text.replace(at, mark.size(), value);
@@ -96,14 +98,18 @@ TEST(ReportTest, TheLogNeverLandsInTheConfigurationAndOddConfigurationNamesWork)
   TempDir dir;
   const std::string body = "NAME|A|\r\n";
   const std::string folder = dir.path().string();
+  enum class Link { None, Hard, Symbolic };
   struct Case {
     std::string file;  // the configuration written, relative to dir
     std::vector<std::string> arguments;
     int status;
-    std::string outStart;  // the beginning of stdout
+    std::string outStart;   // the beginning of stdout
+    Link log = Link::None;  // how the log beside the configuration leads to it
   };
   const Case cases[] = {
       {"audit.log", {"audit.log"}, 2, ""},
+      {"hart.cfg", {"hart.cfg"}, 2, "", Link::Hard},
+      {"weich.cfg", {"weich.cfg"}, 2, "", Link::Symbolic},
       {"a.cfg", {"--log", "a.cfg", "a.cfg"}, 2, ""},
       {"a.cfg", {"--log", "./a.cfg", "a.cfg"}, 2, ""},
       {"a.cfg", {"./"}, 2, ""},
@@ -116,6 +122,10 @@ TEST(ReportTest, TheLogNeverLandsInTheConfigurationAndOddConfigurationNamesWork)
   for (const Case& row : cases) {
     SCOPED_TRACE(row.file);
     dir.Write(row.file, body);
+    const fs::path config = dir.path() / row.file;
+    const fs::path log = fs::path(config).replace_extension(".log");
+    if (row.log == Link::Hard) fs::create_hard_link(config, log);
+    if (row.log == Link::Symbolic) fs::create_symlink(config, log);
     std::vector<std::string> arguments{"/usr/bin/env", "-C", folder, FUNDORT_REPORT_BINARY};
     arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
     const ProcessResult result = RunProcess(arguments);
@@ -134,6 +144,19 @@ TEST(ReportTest, AReportThatCannotBeWrittenIsNotASuccess) {
                   program.ConfigPath().string()});
   EXPECT_EQ(result.ExitStatus, 3);
   EXPECT_TRUE(result.Err.starts_with("fundort-report: cannot write the report:")) << result.Err;
+}
+
+TEST(ReportTest, ALogThatCannotBeWrittenIsReportedOnceWithStatusFour) {
+  InstalledProgram program("ohnelog");
+  program.WriteConfig("NAME|A|\r\n");
+  const ProcessResult result =
+      RunProcess({FUNDORT_REPORT_BINARY, "--log", "/dev/full", program.ConfigPath().string()});
+  EXPECT_EQ(result.ExitStatus, 4);
+  EXPECT_TRUE(result.Out.starts_with("Anzahl Verzeichnisse: 0")) << result.Out;
+  // START, CONFIG and EXIT are lost.
+  EXPECT_EQ(result.Err,
+            "fundort-report: 3 log lines could not be written: Nicht genügend Speicherplatz auf "
+            "dem Datenträger\n");
 }
 
 // A reader that stops after the first line ("| head -1") must not kill the run with SIGPIPE: the
@@ -253,6 +276,30 @@ TEST(ReportTest, AMixedEncodingTreeIsSearchedInEveryEnabledEncoding) {
     const std::vector<std::string> log = program.LogLines();
     EXPECT_NE(std::ranges::find(log, "CONFIG: NAME|Łukasz Nowak|Łukasz|"), log.end());
   }
+}
+
+TEST(ReportTest, SigtermWhileTheConfigurationIsReadStopsAtTheNextLine) {
+  InstalledProgram program("gross");
+  constexpr int kPersons = 300'000;
+  std::string config;
+  for (int person = 0; person < kPersons; ++person)
+    config += "NAME|Person " + std::to_string(person) + "|\r\n";
+  program.WriteConfig(config);
+  const auto isConfig = [](const std::string& line) { return line.starts_with("CONFIG: "); };
+  const ProcessResult result =
+      RunProcess({FUNDORT_REPORT_BINARY, program.ConfigPath().string()}, [&](int pid) {
+        for (int wait = 0; wait < 300000 && std::ranges::none_of(program.LogLines(), isConfig);
+             ++wait)
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ::kill(pid, SIGTERM);
+      });
+  EXPECT_EQ(result.ExitStatus, 130);
+  const std::vector<std::string> log = program.LogLines();
+  ASSERT_EQ(std::ranges::count(log, "EXIT"), 1);
+  EXPECT_EQ(log.back(), "EXIT");
+  const auto lines = std::ranges::count_if(log, isConfig);
+  EXPECT_GE(lines, 1);
+  EXPECT_LT(lines, kPersons);
 }
 
 TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {

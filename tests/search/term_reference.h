@@ -4,6 +4,7 @@
 // test at every position. Its code page and case pairs are written out here, by hand, for the
 // characters the tests use, so the reference does not share a table with the code it checks.
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "search/term_forms.h"
+#include "search/term_scanner.h"
 
 namespace reference {
 
@@ -159,6 +161,29 @@ inline bool Occurs(std::string_view content, std::u16string_view term, ByteForms
     }
   }
   return false;
+}
+
+/// Every term in its forms, as the scanner takes them.
+inline std::vector<std::vector<TermForm>> FormsOf(const std::vector<std::u16string>& terms,
+                                                  TermMatching matching, ByteForms forms) {
+  std::vector<std::vector<TermForm>> result;
+  for (const std::u16string& term : terms)
+    result.push_back(EncodeTermForms(term, matching, TestCodePage(), forms));
+  return result;
+}
+
+// Feeds content in blocks of the given size (0: whole) and lists which terms occur.
+inline std::vector<bool> Found(TermScanner& scanner, std::string_view content, std::size_t block,
+                               std::size_t termCount) {
+  scanner.Begin();
+  if (block == 0) block = std::max<std::size_t>(content.size(), 1);
+  for (std::size_t at = 0; at < content.size(); at += block)
+    scanner.Feed(content.substr(at, block));
+  scanner.Finish();
+  std::vector<bool> found;
+  for (std::size_t term = 0; term < termCount; ++term)
+    found.push_back(scanner.Occurs(term));
+  return found;
 }
 
 }  // namespace reference

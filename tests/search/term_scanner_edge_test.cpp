@@ -10,26 +10,8 @@ namespace {
 
 using reference::TestCodePage;
 
-std::vector<std::vector<TermForm>> FormsOf(const std::vector<std::u16string>& terms,
-                                           TermMatching matching, ByteForms forms) {
-  std::vector<std::vector<TermForm>> result;
-  for (const std::u16string& term : terms)
-    result.push_back(EncodeTermForms(term, matching, TestCodePage(), forms));
-  return result;
-}
-
-std::vector<bool> Found(TermScanner& scanner, std::string_view content, std::size_t block,
-                        std::size_t termCount) {
-  scanner.Begin();
-  if (block == 0) block = std::max<std::size_t>(content.size(), 1);
-  for (std::size_t at = 0; at < content.size(); at += block)
-    scanner.Feed(content.substr(at, block));
-  scanner.Finish();
-  std::vector<bool> found;
-  for (std::size_t term = 0; term < termCount; ++term)
-    found.push_back(scanner.Occurs(term));
-  return found;
-}
+using reference::FormsOf;
+using reference::Found;
 
 // Case variants whose UTF-8 forms differ in length, found across every block boundary.
 TEST(TermScannerEdgeTest, CaseVariantsOfDifferentLengthAcrossBlocks) {

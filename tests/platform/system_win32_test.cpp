@@ -68,11 +68,11 @@ class FolderLink {
     if (unixName == nullptr) return;
     char* from = unixName(target.c_str());
     char* to = unixName(link.c_str());
-    unixFrom_ = fs::path(from).wstring();
+    const std::wstring unixFrom = fs::path(from).wstring();
     unixLink_ = fs::path(to).wstring();
     ::HeapFree(::GetProcessHeap(), 0, from);
     ::HeapFree(::GetProcessHeap(), 0, to);
-    RunOnLinux(L"/bin/ln -s \"" + unixFrom_ + L"\" \"" + unixLink_ + L"\"",
+    RunOnLinux(L"/bin/ln -s \"" + unixFrom + L"\" \"" + unixLink_ + L"\"",
                [&link] { return fs::exists(fs::symlink_status(link)); });
     if (fs::exists(fs::symlink_status(link))) failure_.clear();
   }
@@ -93,7 +93,7 @@ class FolderLink {
 
  private:
   fs::path link_;
-  std::wstring unixFrom_, unixLink_;
+  std::wstring unixLink_;
   std::string failure_;
 };
 

@@ -261,6 +261,13 @@ LRESULT CALLBACK Win32Window::FrameProc(HWND frame, UINT message, WPARAM wParam,
   if (message == WM_COMMAND || message == WM_HSCROLL) {
     return SendMessageW(window, message, wParam, lParam);
   }
+  if (message == WM_ERASEBKGND) {
+    // A group box draws only its line and caption; as a container it fills its inside too.
+    RECT inside{};
+    GetClientRect(frame, &inside);
+    FillRect(reinterpret_cast<HDC>(wParam), &inside, GetSysColorBrush(COLOR_BTNFACE));
+    return TRUE;
+  }
   const auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   const WNDPROC original = self != nullptr ? self->frameDefaultProc_ : nullptr;
   if (original == nullptr) return DefWindowProcW(frame, message, wParam, lParam);

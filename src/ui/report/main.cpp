@@ -8,6 +8,7 @@
 #include "command_line.h"
 #include "console_window.h"
 #include "coverage_output.h"
+#include "platform/console.h"
 #include "platform/output_pipe.h"
 #include "platform/stop_requests.h"
 #include "platform/system.h"
@@ -72,8 +73,8 @@ MainFormOptions OptionsFor(const ReportRequest& request) {
 int main(int argc, char** argv) {
   // A reader that stops early makes the report's write fail (exit status 3), not kill the run.
   platform::IgnoreBrokenPipes();
-  const ParsedCommandLine parsed =
-      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  platform::PrepareStandardOutput();
+  const ParsedCommandLine parsed = ParseCommandLine(platform::ProgramArguments(argc, argv));
   if (parsed.Request.Help && parsed.Error.empty()) {
     std::fputs(UsageText().c_str(), stdout);
     return kCompleted;
@@ -131,6 +132,5 @@ int main(int argc, char** argv) {
   if (outcome.MessagesShown != 0) return kCompletedWithMessages;
   const RunCoverage& coverage = form.Coverage();
   const bool termless = request.Strict && coverage.PersonsWithoutTerms.Count > 0;
-  return coverage.Incomplete() || termless || outcome.LogLinesLost != 0 ? kIncomplete
-                                                                        : kCompleted;
+  return coverage.Incomplete() || termless || outcome.LogLinesLost != 0 ? kIncomplete : kCompleted;
 }

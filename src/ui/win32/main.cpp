@@ -1,5 +1,5 @@
 // fundort.exe: the window on the Windows desktop.
-#include <windows.h>
+#include "platform/windows_win32.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/windows_win32.h"
 
 #include <array>
 #include <deque>

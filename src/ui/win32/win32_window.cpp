@@ -306,6 +306,16 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         task();
       }
       return 0;
+    case WM_ACTIVATE:
+      // The control that had the keyboard gets it back when the window is active again (after
+      // a message box, or another program).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        focus_ = GetFocus();
+      } else if (focus_ != nullptr && IsChild(window_, focus_)) {
+        SetFocus(focus_);
+        return 0;
+      }
+      return DefWindowProcW(window_, message, wParam, lParam);
     case WM_CLOSE:
       // The close box, Alt+F4 and a stop request: the form unloads and closes the window.
       driver_.CloseRequested();

@@ -72,6 +72,7 @@ class Win32Window final : public FrontEnd {
   HFONT barFont_ = nullptr;  ///< MS Sans Serif 8.25 pt, for the two parts of the progress bar
   HBRUSH barBrush_ = nullptr;
   std::array<HWND, kControlCount> controls_{};
+  HWND focus_ = nullptr;  ///< the control with the keyboard when the window was last active
   WNDPROC frameDefaultProc_ = nullptr;
   bool timerRunning_ = false;
   bool boxOpen_ = false;

@@ -2,7 +2,7 @@
 //   window_probe CAPTION client                  the client area's width and height in pixels
 //   window_probe CAPTION items                   the person list's items, one per line
 //   window_probe CAPTION text CONTROL            a control's text
-//   window_probe CAPTION enabled CONTROL         1 when the control takes input, else 0
+//   window_probe CAPTION endsession              ends the Windows session as the system does
 //   window_probe CAPTION point CONTROL [ITEM]    screen position of the control's centre, or of
 //                                                the list item's
 //   window_probe CAPTION box                     the open message box: its text, then its
@@ -150,6 +150,12 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"box") return PrintBox(window);
+  if (command == L"endsession") {
+    // The system asks every window first and then tells each that the session ends.
+    const LRESULT agreed = SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(window, WM_ENDSESSION, agreed != 0 ? TRUE : FALSE, 0);
+    return agreed != 0 ? 0 : 1;
+  }
   if (command == L"items") {
     HWND list = FindControl(window, L"PersonList");
     if (list == nullptr) return 1;
@@ -168,10 +174,6 @@ int wmain(int argc, wchar_t** argv) {
   if (control == nullptr) return 1;
   if (command == L"text") {
     Print(TextOf(control));
-    return 0;
-  }
-  if (command == L"enabled") {
-    std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
     return 0;
   }
   if (command == L"point") return PrintPoint(control, argc > 4 ? argv[4] : nullptr);

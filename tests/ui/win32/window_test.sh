@@ -3,8 +3,8 @@
 #   window_test.sh FUNDORT_EXE PROBE_EXE EXAMPLES_DIR WORK_DIR
 # Copies the program and the demo into WORK_DIR, runs the demo's configuration and checks as a
 # user would: the window's caption and size, the persons listed, a person's hits after a click,
-# a deletion answered with Return (the default No) that deletes nothing, and Alt+F4 ending the
-# program with "EXIT" logged. Leaves WORK_DIR/window.png, the screen with a person shown.
+# a deletion answered with Return (the default No) that deletes nothing, and Alt+F4 and the end
+# of the Windows session each ending the program with "EXIT" logged. Leaves WORK_DIR/window.png, the screen with a person shown.
 set -euo pipefail
 
 program="$1" probe_exe="$2" examples="$3" work="$4"
@@ -67,18 +67,38 @@ await() {
 
 log_lines() { tr -d '\r' <"$log" | iconv -f WINDOWS-1252 -t UTF-8; }
 
-# ---- Start: the caption is the program's base name; the run ends with "fertig". ----
-(cd "$work" && exec wine ./fundort.exe </dev/null >/dev/null 2>&1) &
-pid=$!
-window=""
-for _ in $(seq 1 80); do
-  window="$(xdotool search --onlyvisible --name '^fundort$' 2>/dev/null | head -1 || true)"
-  [ -n "$window" ] && break
-  sleep 0.25
-done
-[ -n "$window" ] || fail "no window with the caption fundort"
-await "fertig" probe text Status
+# Starts the program and waits until its window shows the end of the run.
+start_program() {
+  (cd "$work" && exec wine ./fundort.exe </dev/null >/dev/null 2>&1) &
+  pid=$!
+  window=""
+  for _ in $(seq 1 80); do
+    window="$(xdotool search --onlyvisible --name '^fundort$' 2>/dev/null | head -1 || true)"
+    [ -n "$window" ] && break
+    sleep 0.25
+  done
+  [ -n "$window" ] || fail "no window with the caption fundort"
+  await "fertig" probe text Status
+}
 
+# Waits until the program has ended with status 0 and has logged "EXIT" as its last line, the
+# given number of times in all.
+await_end() {
+  local exits="$1" status=0
+  for _ in $(seq 1 80); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.25
+  done
+  if kill -0 "$pid" 2>/dev/null; then fail "the program did not end"; fi
+  wait "$pid" || status=$?
+  pid=
+  [ "$status" = 0 ] || fail "exit status $status"
+  [ "$(log_lines | grep -c '^EXIT$')" = "$exits" ] || fail "EXIT logged $(log_lines | grep -c '^EXIT$') times"
+  [ "$(log_lines | tail -1)" = "EXIT" ] || fail "last log line: $(log_lines | tail -1)"
+}
+
+# ---- Start: the caption is the program's base name; the run ends with "fertig". ----
+start_program
 [ "$(probe client)" = "586 306" ] || fail "client area $(probe client), expected 586 306"
 expected_persons=$'Erika Müller\nJürgen Schröder\nIlse Weiß\nŁukasz Nowak\nPaul Neumann'
 [ "$(probe items)" = "$expected_persons" ] || fail "persons listed: $(probe items)"
@@ -111,16 +131,11 @@ if log_lines | grep -q '^KILL: '; then fail "answering No logged a deletion"; fi
 
 # ---- Alt+F4 closes as the user does: "EXIT" logged once, last, and the program ends. ----
 xdotool key --window "$window" alt+F4 2>/dev/null
-for _ in $(seq 1 80); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.25
-done
-if kill -0 "$pid" 2>/dev/null; then fail "the program did not end after Alt+F4"; fi
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" = 0 ] || fail "exit status $status"
-[ "$(log_lines | grep -c '^EXIT$')" = 1 ] || fail "EXIT logged $(log_lines | grep -c '^EXIT$') times"
-[ "$(log_lines | tail -1)" = "EXIT" ] || fail "last log line: $(log_lines | tail -1)"
+await_end 1
+
+# ---- The end of the Windows session closes as the user does. ----
+start_program
+probe endsession >/dev/null || fail "the window refused the end of the session"
+await_end 2
 
 echo "window test passed in $((SECONDS - started)) s; screenshot: $work/window.png"

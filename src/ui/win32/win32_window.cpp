@@ -60,7 +60,13 @@ int SystemDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-void RegisterClasses(HINSTANCE instance, HBRUSH barBrush) {
+/// Pure blue; made once and kept for the life of the process, as the bar's class paints with it.
+HBRUSH BarBrush() {
+  static HBRUSH const brush = CreateSolidBrush(RGB(0, 0, 255));
+  return brush;
+}
+
+void RegisterClasses(HINSTANCE instance) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.hInstance = instance;
@@ -72,7 +78,7 @@ void RegisterClasses(HINSTANCE instance, HBRUSH barBrush) {
   RegisterClassExW(&windowClass);
 
   windowClass.lpszClassName = kBarClass;
-  windowClass.hbrBackground = barBrush;
+  windowClass.hbrBackground = BarBrush();
   RegisterClassExW(&windowClass);
 }
 
@@ -80,8 +86,7 @@ void RegisterClasses(HINSTANCE instance, HBRUSH barBrush) {
 
 Win32Window::Win32Window(HINSTANCE instance, MainFormOptions options, Pacing pacing)
     : dpi_(SystemDpi()), driver_(*this, std::move(options), pacing) {
-  barBrush_ = CreateSolidBrush(RGB(0, 0, 255));
-  RegisterClasses(instance, barBrush_);
+  RegisterClasses(instance);
   font_ = CreateWindowFont(L"Verdana", static_cast<int>(dpi_));
   barFont_ = CreateWindowFont(L"MS Sans Serif", static_cast<int>(dpi_));
 
@@ -123,7 +128,6 @@ Win32Window::~Win32Window() {
   }
   DeleteObject(font_);
   DeleteObject(barFont_);
-  DeleteObject(barBrush_);
 }
 
 int Win32Window::pixels(int twips) const {
@@ -159,7 +163,9 @@ void Win32Window::BuildControls(HINSTANCE instance) {
           font = barFont_;
         } else {
           // A file name in the status line is cut at the right edge rather than wrapped away.
-          style |= SS_NOPREFIX | (layout.Id == ControlId::Status ? SS_LEFTNOWORDWRAP : SS_LEFT);
+          // A label never paints over a control it touches.
+          style |= WS_CLIPSIBLINGS | SS_NOPREFIX |
+                   (layout.Id == ControlId::Status ? SS_LEFTNOWORDWRAP : SS_LEFT);
         }
         break;
       case ControlKind::ListBox:
@@ -193,6 +199,11 @@ void Win32Window::BuildControls(HINSTANCE instance) {
                                    CommandIdOf(layout.Id), instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[static_cast<std::size_t>(layout.Id)] = control;
+    if (layout.Kind == ControlKind::Label) {
+      // Labels lie beneath the other controls of their container, as drawn on it; they take no
+      // input, so the order of the others, the tab order, stays as built.
+      SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     if (layout.Kind == ControlKind::Frame) {
       // The frame holds its controls as a container, so their notifications reach it first; it

@@ -70,7 +70,6 @@ class Win32Window final : public FrontEnd {
   HWND window_ = nullptr;
   HFONT font_ = nullptr;     ///< Verdana 8.25 pt, for the window and its controls
   HFONT barFont_ = nullptr;  ///< MS Sans Serif 8.25 pt, for the two parts of the progress bar
-  HBRUSH barBrush_ = nullptr;
   std::array<HWND, kControlCount> controls_{};
   HWND focus_ = nullptr;  ///< the control with the keyboard when the window was last active
   WNDPROC frameDefaultProc_ = nullptr;

@@ -15,6 +15,8 @@ constexpr wchar_t kWindowClass[] = L"FundortMainWindow";
 constexpr wchar_t kPictureBoxClass[] = L"FundortPictureBox";
 constexpr wchar_t kBarClass[] = L"FundortProgressBar";
 
+/// The program's icon among its resources; a window built without it gets the system's.
+constexpr int kIconResource = 1;
 /// The one timer of the window: the start timer.
 constexpr UINT_PTR kStartTimerId = 1;
 /// A task handed to post(), run when this message comes out of the queue.
@@ -96,7 +98,7 @@ Win32Window::Win32Window(HINSTANCE instance, MainFormOptions options, Pacing pac
   windowClass.lpfnWndProc = &Win32Window::WindowProc;
   windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
   if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
   windowClass.lpszClassName = kWindowClass;
   RegisterClassExW(&windowClass);

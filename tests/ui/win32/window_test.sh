@@ -4,7 +4,8 @@
 # Copies the program and the demo into WORK_DIR, runs the demo's configuration and checks as a
 # user would: the window's caption and size, the persons listed, a person's hits after a click,
 # a deletion answered with Return (the default No) that deletes nothing, and Alt+F4 and the end
-# of the Windows session each ending the program with "EXIT" logged. Leaves WORK_DIR/window.png, the screen with a person shown.
+# of the Windows session (also while a message box is open) each ending the program with "EXIT"
+# logged. Leaves WORK_DIR/window.png, the screen with a person shown.
 set -euo pipefail
 
 program="$1" probe_exe="$2" examples="$3" work="$4"
@@ -67,7 +68,7 @@ await() {
 
 log_lines() { tr -d '\r' <"$log" | iconv -f WINDOWS-1252 -t UTF-8; }
 
-# Starts the program and waits until its window shows the end of the run.
+# Starts the program and waits until its window is shown.
 start_program() {
   (cd "$work" && exec wine ./fundort.exe </dev/null >/dev/null 2>&1) &
   pid=$!
@@ -78,7 +79,6 @@ start_program() {
     sleep 0.25
   done
   [ -n "$window" ] || fail "no window with the caption fundort"
-  await "fertig" probe text Status
 }
 
 # Waits until the program has ended with status 0 and has logged "EXIT" as its last line, the
@@ -99,6 +99,7 @@ await_end() {
 
 # ---- Start: the caption is the program's base name; the run ends with "fertig". ----
 start_program
+await "fertig" probe text Status
 [ "$(probe client)" = "586 306" ] || fail "client area $(probe client), expected 586 306"
 expected_persons=$'Erika Müller\nJürgen Schröder\nIlse Weiß\nŁukasz Nowak\nPaul Neumann'
 [ "$(probe items)" = "$expected_persons" ] || fail "persons listed: $(probe items)"
@@ -133,9 +134,15 @@ if log_lines | grep -q '^KILL: '; then fail "answering No logged a deletion"; fi
 xdotool key --window "$window" alt+F4 2>/dev/null
 await_end 1
 
-# ---- The end of the Windows session closes as the user does. ----
+# ---- The end of the Windows session closes as the user does, also while a box is open. ----
 start_program
+await "fertig" probe text Status
 probe endsession >/dev/null || fail "the window refused the end of the session"
 await_end 2
+rm "$work/fundort.cfg"
+start_program
+await $'Die Konfigurationsdatei wurde nicht gefunden.\nOK' probe box
+probe endsession >/dev/null || fail "the window refused the end of the session"
+await_end 3
 
 echo "window test passed in $((SECONDS - started)) s; screenshot: $work/window.png"

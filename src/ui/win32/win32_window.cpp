@@ -68,13 +68,21 @@ HBRUSH BarBrush() {
   return brush;
 }
 
-void RegisterClasses(HINSTANCE instance) {
+/// The window's own class, with windowProc, and those of the progress bar's two parts.
+void RegisterClasses(HINSTANCE instance, WNDPROC windowProc) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
 
+  windowClass.lpszClassName = kWindowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
+  if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  RegisterClassExW(&windowClass);
+
+  windowClass.hIcon = nullptr;
   windowClass.lpszClassName = kPictureBoxClass;
   windowClass.lpfnWndProc = DefWindowProcW;
   RegisterClassExW(&windowClass);
@@ -88,20 +96,9 @@ void RegisterClasses(HINSTANCE instance) {
 
 Win32Window::Win32Window(HINSTANCE instance, MainFormOptions options, Pacing pacing)
     : dpi_(SystemDpi()), driver_(*this, std::move(options), pacing) {
-  RegisterClasses(instance);
-  font_ = CreateWindowFont(L"Verdana", static_cast<int>(dpi_));
-  barFont_ = CreateWindowFont(L"MS Sans Serif", static_cast<int>(dpi_));
-
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.hInstance = instance;
-  windowClass.lpfnWndProc = &Win32Window::WindowProc;
-  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
-  if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
+  RegisterClasses(instance, &Win32Window::WindowProc);
+  font_ = CreateWindowFont(L"Verdana", dpi_);
+  barFont_ = CreateWindowFont(L"MS Sans Serif", dpi_);
 
   // A fixed single border without a maximise box: nothing reacts to a change of size.
   constexpr DWORD style =
@@ -133,7 +130,7 @@ Win32Window::~Win32Window() {
 }
 
 int Win32Window::pixels(int twips) const {
-  return static_cast<int>(std::lround(twips * dpi_ / (kTwipsPerPixelAt96Dpi * 96.0)));
+  return MulDiv(twips, dpi_, kTwipsPerPixelAt96Dpi * 96);
 }
 
 HWND Win32Window::Control(ControlId control) const {

@@ -66,7 +66,7 @@ class Win32Window final : public FrontEnd {
   /// Ends the message box this thread shows, if any.
   void DismissMessageBox() const;
 
-  double dpi_ = 96;
+  int dpi_ = 96;  ///< the system's dots per inch
   HWND window_ = nullptr;
   HFONT font_ = nullptr;     ///< Verdana 8.25 pt, for the window and its controls
   HFONT barFont_ = nullptr;  ///< MS Sans Serif 8.25 pt, for the two parts of the progress bar

@@ -2,6 +2,8 @@
 
 #include "platform/code_page.h"
 
+#include "platform/system.h"
+
 namespace platform {
 namespace {
 
@@ -101,6 +103,28 @@ const std::array<unsigned char, 256>& CaseFoldTable() {
     return folded;
   }();
   return table;
+}
+
+namespace {
+
+/// The free functions above as a CodePage.
+class FixedCodePage : public CodePage {
+ public:
+  std::u16string Decode(std::string_view bytes) const override { return DecodeCodePage(bytes); }
+  std::string Encode(std::u16string_view text) const override { return EncodeCodePage(text); }
+  std::u16string UpperCase(std::u16string_view text) const override {
+    return platform::UpperCase(text);
+  }
+  const std::array<unsigned char, 256>& CaseFoldTable() const override {
+    return platform::CaseFoldTable();
+  }
+};
+
+}  // namespace
+
+const CodePage& Windows1252CodePage() {
+  static const FixedCodePage codePage;
+  return codePage;
 }
 
 }  // namespace platform

@@ -8,6 +8,11 @@
 // On Linux it is Windows-1252 with all 256 byte values mapped one to one.
 namespace platform {
 
+class CodePage;
+
+/// Windows-1252 as these functions map it, the same on every system: the Linux code page.
+const CodePage& Windows1252CodePage();
+
 /// Decodes code page bytes to text, one character per byte.
 std::u16string DecodeCodePage(std::string_view bytes);
 

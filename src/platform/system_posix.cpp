@@ -5,26 +5,13 @@
 namespace platform {
 namespace {
 
-/// Windows-1252, the code page of the free functions in code_page.h.
-class PosixCodePage : public CodePage {
- public:
-  std::u16string Decode(std::string_view bytes) const override { return DecodeCodePage(bytes); }
-  std::string Encode(std::u16string_view text) const override { return EncodeCodePage(text); }
-  std::u16string UpperCase(std::u16string_view text) const override {
-    return platform::UpperCase(text);
-  }
-  const std::array<unsigned char, 256>& CaseFoldTable() const override {
-    return platform::CaseFoldTable();
-  }
-};
-
 class PosixSystem : public System {
  public:
   PosixSystem() { posix::RaiseDescriptorLimit(); }
 
   char16_t PathSeparator() const override { return u'/'; }
   std::u16string ExecutablePath() const override { return posix::ExecutablePath(); }
-  const platform::CodePage& CodePage() const override { return codePage_; }
+  const platform::CodePage& CodePage() const override { return Windows1252CodePage(); }
   TextConvention TextFiles() const override { return TextConvention::Utf8; }
 
   std::unique_ptr<DirectoryEnumeration> OpenDirectory(
@@ -59,9 +46,6 @@ class PosixSystem : public System {
     return posix::StartTextEditor(path);
   }
   bool ReadsDocumentsByDefault() const override { return true; }
-
- private:
-  PosixCodePage codePage_;
 };
 
 }  // namespace

@@ -124,6 +124,8 @@ TEST(DetailViewTest, DeleteRemovesExactlyTheFileTheWalkFoundOrNothing) {
   }
 }
 
+// Links and renames on a Linux tree; the Windows system checks its own deletes.
+#if !defined(_WIN32)
 TEST(DetailViewTest, DeleteOnARealTreeNeverReachesThroughALinkOrAReplacement) {
   const struct {
     std::string name;
@@ -167,6 +169,7 @@ TEST(DetailViewTest, DeleteOnARealTreeNeverReachesThroughALinkOrAReplacement) {
     EXPECT_EQ(fs::exists(fs::symlink_status(tree / "sub/a.txt")), !c.error.empty());
   }
 }
+#endif
 
 TEST(DetailViewTest, ADeniedDeleteAndAnEditorThatCannotStartAreReported) {
   SearchFixture fixture;
@@ -185,9 +188,10 @@ TEST(DetailViewTest, ADeniedDeleteAndAnEditorThatCannotStartAreReported) {
   std::u16string boxes;
   for (const MessageRequest& box : fixture.window().Boxes)
     boxes += box.Title + u": " + box.Text + u"\n";
-  EXPECT_EQ(boxes, u"Fehler: Zugriff verweigert\n"
-                   u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?\n"
-                   u"Fehler: Zugriff verweigert\n");
+  EXPECT_EQ(boxes,
+            u"Fehler: Zugriff verweigert\n"
+            u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?\n"
+            u"Fehler: Zugriff verweigert\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "testing/fake_system.h"
 
+#include "platform/code_page.h"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -181,8 +183,9 @@ platform::TextConvention FakeSystem::TextFiles() const {
 }
 
 const platform::CodePage& FakeSystem::CodePage() const {
-  // Text conversion is no matter of files and folders: the real code page serves.
-  return platform::OperatingSystem().CodePage();
+  // Text conversion is no matter of files and folders: a fixed code page keeps the tests' bytes
+  // the same whatever the machine's code page is.
+  return platform::Windows1252CodePage();
 }
 
 std::unique_ptr<platform::DirectoryEnumeration> FakeSystem::OpenDirectory(

@@ -11,7 +11,7 @@ struct ProcessResult {
   std::string Err;
 };
 
-/// Runs a program with arguments (no shell), stdin from /dev/null, and collects its output.
+/// Runs a program with arguments (no shell), stdin from the null device, and collects its output.
 /// whileRunning, if given, is called with the child's pid once it has started.
 ProcessResult RunProcess(const std::vector<std::string>& command,
                          const std::function<void(int pid)>& whileRunning = {});

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -103,8 +102,11 @@ class TestProgram {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fundort-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::random_device random;
+    // A name nobody else has: create_directory is false when the folder was already there.
+    do {
+      path_ = std::filesystem::temp_directory_path() / ("fundort-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
   }
   ~TempDir() {
     std::error_code ignored;

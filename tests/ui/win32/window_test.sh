@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Windows window under wine on an X server of its own (run it through xvfb-run -a):
 #   window_test.sh FUNDORT_EXE PROBE_EXE EXAMPLES_DIR WORK_DIR
-# Copies the program and the demo into WORK_DIR, runs the demo's configuration and checks as a
-# user would: the window's caption and size, the persons listed, a person's hits after a click,
-# a deletion answered with Return (the default No) that deletes nothing, and Alt+F4 and the end
-# of the Windows session (also while a message box is open) each ending the program with "EXIT"
-# logged. Leaves WORK_DIR/window.png, the screen with a person shown.
+# Copies the program, the demo and its Windows configuration into WORK_DIR, runs it and checks
+# as a user would: the window's caption and size, the persons listed, a person's hits after a
+# click, a deletion answered with Return (the default No) that deletes nothing, and Alt+F4 and
+# the end of the Windows session (also while a message box is open) each ending the program
+# with "EXIT" logged. Leaves WORK_DIR/window.png, the screen with a person shown.
 set -euo pipefail
 
 program="$1" probe_exe="$2" examples="$3" work="$4"
@@ -42,14 +42,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cp "$program" "$work/fundort.exe"
 cp -r "$examples/demo" "$work/demo"
-demo_windows="Z:$(echo "$work/demo" | tr / '\\')"
-# The names hold characters the code page cannot write: UTF-8, marked as such.
-{
-  printf '\xef\xbb\xbf'
-  tr -d '\r' <"$examples/fundort.cfg" | while IFS= read -r line; do
-    printf '%s\r\n' "${line//@DEMO@/$demo_windows}"
-  done
-} >"$work/fundort.cfg"
+# The configuration shipped for Windows: it names the folder "demo" beside the program.
+cp "$examples/windows/fundort.cfg" "$work/fundort.cfg"
 log="$work/fundort.log"
 
 probe() { wine "$probe_exe" fundort "$@" </dev/null 2>/dev/null | tr -d '\r'; }
@@ -113,9 +107,8 @@ hits="$(probe text PersonHaeufigkeit)"
 [[ "$hits" =~ ^[1-9][0-9]*$ ]] || fail "Häufigkeit shows '$hits'"
 [ "$(probe text PersonFundstelle)" = "1" ] || fail "Fundstelle shows '$(probe text PersonFundstelle)'"
 path="$(probe text PersonFundstelleVerzeichnis)"
-[[ "$path" == "$demo_windows\\"* ]] || fail "the hit's path '$path' is not in the demo"
-unix_path="${path#Z:}"
-unix_path="${unix_path//\\//}"
+[[ "$path" == 'demo\'* ]] || fail "the hit's path '$path' is not in the demo"
+unix_path="$work/${path//\\//}"
 [ -f "$unix_path" ] || fail "the hit's file $unix_path is missing"
 import -window root "$work/window.png" 2>/dev/null || true
 

@@ -3,8 +3,9 @@
 //   window_probe CAPTION items                   the person list's items, one per line
 //   window_probe CAPTION text CONTROL            a control's text
 //   window_probe CAPTION endsession              ends the Windows session as the system does
-//   window_probe CAPTION point CONTROL [ITEM]    screen position of the control's centre, or of
-//                                                the list item's
+//   window_probe CAPTION point CONTROL [ITEM]    screen position of the control's centre, of
+//                                                the list item's, or of a scroll bar's right
+//                                                arrow for ITEM "end"
 //   window_probe CAPTION box                     the open message box: its text, then its
 //                                                default button (Yes, No, OK or none)
 // CONTROL is a name of the layout table, written in ASCII ("ae" for "ä"). Output is UTF-8; the
@@ -124,7 +125,10 @@ int PrintPoint(HWND control, const wchar_t* item) {
   RECT area{};
   GetClientRect(control, &area);
   POINT centre{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-  if (item != nullptr) {
+  if (item != nullptr && std::wstring_view(item) == L"end") {
+    // The arrow at the right end of a scroll bar.
+    centre.x = area.right - GetSystemMetrics(SM_CXHSCROLL) / 2;
+  } else if (item != nullptr) {
     // Items are of equal height, counted from the first one shown.
     const int index = _wtoi(item);
     const auto top = static_cast<int>(SendMessageW(control, LB_GETTOPINDEX, 0, 0));

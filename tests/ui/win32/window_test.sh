@@ -99,17 +99,26 @@ expected_persons=$'Erika Müller\nJürgen Schröder\nIlse Weiß\nŁukasz Nowak\n
 [ "$(probe items)" = "$expected_persons" ] || fail "persons listed: $(probe items)"
 [ "$(log_lines | head -1)" = "START fundort" ] || fail "first log line: $(log_lines | head -1)"
 
-# ---- A click on the first person shows its hits. ----
+# ---- A click on the first person shows its hits; the selector moves between them. ----
 read -r x y < <(probe point PersonList 0)
 xdotool mousemove --sync "$x" "$y" click 1 2>/dev/null
 await "Erika Müller" probe text PersonFrame
 hits="$(probe text PersonHaeufigkeit)"
-[[ "$hits" =~ ^[1-9][0-9]*$ ]] || fail "Häufigkeit shows '$hits'"
+[[ "$hits" =~ ^[2-9]$|^[1-9][0-9]+$ ]] || fail "Häufigkeit shows '$hits', expected two or more"
 [ "$(probe text PersonFundstelle)" = "1" ] || fail "Fundstelle shows '$(probe text PersonFundstelle)'"
 path="$(probe text PersonFundstelleVerzeichnis)"
 [[ "$path" == 'demo\'* ]] || fail "the hit's path '$path' is not in the demo"
 unix_path="$work/${path//\\//}"
 [ -f "$unix_path" ] || fail "the hit's file $unix_path is missing"
+first_path="$path"
+# The selector's right arrow moves to the next hit.
+read -r x y < <(probe point PersonFundstellenAuswahl end)
+xdotool mousemove --sync "$x" "$y" click 1 2>/dev/null
+await "2" probe text PersonFundstelle
+path="$(probe text PersonFundstelleVerzeichnis)"
+[[ "$path" == 'demo\'* ]] || fail "the second hit's path '$path' is not in the demo"
+[ "$path" != "$first_path" ] || fail "the second hit shows the first hit's path"
+unix_path="$work/${path//\\//}"
 import -window root "$work/window.png" 2>/dev/null || true
 
 # ---- "endgültig löschen" answered with Return: No is the default, nothing is deleted. ----

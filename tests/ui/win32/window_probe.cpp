@@ -1,0 +1,185 @@
+// Reads the state of a running fundort window from another process, as the window test needs it:
+//   window_probe CAPTION client                  the client area's width and height in pixels
+//   window_probe CAPTION items                   the person list's items, one per line
+//   window_probe CAPTION text CONTROL            a control's text
+//   window_probe CAPTION endsession              ends the Windows session as the system does
+//   window_probe CAPTION point CONTROL [ITEM]    screen position of the control's centre, of
+//                                                the list item's, or of a scroll bar's right
+//                                                arrow for ITEM "end"
+//   window_probe CAPTION box                     the open message box: its text, then its
+//                                                default button (Yes, No, OK or none)
+// CONTROL is a name of the layout table, written in ASCII ("ae" for "ä"). Output is UTF-8; the
+// exit status is 1 when the window, the control or the box is not there, 2 for a wrong call.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/windows_win32.h"
+#include "shell/window_layout.h"
+#include "ui/win32/win32_window.h"
+
+namespace {
+
+void Print(std::wstring_view text) {
+  if (!text.empty()) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        length, nullptr, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  }
+  std::fputc('\n', stdout);
+}
+
+std::wstring TextOf(HWND window) {
+  const auto length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+/// The layout name in ASCII: "ä" as "ae".
+std::wstring AsciiName(std::u16string_view name) {
+  std::wstring ascii;
+  for (const char16_t character : name) {
+    if (character == u'ä') {
+      ascii += L"ae";
+    } else {
+      ascii += static_cast<wchar_t>(character);
+    }
+  }
+  return ascii;
+}
+
+struct Search {
+  int Id = 0;
+  HWND Found = nullptr;
+};
+
+/// The control named name anywhere inside window, the frame's controls included.
+HWND FindControl(HWND window, std::wstring_view name) {
+  Search search;
+  for (const ControlLayout& layout : kWindowLayout) {
+    if (AsciiName(layout.Name) == name) {
+      search.Id = kFirstControlCommandId + static_cast<int>(layout.Id);
+    }
+  }
+  if (search.Id == 0) return nullptr;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM state) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(state);
+        if (GetDlgCtrlID(child) != wanted->Id) return TRUE;
+        wanted->Found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+struct BoxSearch {
+  HWND Owner = nullptr;
+  HWND Box = nullptr;
+};
+
+HWND FindMessageBox(HWND owner) {
+  BoxSearch search{owner, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM state) -> BOOL {
+        auto* wanted = reinterpret_cast<BoxSearch*>(state);
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window) ||
+            GetWindow(window, GW_OWNER) != wanted->Owner) {
+          return TRUE;
+        }
+        wanted->Box = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Box;
+}
+
+int PrintBox(HWND window) {
+  HWND box = FindMessageBox(window);
+  if (box == nullptr) return 1;
+  // The message is the box's static text; buttons have the answers' identifiers.
+  constexpr int kMessageText = 0xFFFF;
+  HWND message = GetDlgItem(box, kMessageText);
+  Print(message != nullptr ? TextOf(message) : std::wstring());
+  // The default button is the one drawn as such, which Return presses.
+  int id = 0;
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+      id = GetDlgCtrlID(child);
+    }
+  }
+  Print(id == IDNO ? L"No" : id == IDYES ? L"Yes" : id == IDOK ? L"OK" : L"none");
+  return 0;
+}
+
+int PrintPoint(HWND control, const wchar_t* item) {
+  RECT area{};
+  GetClientRect(control, &area);
+  POINT centre{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+  if (item != nullptr && std::wstring_view(item) == L"end") {
+    // The arrow at the right end of a scroll bar.
+    centre.x = area.right - GetSystemMetrics(SM_CXHSCROLL) / 2;
+  } else if (item != nullptr) {
+    // Items are of equal height, counted from the first one shown.
+    const int index = _wtoi(item);
+    const auto top = static_cast<int>(SendMessageW(control, LB_GETTOPINDEX, 0, 0));
+    const auto height = static_cast<int>(SendMessageW(control, LB_GETITEMHEIGHT, 0, 0));
+    centre.y = (index - top) * height + height / 2;
+  }
+  ClientToScreen(control, &centre);
+  std::printf("%ld %ld\n", centre.x, centre.y);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  HWND window = FindWindowW(L"FundortMainWindow", argv[1]);
+  if (window == nullptr) return 1;
+  const std::wstring_view command = argv[2];
+  if (command == L"client") {
+    RECT area{};
+    GetClientRect(window, &area);
+    std::printf("%ld %ld\n", area.right - area.left, area.bottom - area.top);
+    return 0;
+  }
+  if (command == L"box") return PrintBox(window);
+  if (command == L"endsession") {
+    // The system asks every window first and then tells each that the session ends.
+    const LRESULT agreed = SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(window, WM_ENDSESSION, agreed != 0 ? TRUE : FALSE, 0);
+    return agreed != 0 ? 0 : 1;
+  }
+  if (command == L"items") {
+    HWND list = FindControl(window, L"PersonList");
+    if (list == nullptr) return 1;
+    const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+      std::wstring item(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1,
+                        L'\0');
+      item.resize(static_cast<std::size_t>(
+          SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+      Print(item);
+    }
+    return 0;
+  }
+  if (argc < 4) return 2;
+  HWND control = FindControl(window, argv[3]);
+  if (control == nullptr) return 1;
+  if (command == L"text") {
+    Print(TextOf(control));
+    return 0;
+  }
+  if (command == L"point") return PrintPoint(control, argc > 4 ? argv[4] : nullptr);
+  return 2;
+}

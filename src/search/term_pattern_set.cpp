@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
+#include <functional>
 
 namespace {
 
@@ -84,21 +84,42 @@ void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
   Expand(folded, 0, std::string(), {term, checkIndex});
 }
 
+// The number of the pattern, added when it is new. The table of pattern numbers is kept at most
+// half full, so a look-up probes a few slots; it holds no copy of the patterns.
+std::uint32_t PatternSetBuilder::Intern(const std::string& pattern) {
+  if (2 * (set_.patterns.size() + 1) > slots_.size()) {
+    std::vector<std::uint32_t> old(std::max<std::size_t>(64, 2 * slots_.size()), kNone);
+    old.swap(slots_);
+    for (const std::uint32_t number : old) {
+      if (number == kNone) continue;
+      std::size_t slot = std::hash<std::string>{}(set_.patterns[number]) & (slots_.size() - 1);
+      while (slots_[slot] != kNone)
+        slot = (slot + 1) & (slots_.size() - 1);
+      slots_[slot] = number;
+    }
+  }
+  std::size_t slot = std::hash<std::string>{}(pattern) & (slots_.size() - 1);
+  for (; slots_[slot] != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
+    if (set_.patterns[slots_[slot]] == pattern) return slots_[slot];
+  }
+  slots_[slot] = static_cast<std::uint32_t>(set_.patterns.size());
+  set_.patterns.push_back(pattern);
+  last_.push_back(kNone);
+  return slots_[slot];
+}
+
 void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
                                const std::string& prefix, const PatternOutput& output) {
   if (next == units.size()) {
-    const auto [slot, added] =
-        known_.try_emplace(prefix, static_cast<std::uint32_t>(set_.patterns.size()));
-    if (added) {
-      set_.patterns.push_back(prefix);
-      set_.outputs.emplace_back();
+    const std::uint32_t pattern = Intern(prefix);
+    for (std::uint32_t e = last_[pattern]; e != kNone; e = entries_[e].previous) {
+      const PatternOutput& known = entries_[e].output;
+      if (known.term == output.term &&
+          (known.check == PatternOutput::kNoCheck || known.check == output.check))
+        return;
     }
-    auto& outputs = set_.outputs[slot->second];
-    const bool repeated = std::any_of(outputs.begin(), outputs.end(), [&](const auto& o) {
-      return o.term == output.term &&
-             (o.check == PatternOutput::kNoCheck || o.check == output.check);
-    });
-    if (!repeated) outputs.push_back(output);
+    entries_.push_back({output, pattern, last_[pattern]});
+    last_[pattern] = static_cast<std::uint32_t>(entries_.size() - 1);
     return;
   }
   for (const std::string& piece : units[next])
@@ -106,8 +127,23 @@ void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& unit
 }
 
 PatternSet PatternSetBuilder::Take() {
-  known_.clear();
-  return std::move(set_);
+  // The outputs grouped by pattern, each pattern's in the order they were added.
+  std::vector<std::uint32_t>& start = set_.outputStart;
+  start.assign(set_.patterns.size() + 1, 0);
+  for (const Entry& entry : entries_)
+    ++start[entry.pattern + 1];
+  for (std::size_t p = 0; p < set_.patterns.size(); ++p)
+    start[p + 1] += start[p];
+  set_.outputs.resize(entries_.size());
+  std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+  for (const Entry& entry : entries_)
+    set_.outputs[next[entry.pattern]++] = entry.output;
+  entries_ = {};
+  last_ = {};
+  slots_ = {};
+  PatternSet set = std::move(set_);
+  set_ = {};
+  return set;
 }
 
 PatternSet BuildPatternSet(const std::vector<std::vector<TermForm>>& terms, const ByteFold& fold,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <numeric>
+#include <string_view>
 
 namespace {
 
@@ -17,15 +18,14 @@ constexpr std::size_t kMaxEntries = std::size_t{1} << 31;
 
 }  // namespace
 
-TermAutomaton::TermAutomaton(std::vector<std::string> patterns, const ByteFold& fold,
-                             std::size_t denseEntries) {
+TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::size_t denseEntries) {
   // Byte classes: one per folded byte that some pattern uses, in byte order, one more for all
   // other bytes.
   std::array<bool, 256> used{};
-  for (const std::string& pattern : patterns) {
-    for (const char byte : pattern)
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    for (const char byte : patterns[i])
       used[static_cast<unsigned char>(byte)] = true;
-    maxLength_ = std::max(maxLength_, pattern.size());
+    maxLength_ = std::max(maxLength_, patterns[i].size());
   }
   std::array<unsigned char, 256> classOfFolded{};
   std::uint32_t classes = 0;
@@ -54,7 +54,21 @@ TermAutomaton::TermAutomaton(std::vector<std::string> patterns, const ByteFold& 
     pool += patterns[pattern];
   }
   start.push_back(static_cast<std::uint32_t>(pool.size()));
-  std::vector<std::string>().swap(patterns);
+  patterns = PatternList();
+  // Each pattern adds the states past its common prefix with the one before it.
+  std::size_t states = 1;
+  for (std::size_t i = 0; i + 1 < start.size(); ++i) {
+    const std::string_view pattern(pool.data() + start[i], start[i + 1] - start[i]);
+    std::size_t common = 0;
+    if (i > 0) {
+      const std::string_view before(pool.data() + start[i - 1], start[i] - start[i - 1]);
+      while (common < before.size() && common < pattern.size() && before[common] == pattern[common])
+        ++common;
+    }
+    states += pattern.size() - common;
+  }
+  labels_.reserve(states);
+  firstChild_.reserve(states + 1);
 
   // The trie in breadth-first order, built level by level: a state is the range of sorted
   // patterns that share its prefix, and its children, numbered one after the other, split that
@@ -66,6 +80,7 @@ TermAutomaton::TermAutomaton(std::vector<std::string> patterns, const ByteFold& 
   std::vector<Range> level{{0, static_cast<std::uint32_t>(order.size())}};
   std::vector<Range> nextLevel;
   std::vector<End> ends;
+  ends.reserve(order.size());
   labels_.push_back(0);
   std::uint32_t state = 0;
   const auto byteAt = [&](std::uint32_t sortedIndex, std::size_t depth) {
@@ -97,7 +112,6 @@ TermAutomaton::TermAutomaton(std::vector<std::string> patterns, const ByteFold& 
   std::vector<Range>().swap(level);
   std::vector<Range>().swap(nextLevel);
 
-  const std::size_t states = labels_.size();
   denseStates_ = static_cast<std::uint32_t>(
       std::clamp<std::size_t>(std::min(denseEntries, kMaxEntries - 1) / stride_, 1, states));
   Link(ends);

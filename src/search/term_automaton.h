@@ -8,6 +8,7 @@
 
 #include "search/term_byte_fold.h"
 #include "search/term_matcher.h"
+#include "search/term_pattern_list.h"
 
 /// An Aho-Corasick automaton over a set of folded patterns, every occurrence reported, overlaps
 /// included. The states nearest the root, where a scan spends nearly all its steps, have dense
@@ -19,7 +20,7 @@ class TermAutomaton final : public TermMatcher {
   /// Builds the automaton for the given patterns (folded, non-empty, distinct; taken, so that
   /// their memory is freed early); a pattern's findings are marked under its index. At most
   /// denseEntries table entries (4 bytes each) go to dense rows; the root always has one.
-  TermAutomaton(std::vector<std::string> patterns, const ByteFold& fold, std::size_t denseEntries);
+  TermAutomaton(PatternList patterns, const ByteFold& fold, std::size_t denseEntries);
 
   /// Reports every occurrence; stops early once the sink has found every term.
   void Scan(const unsigned char* data, std::size_t size, MatchSink& sink) override;

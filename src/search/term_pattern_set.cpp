@@ -63,8 +63,14 @@ void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
     if (set_.emptyTerms.empty() || set_.emptyTerms.back() != term) set_.emptyTerms.push_back(term);
     return;
   }
-  FormCheck check(form);
-  set_.longestForm = std::max(set_.longestForm, check.LongestMatch());
+  std::size_t longest = 0;
+  for (const auto& unit : form) {
+    std::size_t unitLongest = 0;
+    for (const std::string& alternative : unit)
+      unitLongest = std::max(unitLongest, alternative.size());
+    longest += unitLongest;
+  }
+  set_.longestForm = std::max(set_.longestForm, longest);
   // The prefix whose variants stay within the limit; at least the first unit.
   std::vector<std::vector<std::string>> folded;
   bool closed = true;
@@ -79,39 +85,43 @@ void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
   std::uint32_t checkIndex = PatternOutput::kNoCheck;
   if (!closed || folded.size() < form.size()) {
     checkIndex = static_cast<std::uint32_t>(set_.checks.size());
-    set_.checks.push_back(std::move(check));
+    set_.checks.emplace_back(form);
   }
-  Expand(folded, 0, std::string(), {term, checkIndex});
+  prefix_.clear();
+  Expand(folded, 0, {term, checkIndex});
 }
 
 // The number of the pattern, added when it is new. The table of pattern numbers is kept at most
-// half full, so a look-up probes a few slots; it holds no copy of the patterns.
+// half full, so a look-up probes a few slots; it holds each pattern's hash, not a copy of it.
 std::uint32_t PatternSetBuilder::Intern(const std::string& pattern) {
   if (2 * (set_.patterns.size() + 1) > slots_.size()) {
-    std::vector<std::uint32_t> old(std::max<std::size_t>(64, 2 * slots_.size()), kNone);
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()), Slot{0, kNone});
     old.swap(slots_);
-    for (const std::uint32_t number : old) {
-      if (number == kNone) continue;
-      std::size_t slot = std::hash<std::string>{}(set_.patterns[number]) & (slots_.size() - 1);
-      while (slots_[slot] != kNone)
-        slot = (slot + 1) & (slots_.size() - 1);
-      slots_[slot] = number;
+    for (const Slot& slot : old) {
+      if (slot.pattern == kNone) continue;
+      std::size_t at = slot.hash & (slots_.size() - 1);
+      while (slots_[at].pattern != kNone)
+        at = (at + 1) & (slots_.size() - 1);
+      slots_[at] = slot;
     }
   }
-  std::size_t slot = std::hash<std::string>{}(pattern) & (slots_.size() - 1);
-  for (; slots_[slot] != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
-    if (set_.patterns[slots_[slot]] == pattern) return slots_[slot];
+  const auto hash = static_cast<std::uint32_t>(std::hash<std::string>{}(pattern));
+  std::size_t at = hash & (slots_.size() - 1);
+  for (; slots_[at].pattern != kNone; at = (at + 1) & (slots_.size() - 1)) {
+    if (slots_[at].hash == hash && set_.patterns[slots_[at].pattern] == std::string_view(pattern))
+      return slots_[at].pattern;
   }
-  slots_[slot] = static_cast<std::uint32_t>(set_.patterns.size());
+  slots_[at] = {hash, static_cast<std::uint32_t>(set_.patterns.size())};
   set_.patterns.push_back(pattern);
   last_.push_back(kNone);
-  return slots_[slot];
+  return slots_[at].pattern;
 }
 
+// Every pattern that units[next, end) add to the prefix built so far.
 void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
-                               const std::string& prefix, const PatternOutput& output) {
+                               const PatternOutput& output) {
   if (next == units.size()) {
-    const std::uint32_t pattern = Intern(prefix);
+    const std::uint32_t pattern = Intern(prefix_);
     for (std::uint32_t e = last_[pattern]; e != kNone; e = entries_[e].previous) {
       const PatternOutput& known = entries_[e].output;
       if (known.term == output.term &&
@@ -122,8 +132,13 @@ void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& unit
     last_[pattern] = static_cast<std::uint32_t>(entries_.size() - 1);
     return;
   }
-  for (const std::string& piece : units[next])
-    Expand(units, next + 1, prefix + piece, output);
+  const std::size_t length = prefix_.size();
+  for (const std::string& piece : units[next]) {
+    prefix_.resize(length);
+    prefix_ += piece;
+    Expand(units, next + 1, output);
+  }
+  prefix_.resize(length);
 }
 
 PatternSet PatternSetBuilder::Take() {

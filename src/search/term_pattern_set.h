@@ -9,10 +9,11 @@
 #include "search/term_byte_fold.h"
 #include "search/term_forms.h"
 #include "search/term_match_sink.h"
+#include "search/term_pattern_list.h"
 
 /// The literal byte patterns that stand for a list of terms, as the matchers look for them.
 struct PatternSet {
-  std::vector<std::string> patterns;  ///< distinct, non-empty, folded by the fold
+  PatternList patterns;  ///< distinct, non-empty, folded by the fold
   /// What the patterns stand for, pattern by pattern: pattern p's are the outputs from
   /// outputStart[p] to outputStart[p + 1].
   std::vector<PatternOutput> outputs;
@@ -45,17 +46,22 @@ class PatternSetBuilder {
     std::uint32_t previous;  ///< the pattern's entry before this one, or kNone
   };
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t pattern;  ///< kNone: empty
+  };
   void Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
-              const std::string& prefix, const PatternOutput& output);
+              const PatternOutput& output);
   std::uint32_t Intern(const std::string& pattern);
 
   ByteFold fold_;
   FoldClasses others_;  ///< per byte: the other bytes that fold alike
   std::size_t limit_;
   PatternSet set_;
-  std::vector<Entry> entries_;        ///< every output, in the order they were added
-  std::vector<std::uint32_t> last_;   ///< per pattern: its last entry
-  std::vector<std::uint32_t> slots_;  ///< open addressing: pattern numbers by hash, or kNone
+  std::vector<Entry> entries_;       ///< every output, in the order they were added
+  std::vector<std::uint32_t> last_;  ///< per pattern: its last entry
+  std::vector<Slot> slots_;          ///< open addressing: the patterns by hash
+  std::string prefix_;               ///< the pattern being expanded
 };
 
 /// Turns the forms of every term into patterns folded by fold. A unit's strings that fold alike

@@ -27,7 +27,7 @@ TermScanner::TermScanner(std::size_t termCount, PatternSet set, const ByteFold& 
       emptyTerms_(std::move(set.emptyTerms)),
       sink_(MakeSink(termCount, set)),
       carryLength_(set.longestForm > 0 ? set.longestForm - 1 : 0) {
-  const std::vector<std::string>& patterns = set.patterns;
+  const PatternList& patterns = set.patterns;
   method_ =
       ChooseScanMethod(patterns, *fold_, method,
                        TermFingerprints::VectorTestAvailable() ? VectorInstructions::Available
@@ -36,12 +36,12 @@ TermScanner::TermScanner(std::size_t termCount, PatternSet set, const ByteFold& 
   std::iota(ids.begin(), ids.end(), 0u);
   switch (method_) {
     case ScanMethod::SingleByte:
-      matcher_ = (std::make_unique<SingleByteMatcher>(patterns[0], *fold_,
-                                                      *FindAnchor(patterns[0], *fold_)));
+      matcher_ = (std::make_unique<SingleByteMatcher>(
+          std::string(patterns[0]), *fold_, *FindAnchor(std::string(patterns[0]), *fold_)));
       break;
     case ScanMethod::Fingerprints:
     case ScanMethod::PortableFingerprints:
-      matcher_ = (std::make_unique<TermFingerprints>(patterns, ids, *fold_,
+      matcher_ = (std::make_unique<TermFingerprints>(patterns.Strings(), ids, *fold_,
                                                      method_ == ScanMethod::Fingerprints
                                                          ? FingerprintSimd::WhenAvailable
                                                          : FingerprintSimd::Never));

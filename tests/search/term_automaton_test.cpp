@@ -92,7 +92,10 @@ TEST(TermAutomatonTest, CountsStatesOnceAndBoundsTheDenseRows) {
       {{"x", "xy", "xyz", "y"}, 0, 5, 1},
   };
   for (const auto& c : cases) {
-    const TermAutomaton automaton(c.patterns, IdentityFold(), c.entries);
+    PatternList patterns;
+    for (const std::string& pattern : c.patterns)
+      patterns.push_back(pattern);
+    const TermAutomaton automaton(patterns, IdentityFold(), c.entries);
     EXPECT_EQ(automaton.StateCount(), c.states) << c.patterns[0];
     EXPECT_EQ(automaton.DenseStateCount(), c.dense) << c.patterns[0];
   }

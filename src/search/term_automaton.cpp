@@ -46,7 +46,11 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
   std::iota(order.begin(), order.end(), 0u);
   std::sort(order.begin(), order.end(),
             [&patterns](std::uint32_t a, std::uint32_t b) { return patterns[a] < patterns[b]; });
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < patterns.size(); ++i)
+    total += patterns[i].size();
   std::string pool;
+  pool.reserve(total);
   std::vector<std::uint32_t> start;
   start.reserve(order.size() + 1);
   for (const std::uint32_t pattern : order) {
@@ -54,7 +58,7 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
     pool += patterns[pattern];
   }
   start.push_back(static_cast<std::uint32_t>(pool.size()));
-  patterns = PatternList();
+  { const PatternList released = std::move(patterns); }
   // Each pattern adds the states past its common prefix with the one before it.
   std::size_t states = 1;
   for (std::size_t i = 0; i + 1 < start.size(); ++i) {
@@ -68,7 +72,8 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
     states += pattern.size() - common;
   }
   labels_.reserve(states);
-  firstChild_.reserve(states + 1);
+  childBase_.reserve(states / kBlockStates + 1);
+  childOffset_.reserve(states + 1);
 
   // The trie in breadth-first order, built level by level: a state is the range of sorted
   // patterns that share its prefix, and its children, numbered one after the other, split that
@@ -89,7 +94,7 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
   for (std::uint32_t depth = 0; !level.empty(); ++depth) {
     nextLevel.clear();
     for (const Range range : level) {
-      firstChild_.push_back(static_cast<std::uint32_t>(labels_.size()));
+      AddFirstChild(static_cast<std::uint32_t>(labels_.size()));
       std::uint32_t begin = range.begin;
       if (start[begin + 1] - start[begin] == depth) ends.push_back({state, order[begin++], depth});
       while (begin < range.end) {
@@ -105,7 +110,7 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
     }
     level.swap(nextLevel);
   }
-  firstChild_.push_back(static_cast<std::uint32_t>(labels_.size()));
+  AddFirstChild(static_cast<std::uint32_t>(labels_.size()));
   std::vector<std::uint32_t>().swap(order);
   std::vector<std::uint32_t>().swap(start);
   std::string().swap(pool);
@@ -126,10 +131,14 @@ void TermAutomaton::Link(const std::vector<End>& ends) {
   failure_.assign(states, 0);
   outputBits_.assign((states + 63) / 64, 0);
   outputRank_.assign(outputBits_.size(), 0);
+  // Nearly every state that reports is one where a pattern ends.
+  outputs_.reserve(ends.size() + ends.size() / 4);
   std::size_t nextEnd = 0;
   std::uint32_t ranked = 0;  // words of outputRank_ filled in
   for (std::uint32_t parent = 0; parent < states; ++parent) {
-    for (std::uint32_t child = firstChild_[parent]; child < firstChild_[parent + 1]; ++child) {
+    const std::uint32_t firstChild = FirstChild(parent);
+    const std::uint32_t endChild = FirstChild(parent + 1);
+    for (std::uint32_t child = firstChild; child < endChild; ++child) {
       // States get their outputs in increasing order, so a word's rank is known on entering it.
       for (; ranked <= child / 64; ++ranked)
         outputRank_[ranked] = static_cast<std::uint32_t>(outputs_.size());
@@ -156,11 +165,16 @@ void TermAutomaton::Link(const std::vector<End>& ends) {
       const std::uint32_t* failRow = table_.data() + std::size_t{failure_[parent]} * stride_;
       std::copy(failRow, failRow + stride_, row);
     }
-    for (std::uint32_t child = firstChild_[parent]; child < firstChild_[parent + 1]; ++child)
+    for (std::uint32_t child = firstChild; child < endChild; ++child)
       row[labels_[child]] = Encode(child);
   }
   for (; ranked < outputRank_.size(); ++ranked)
     outputRank_[ranked] = static_cast<std::uint32_t>(outputs_.size());
+}
+
+void TermAutomaton::AddFirstChild(std::uint32_t child) {
+  if (childOffset_.size() % kBlockStates == 0) childBase_.push_back(child);
+  childOffset_.push_back(static_cast<std::uint16_t>(child - childBase_.back()));
 }
 
 std::uint32_t TermAutomaton::Encode(std::uint32_t state) const {
@@ -178,8 +192,8 @@ std::uint32_t TermAutomaton::OutputIndex(std::uint32_t state) const {
 }
 
 std::uint32_t TermAutomaton::Child(std::uint32_t state, std::uint32_t byteClass) const {
-  const std::uint32_t first = firstChild_[state];
-  const std::uint32_t last = firstChild_[state + 1];
+  const std::uint32_t first = FirstChild(state);
+  const std::uint32_t last = FirstChild(state + 1);
   if (last - first <= kLinearChildren) {
     for (std::uint32_t child = first; child < last; ++child) {
       if (labels_[child] == byteClass) return child;

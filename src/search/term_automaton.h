@@ -48,6 +48,11 @@ class TermAutomaton final : public TermMatcher {
   };
 
   void Link(const std::vector<End>& ends);
+  static constexpr std::uint32_t kBlockStates = 64;
+  void AddFirstChild(std::uint32_t child);
+  std::uint32_t FirstChild(std::uint32_t state) const {
+    return childBase_[state / kBlockStates] + childOffset_[state];
+  }
   std::uint32_t Encode(std::uint32_t state) const;
   std::uint32_t Decode(std::uint32_t value) const;
   std::uint32_t Child(std::uint32_t state, std::uint32_t byteClass) const;
@@ -67,13 +72,17 @@ class TermAutomaton final : public TermMatcher {
   bool Report(std::uint32_t state, const unsigned char* data, std::size_t size, std::size_t end,
               MatchSink& sink) const;
 
-  std::vector<std::uint32_t> table_;       ///< dense state * stride + class -> encoded next state
-  std::vector<std::uint32_t> firstChild_;  ///< per state, and one more: its children's range
-  std::vector<unsigned char> labels_;      ///< per state: the class of the edge into it
-  std::vector<std::uint32_t> failure_;     ///< per state: the longest proper suffix state
-  std::vector<std::uint64_t> outputBits_;  ///< per state: whether it reports something
-  std::vector<std::uint32_t> outputRank_;  ///< per 64 states: the outputs of the states before
-  std::vector<Output> outputs_;            ///< per reporting state, in state order
+  std::vector<std::uint32_t> table_;  ///< dense state * stride + class -> encoded next state
+  /// A state's children are the states from its first child to the next state's first child.
+  /// The first child is stored as an offset from that of the first state of a block of states:
+  /// a block's children number at most kBlockStates * 256, so the offset fits 16 bits.
+  std::vector<std::uint32_t> childBase_;    ///< per block of states
+  std::vector<std::uint16_t> childOffset_;  ///< per state, and one more
+  std::vector<unsigned char> labels_;       ///< per state: the class of the edge into it
+  std::vector<std::uint32_t> failure_;      ///< per state: the longest proper suffix state
+  std::vector<std::uint64_t> outputBits_;   ///< per state: whether it reports something
+  std::vector<std::uint32_t> outputRank_;   ///< per 64 states: the outputs of the states before
+  std::vector<Output> outputs_;             ///< per reporting state, in state order
   std::array<unsigned char, 256> byteClass_{};
   std::uint32_t stride_ = 1;
   std::uint32_t denseStates_ = 1;  ///< states [0, this) have dense rows

@@ -24,7 +24,7 @@
 class TermScanner {
  public:
   /// Default bound on the automaton's dense rows (4-byte entries); states past it are sparse.
-  static constexpr std::size_t kAutomatonEntries = std::size_t{1} << 20;
+  static constexpr std::size_t kAutomatonEntries = std::size_t{1} << 19;
 
   /// Prepares the terms, each given by its forms, for a comparison through fold (the bytes the
   /// forms' units allow must be closed under it or are checked; see BuildPatternSet).

@@ -4,6 +4,7 @@
 #include <bit>
 #include <numeric>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -42,10 +43,23 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
 
   // The patterns sorted, one after the other in one buffer, so that the levels below read them
   // in order; the patterns' own strings are released.
+  // The first eight bytes, as a number in byte order, settle most comparisons; patterns shorter
+  // than eight bytes are padded with zero bytes, which orders them before their extensions.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(patterns.size());
+  for (std::uint32_t i = 0; i < patterns.size(); ++i) {
+    std::uint64_t key = 0;
+    for (std::size_t b = 0; b < 8; ++b)
+      key = key << 8 | (b < patterns[i].size() ? static_cast<unsigned char>(patterns[i][b]) : 0u);
+    keyed[i] = {key, i};
+  }
+  std::sort(keyed.begin(), keyed.end(), [&patterns](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return patterns[a.second] < patterns[b.second];
+  });
   std::vector<std::uint32_t> order(patterns.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(),
-            [&patterns](std::uint32_t a, std::uint32_t b) { return patterns[a] < patterns[b]; });
+  for (std::size_t i = 0; i < keyed.size(); ++i)
+    order[i] = keyed[i].second;
+  std::vector<std::pair<std::uint64_t, std::uint32_t>>().swap(keyed);
   std::size_t total = 0;
   for (std::size_t i = 0; i < patterns.size(); ++i)
     total += patterns[i].size();

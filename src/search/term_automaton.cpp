@@ -105,12 +105,14 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
   const auto byteAt = [&](std::uint32_t sortedIndex, std::size_t depth) {
     return static_cast<unsigned char>(pool[start[sortedIndex] + depth]);
   };
+  std::vector<std::uint32_t> levelStart;  // the first state of each depth
   for (std::uint32_t depth = 0; !level.empty(); ++depth) {
+    levelStart.push_back(state);
     nextLevel.clear();
     for (const Range range : level) {
       AddFirstChild(static_cast<std::uint32_t>(labels_.size()));
       std::uint32_t begin = range.begin;
-      if (start[begin + 1] - start[begin] == depth) ends.push_back({state, order[begin++], depth});
+      if (start[begin + 1] - start[begin] == depth) ends.push_back({state, order[begin++]});
       while (begin < range.end) {
         const unsigned char byte = byteAt(begin, depth);
         std::uint32_t end = begin + 1;
@@ -133,21 +135,24 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
 
   denseStates_ = static_cast<std::uint32_t>(
       std::clamp<std::size_t>(std::min(denseEntries, kMaxEntries - 1) / stride_, 1, states));
-  Link(ends);
+  Link(ends, levelStart);
 }
 
 // Breadth-first: failure links, outputs, and the dense rows completed from the failure state's
 // row, so that a scan in the dense states never follows a failure link. A state's failure state
 // is shallower, so it comes earlier and is complete when it is needed.
-void TermAutomaton::Link(const std::vector<End>& ends) {
+void TermAutomaton::Link(const std::vector<End>& ends,
+                         const std::vector<std::uint32_t>& levelStart) {
   const auto states = static_cast<std::uint32_t>(labels_.size());
   table_.assign(std::size_t{denseStates_} * stride_, 0);
-  failure_.assign(states, 0);
+  failureWidth_ = states < (std::uint32_t{1} << 24) ? 3 : 4;
+  failure_.assign(std::size_t{states} * failureWidth_, 0);
   outputBits_.assign((states + 63) / 64, 0);
   outputRank_.assign(outputBits_.size(), 0);
   // Nearly every state that reports is one where a pattern ends.
-  outputs_.reserve(ends.size() + ends.size() / 4);
+  outputs_.reserve(ends.size() + ends.size() / 16);
   std::size_t nextEnd = 0;
+  std::uint32_t depth = 0;   // of the child at hand
   std::uint32_t ranked = 0;  // words of outputRank_ filled in
   for (std::uint32_t parent = 0; parent < states; ++parent) {
     const std::uint32_t firstChild = FirstChild(parent);
@@ -156,14 +161,16 @@ void TermAutomaton::Link(const std::vector<End>& ends) {
       // States get their outputs in increasing order, so a word's rank is known on entering it.
       for (; ranked <= child / 64; ++ranked)
         outputRank_[ranked] = static_cast<std::uint32_t>(outputs_.size());
-      const std::uint32_t fail = parent == 0 ? 0 : Decode(Step(failure_[parent], labels_[child]));
-      failure_[child] = fail;
+      while (depth + 1 < levelStart.size() && child >= levelStart[depth + 1])
+        ++depth;
+      const std::uint32_t fail = parent == 0 ? 0 : Decode(Step(Failure(parent), labels_[child]));
+      SetFailure(child, fail);
       const bool own = nextEnd < ends.size() && ends[nextEnd].state == child;
       if (!own && !HasOutput(fail)) continue;
       Output output{kNone, 0, kNone};
       if (own) {
         output.pattern = ends[nextEnd].pattern;
-        output.length = ends[nextEnd].length;
+        output.length = depth;
         ++nextEnd;
       }
       if (HasOutput(fail)) {
@@ -176,7 +183,7 @@ void TermAutomaton::Link(const std::vector<End>& ends) {
     if (parent >= denseStates_) continue;
     std::uint32_t* row = table_.data() + std::size_t{parent} * stride_;
     if (parent != 0) {
-      const std::uint32_t* failRow = table_.data() + std::size_t{failure_[parent]} * stride_;
+      const std::uint32_t* failRow = table_.data() + std::size_t{Failure(parent)} * stride_;
       std::copy(failRow, failRow + stride_, row);
     }
     for (std::uint32_t child = firstChild; child < endChild; ++child)
@@ -184,6 +191,20 @@ void TermAutomaton::Link(const std::vector<End>& ends) {
   }
   for (; ranked < outputRank_.size(); ++ranked)
     outputRank_[ranked] = static_cast<std::uint32_t>(outputs_.size());
+}
+
+std::uint32_t TermAutomaton::Failure(std::uint32_t state) const {
+  const unsigned char* at = failure_.data() + std::size_t{state} * failureWidth_;
+  std::uint32_t value = 0;
+  for (std::uint32_t b = failureWidth_; b-- > 0;)
+    value = value << 8 | at[b];
+  return value;
+}
+
+void TermAutomaton::SetFailure(std::uint32_t state, std::uint32_t failure) {
+  unsigned char* at = failure_.data() + std::size_t{state} * failureWidth_;
+  for (std::uint32_t b = 0; b < failureWidth_; ++b, failure >>= 8)
+    at[b] = static_cast<unsigned char>(failure);
 }
 
 void TermAutomaton::AddFirstChild(std::uint32_t child) {
@@ -227,7 +248,7 @@ std::uint32_t TermAutomaton::Step(std::uint32_t state, std::uint32_t byteClass) 
     if (state < denseStates_) return table_[std::size_t{state} * stride_ + byteClass];
     const std::uint32_t child = Child(state, byteClass);
     if (child != kNone) return Encode(child);
-    state = failure_[state];
+    state = Failure(state);
   }
 }
 

@@ -44,10 +44,11 @@ class TermAutomaton final : public TermMatcher {
   struct End {
     std::uint32_t state;    ///< the state a pattern ends in
     std::uint32_t pattern;  ///< that pattern
-    std::uint32_t length;   ///< its length
   };
 
-  void Link(const std::vector<End>& ends);
+  void Link(const std::vector<End>& ends, const std::vector<std::uint32_t>& levelStart);
+  std::uint32_t Failure(std::uint32_t state) const;
+  void SetFailure(std::uint32_t state, std::uint32_t failure);
   static constexpr std::uint32_t kBlockStates = 64;
   void AddFirstChild(std::uint32_t child);
   std::uint32_t FirstChild(std::uint32_t state) const {
@@ -79,12 +80,14 @@ class TermAutomaton final : public TermMatcher {
   std::vector<std::uint32_t> childBase_;    ///< per block of states
   std::vector<std::uint16_t> childOffset_;  ///< per state, and one more
   std::vector<unsigned char> labels_;       ///< per state: the class of the edge into it
-  std::vector<std::uint32_t> failure_;      ///< per state: the longest proper suffix state
-  std::vector<std::uint64_t> outputBits_;   ///< per state: whether it reports something
-  std::vector<std::uint32_t> outputRank_;   ///< per 64 states: the outputs of the states before
-  std::vector<Output> outputs_;             ///< per reporting state, in state order
+  /// Per state, failureWidth_ bytes, least significant first: the longest proper suffix state.
+  std::vector<unsigned char> failure_;
+  std::vector<std::uint64_t> outputBits_;  ///< per state: whether it reports something
+  std::vector<std::uint32_t> outputRank_;  ///< per 64 states: the outputs of the states before
+  std::vector<Output> outputs_;            ///< per reporting state, in state order
   std::array<unsigned char, 256> byteClass_{};
   std::uint32_t stride_ = 1;
+  std::uint32_t failureWidth_ = 4;
   std::uint32_t denseStates_ = 1;  ///< states [0, this) have dense rows
   std::size_t maxLength_ = 0;
 };

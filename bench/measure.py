@@ -269,12 +269,19 @@ def many_persons_corpus(base):
         terms = [f"{first} {last}", f"{last}, {first}", f"{first[0]}. {last}"]
         extra.append(("NAME|" + f"{first} {last}|" + "".join(t + "|" for t in terms))
                      .encode("cp1252"))
+    empty = os.path.join(out, "empty")
+    os.makedirs(empty, exist_ok=True)
+    no_files = [line for line in head if not line.startswith(b"FOLDER|")] + \
+        [b"FOLDER|" + empty.encode() + b"|"]
     configs = {}
     for mode in ("BINARY", "TEXT"):
         mode_line = b"SEARCHMODE|" + mode.encode() + b"|"
         for count, persons in ((10, names), (10000, names + extra)):
             configs[(count, mode)] = write_config(
                 os.path.join(out, f"many-{count}-{mode}.cfg"), [mode_line] + head + persons + [b""])
+            configs[(count, mode, "no files")] = write_config(
+                os.path.join(out, f"many-{count}-{mode}-nofiles.cfg"),
+                [mode_line] + no_files + persons + [b""])
     return out, configs
 
 
@@ -286,8 +293,10 @@ def many_persons_round(base, repetitions):
         return lambda: timed([REPORT, "--no-log", "--format", "csv", config], out)
 
     print(f"10 and 10,000 persons on {out} ...", flush=True)
-    times = measure([(f"fundort {count} persons x 3 {mode}", report(configs[(count, mode)]))
-                     for mode in ("BINARY", "TEXT") for count in (10, 10000)], repetitions)
+    times = measure([(f"fundort {count} persons x 3 {mode}{files}",
+                      report(configs[(count, mode) + ((files.strip(", "),) if files else ())]))
+                     for mode in ("BINARY", "TEXT") for count in (10, 10000)
+                     for files in ("", ", no files")], repetitions)
     memory = peak_memory_kb([REPORT, "--no-log", "--format", "csv", configs[(10000, "BINARY")]],
                             out)
     print("\nmany persons (20,000 files, 40 MB, every encoding)")
@@ -297,6 +306,12 @@ def many_persons_round(base, repetitions):
         ratio(f"{mode}: 10,000 persons / 10 persons",
               times[f"fundort 10000 persons x 3 {mode}"] / times[f"fundort 10 persons x 3 {mode}"],
               1.5, "below")
+        # Without the fixed cost of reading the configuration and preparing the terms: what a
+        # file costs, which decides a run over a million files.
+        per_file = [times[f"fundort {count} persons x 3 {mode}"] -
+                    times[f"fundort {count} persons x 3 {mode}, no files"] for count in (10, 10000)]
+        ratio(f"{mode}: the same per file (less the run without files)",
+              per_file[1] / per_file[0] if per_file[0] > 0 else float("inf"), 1.5, "below")
     print(f"  peak memory of fundort-report, 10,000 persons BINARY: {memory / 1024:.1f} MB   "
           f"goal <= 64 MB  {'met' if 0 <= memory <= 64 * 1024 else 'NOT MET'}")
 

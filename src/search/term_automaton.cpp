@@ -112,7 +112,8 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
     for (const Range range : level) {
       AddFirstChild(static_cast<std::uint32_t>(labels_.size()));
       std::uint32_t begin = range.begin;
-      if (start[begin + 1] - start[begin] == depth) ends.push_back({state, order[begin++]});
+      if (begin < range.end && start[begin + 1] - start[begin] == depth)
+        ends.push_back({state, order[begin++]});
       while (begin < range.end) {
         const unsigned char byte = byteAt(begin, depth);
         std::uint32_t end = begin + 1;
@@ -317,7 +318,7 @@ void TermAutomaton::Run(const unsigned char* data, std::size_t size, MatchSink& 
   const unsigned char* end[kStreams];
   std::uint32_t row[kStreams];
   const std::size_t share = size / kStreams;
-  const std::size_t overlap = maxLength_ - 1;
+  const std::size_t overlap = maxLength_ > 0 ? maxLength_ - 1 : 0;
   for (int k = 0; k < kStreams; ++k) {
     const std::size_t begin = static_cast<std::size_t>(k) * share;
     cursor[k] = data + (begin > overlap ? begin - overlap : 0);

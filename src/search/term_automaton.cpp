@@ -41,10 +41,10 @@ TermAutomaton::TermAutomaton(PatternList patterns, const ByteFold& fold, std::si
   for (std::size_t byte = 0; byte < 256; ++byte)
     byteClass_[byte] = classOfFolded[fold[byte]];
 
-  // The patterns sorted, one after the other in one buffer, so that the levels below read them
-  // in order; the patterns' own strings are released.
-  // The first eight bytes, as a number in byte order, settle most comparisons; patterns shorter
-  // than eight bytes are padded with zero bytes, which orders them before their extensions.
+  // The patterns sorted, then copied one after the other into one buffer, so that the levels
+  // below read them in order; the list taken is released. The first eight bytes, as a number in
+  // byte order, settle most comparisons; patterns shorter than eight bytes are padded with zero
+  // bytes, which orders them before their extensions.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(patterns.size());
   for (std::uint32_t i = 0; i < patterns.size(); ++i) {
     std::uint64_t key = 0;

@@ -238,6 +238,84 @@ def streaming_rounds(base, main_corpus, configs, repetitions):
               f"{'met' if 0 <= kb <= 64 * 1024 else 'NOT MET'}")
 
 
+MANY_FIRST = ("Jürgen Günter Björn Jörg Käthe Bärbel Uwe Hans Peter Klaus Wolfgang Michael Thomas "
+              "Sabine Petra Monika Andrea Ute Renate Karin Heike Anja Lena Özlem Zoë").split()
+MANY_SYLLABLES = ("ber gä st rin mü hol tz ke wal dö ner sch lan fü ro mann").split()
+
+
+def many_persons_corpus(base):
+    """Many small files in which the names of 10 persons stand now and then; configurations
+    with those 10 persons and with 9,990 more whose names stand nowhere, so both runs find the
+    same hits and differ only in the number of terms."""
+    out = os.path.join(base, "many")
+    marker = os.path.join(out, ".complete")
+    if not os.path.exists(marker):
+        print(f"generating the many-persons corpus in {out} ...", flush=True)
+        subprocess.run([os.path.join(ROOT, "bench", "make-corpus"), "--size", "wide",
+                        "--files", "20000", "--megabytes", "40", "--persons", "10", "--terms",
+                        "3", "--seed", "1", "--out", out], check=True)
+        open(marker, "w").close()
+    lines = read_config(os.path.join(out, "fundort.cfg"))
+    head = [line for line in lines if line and not line.startswith(b"NAME|")
+            and not line.startswith(b"SEARCHMODE|")]
+    names = [line for line in lines if line.startswith(b"NAME|")]
+    extra = []
+    for number in range(10000 - len(names)):
+        first = MANY_FIRST[number % len(MANY_FIRST)]
+        last, rest = "Q", number + 1
+        while rest > 0:
+            last += MANY_SYLLABLES[rest % len(MANY_SYLLABLES)]
+            rest //= len(MANY_SYLLABLES)
+        terms = [f"{first} {last}", f"{last}, {first}", f"{first[0]}. {last}"]
+        extra.append(("NAME|" + f"{first} {last}|" + "".join(t + "|" for t in terms))
+                     .encode("cp1252"))
+    empty = os.path.join(out, "empty")
+    os.makedirs(empty, exist_ok=True)
+    no_files = [line for line in head if not line.startswith(b"FOLDER|")] + \
+        [b"FOLDER|" + empty.encode() + b"|"]
+    configs = {}
+    for mode in ("BINARY", "TEXT"):
+        mode_line = b"SEARCHMODE|" + mode.encode() + b"|"
+        for count, persons in ((10, names), (10000, names + extra)):
+            configs[(count, mode)] = write_config(
+                os.path.join(out, f"many-{count}-{mode}.cfg"), [mode_line] + head + persons + [b""])
+            configs[(count, mode, "no files")] = write_config(
+                os.path.join(out, f"many-{count}-{mode}-nofiles.cfg"),
+                [mode_line] + no_files + persons + [b""])
+    return out, configs
+
+
+def many_persons_round(base, repetitions):
+    """The same run with 10 and with 10,000 persons of 3 terms each over 20,000 small files."""
+    out, configs = many_persons_corpus(base)
+
+    def report(config):
+        return lambda: timed([REPORT, "--no-log", "--format", "csv", config], out)
+
+    print(f"10 and 10,000 persons on {out} ...", flush=True)
+    times = measure([(f"fundort {count} persons x 3 {mode}{files}",
+                      report(configs[(count, mode) + ((files.strip(", "),) if files else ())]))
+                     for mode in ("BINARY", "TEXT") for count in (10, 10000)
+                     for files in ("", ", no files")], repetitions)
+    memory = peak_memory_kb([REPORT, "--no-log", "--format", "csv", configs[(10000, "BINARY")]],
+                            out)
+    print("\nmany persons (20,000 files, 40 MB, every encoding)")
+    for name, value in times.items():
+        row(name, value)
+    for mode in ("BINARY", "TEXT"):
+        ratio(f"{mode}: 10,000 persons / 10 persons",
+              times[f"fundort 10000 persons x 3 {mode}"] / times[f"fundort 10 persons x 3 {mode}"],
+              1.5, "below")
+        # Without the fixed cost of reading the configuration and preparing the terms: what a
+        # file costs, which decides a run over a million files.
+        per_file = [times[f"fundort {count} persons x 3 {mode}"] -
+                    times[f"fundort {count} persons x 3 {mode}, no files"] for count in (10, 10000)]
+        ratio(f"{mode}: the same per file (less the run without files)",
+              per_file[1] / per_file[0] if per_file[0] > 0 else float("inf"), 1.5, "below")
+    print(f"  peak memory of fundort-report, 10,000 persons BINARY: {memory / 1024:.1f} MB   "
+          f"goal <= 64 MB  {'met' if 0 <= memory <= 64 * 1024 else 'NOT MET'}")
+
+
 def row(label, value, unit="s"):
     print(f"  {label:<58} {value:8.3f} {unit}")
 
@@ -253,23 +331,27 @@ def main():
     parser.add_argument("--quick", action="store_true", help="small corpus, fewer repetitions")
     parser.add_argument("--repetitions", type=int, default=5)
     parser.add_argument("--per-person-repetitions", type=int, default=1)
-    parser.add_argument("--only", default="base,streaming",
+    parser.add_argument("--only", default="base,streaming,many",
                         help="comma-separated rounds: base (warm comparisons), streaming (cold "
-                             "page cache, 3 GiB file, peak memory)")
+                             "page cache, 3 GiB file, peak memory), many (10 against 10,000 "
+                             "persons)")
     args = parser.parse_args()
     base = os.environ.get("FUNDORT_BENCH_DIR", "/tmp/fundort-bench")
     os.makedirs(base, exist_ok=True)
 
-    main_corpus = corpus(base, "small" if args.quick else "medium",
-                         "small" if args.quick else "medium")
     rounds = set(args.only.split(","))
-    wide = main_corpus if args.quick or "base" not in rounds else corpus(base, "wide", "wide")
     repetitions = 3 if args.quick else args.repetitions
-    configs = derive_configs(main_corpus)
-    if "base" in rounds:
-        base_rounds(args, main_corpus, wide, repetitions, configs)
-    if "streaming" in rounds:
-        streaming_rounds(base, main_corpus, configs, repetitions)
+    if rounds & {"base", "streaming"}:
+        main_corpus = corpus(base, "small" if args.quick else "medium",
+                             "small" if args.quick else "medium")
+        wide = main_corpus if args.quick or "base" not in rounds else corpus(base, "wide", "wide")
+        configs = derive_configs(main_corpus)
+        if "base" in rounds:
+            base_rounds(args, main_corpus, wide, repetitions, configs)
+        if "streaming" in rounds:
+            streaming_rounds(base, main_corpus, configs, repetitions)
+    if "many" in rounds:
+        many_persons_round(base, repetitions)
 
 
 def base_rounds(args, main_corpus, wide, repetitions, configs):

@@ -157,12 +157,26 @@ std::string Prose(std::size_t size) {
   return text;
 }
 
+// Syllables for made-up surnames once the real ones are used up, so that every person of a
+// large table has names of its own; such names do not occur in the prose.
+const char* const kSyllables[] = {"ber", "g\xE4", "st",  "rin", "m\xFC", "hol",   "tz", "ke",
+                                  "wal", "d\xF6", "ner", "sch", "lan",   "f\xFC", "ro", "mann"};
+
+std::string Surname(std::size_t p) {
+  const std::size_t pairs = std::size(kFirstNames) * std::size(kSurnames);
+  if (p < pairs) return kSurnames[(p + p / std::size(kFirstNames)) % std::size(kSurnames)];
+  std::string name = "Z";
+  for (std::size_t rest = p; rest > 0; rest /= std::size(kSyllables))
+    name += kSyllables[rest % std::size(kSyllables)];
+  return name;
+}
+
 // persons x termsPerPerson terms: "First Last", "Last, First", "F. Last".
 std::vector<std::string> Terms(std::size_t persons, std::size_t termsPerPerson) {
   std::vector<std::string> terms;
   for (std::size_t p = 0; p < persons; ++p) {
     const std::string first = kFirstNames[p % std::size(kFirstNames)];
-    const std::string last = kSurnames[(p + p / std::size(kFirstNames)) % std::size(kSurnames)];
+    const std::string last = Surname(p);
     const std::string variants[] = {first + " " + last, last + ", " + first,
                                     first.substr(0, 1) + ". " + last};
     for (std::size_t t = 0; t < termsPerPerson; ++t)
@@ -171,22 +185,37 @@ std::vector<std::string> Terms(std::size_t persons, std::size_t termsPerPerson) 
   return terms;
 }
 
-// Scans 1 MB of prose in which no term occurs, with the terms in the given byte forms.
-void Scan(benchmark::State& state, std::size_t persons, std::size_t termsPerPerson,
-          TermMatching matching, ByteForms forms = ByteForms::AnsiOnly()) {
-  static const std::string content = Prose(std::size_t{1} << 20);
+std::vector<std::vector<TermForm>> EncodedTerms(std::size_t persons, std::size_t termsPerPerson,
+                                                TermMatching matching, ByteForms forms) {
   const CodePage codePage{[](std::u16string_view text) { return platform::EncodeCodePage(text); },
                           platform::CaseFoldTable()};
   std::vector<std::vector<TermForm>> terms;
   for (const std::string& bytes : Terms(persons, termsPerPerson))
     terms.push_back(EncodeTermForms(platform::DecodeCodePage(bytes), matching, codePage, forms));
-  TermScanner scanner(terms, ScanFoldFor(matching, codePage, forms));
+  return terms;
+}
+
+ByteFold FoldFor(TermMatching matching, ByteForms forms) {
+  const CodePage codePage{[](std::u16string_view text) { return platform::EncodeCodePage(text); },
+                          platform::CaseFoldTable()};
+  return ScanFoldFor(matching, codePage, forms);
+}
+
+// Scans 1 MB of prose in which no term occurs, with the terms in the given byte forms.
+void Scan(benchmark::State& state, std::size_t persons, std::size_t termsPerPerson,
+          TermMatching matching, ByteForms forms = ByteForms::AnsiOnly()) {
+  static const std::string content = Prose(std::size_t{1} << 20);
+  const std::size_t size =
+      state.range(0) > 0 ? static_cast<std::size_t>(state.range(0)) : content.size();
+  const std::string_view text(content.data(), size);
+  TermScanner scanner(EncodedTerms(persons, termsPerPerson, matching, forms),
+                      FoldFor(matching, forms));
   for (auto _ : state) {
-    scanner.Scan(content);
+    scanner.Scan(text);
     benchmark::DoNotOptimize(scanner.Occurs(0));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(content.size()));
+                          static_cast<std::int64_t>(size));
   state.SetLabel(scanner.Method() == ScanMethod::Automaton      ? "automaton"
                  : scanner.Method() == ScanMethod::SingleByte   ? "single byte"
                  : scanner.Method() == ScanMethod::Fingerprints ? "fingerprints"
@@ -221,14 +250,30 @@ void BM_Scan_200x3_IgnoreCase_AllForms(benchmark::State& state) {
   Scan(state, 200, 3, TermMatching::IgnoreCase, ByteForms::All());
 }
 
-BENCHMARK(BM_Scan_1x1_Exact);
-BENCHMARK(BM_Scan_1x1_IgnoreCase);
-BENCHMARK(BM_Scan_5x2_Exact);
-BENCHMARK(BM_Scan_5x2_IgnoreCase);
-BENCHMARK(BM_Scan_200x3_Exact);
-BENCHMARK(BM_Scan_200x3_IgnoreCase);
-BENCHMARK(BM_Scan_5x2_IgnoreCase_AllForms);
-BENCHMARK(BM_Scan_200x3_Exact_AllForms);
-BENCHMARK(BM_Scan_200x3_IgnoreCase_AllForms);
+void BM_Scan_10000x3_IgnoreCase_AllForms(benchmark::State& state) {
+  Scan(state, 10000, 3, TermMatching::IgnoreCase, ByteForms::All());
+}
+
+// Building the scanner for a large person table: encoding the terms, the patterns, the automaton.
+void BM_Build_10000x3_IgnoreCase_AllForms(benchmark::State& state) {
+  const auto terms = EncodedTerms(10000, 3, TermMatching::IgnoreCase, ByteForms::All());
+  const ByteFold fold = FoldFor(TermMatching::IgnoreCase, ByteForms::All());
+  for (auto _ : state) {
+    TermScanner scanner(terms, fold);
+    benchmark::DoNotOptimize(scanner.CarryLength());
+  }
+}
+
+BENCHMARK(BM_Scan_1x1_Exact)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_1x1_IgnoreCase)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_5x2_Exact)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_5x2_IgnoreCase)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_200x3_Exact)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_200x3_IgnoreCase)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_5x2_IgnoreCase_AllForms)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_200x3_Exact_AllForms)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_200x3_IgnoreCase_AllForms)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Scan_10000x3_IgnoreCase_AllForms)->Arg(0)->Arg(4096);
+BENCHMARK(BM_Build_10000x3_IgnoreCase_AllForms)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

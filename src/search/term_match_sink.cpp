@@ -34,18 +34,16 @@ bool FormCheck::Matches(const unsigned char* data, std::size_t size, std::size_t
   return true;
 }
 
-MatchSink::MatchSink(std::size_t termCount, const std::vector<std::vector<PatternOutput>>& outputs,
-                     std::vector<FormCheck> checks)
-    : checks_(std::move(checks)), found_(termCount, 0) {
+MatchSink::MatchSink(std::size_t termCount, std::vector<std::uint32_t> outputStart,
+                     std::vector<PatternOutput> outputs, std::vector<FormCheck> checks)
+    : outputStart_(std::move(outputStart)),
+      outputs_(std::move(outputs)),
+      checks_(std::move(checks)),
+      found_(termCount, 0) {
+  if (outputStart_.empty()) outputStart_.push_back(0);
   findableTerm_.assign(termCount, 0);
-  outputStart_.push_back(0);
-  for (const auto& list : outputs) {
-    for (const PatternOutput& output : list) {
-      outputs_.push_back(output);
-      findableTerm_[output.term] = 1;
-    }
-    outputStart_.push_back(static_cast<std::uint32_t>(outputs_.size()));
-  }
+  for (const PatternOutput& output : outputs_)
+    findableTerm_[output.term] = 1;
   findable_ = static_cast<std::size_t>(std::count(findableTerm_.begin(), findableTerm_.end(), 1));
   // Which patterns stand for each term, so that finding a term resolves its patterns at once.
   termPatternStart_.assign(termCount + 1, 0);
@@ -59,7 +57,7 @@ MatchSink::MatchSink(std::size_t termCount, const std::vector<std::vector<Patter
     for (std::uint32_t o = outputStart_[pattern]; o < outputStart_[pattern + 1]; ++o)
       termPatterns_[next[outputs_[o].term]++] = pattern;
   }
-  resolved_.assign(outputs.size(), 0);
+  resolved_.assign(outputStart_.size() - 1, 0);
   remaining_ = findable_;
 }
 

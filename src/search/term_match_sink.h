@@ -35,9 +35,9 @@ struct PatternOutput {
 /// Resetting costs what the last content found, not the number of terms.
 class MatchSink {
  public:
-  /// For termCount terms; outputs[p] are what pattern p stands for.
-  MatchSink(std::size_t termCount, const std::vector<std::vector<PatternOutput>>& outputs,
-            std::vector<FormCheck> checks);
+  /// For termCount terms; pattern p stands for outputs[outputStart[p], outputStart[p + 1]).
+  MatchSink(std::size_t termCount, std::vector<std::uint32_t> outputStart,
+            std::vector<PatternOutput> outputs, std::vector<FormCheck> checks);
 
   /// Forgets every finding before the next content.
   void Reset();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
+#include <functional>
 
 namespace {
 
@@ -63,8 +63,14 @@ void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
     if (set_.emptyTerms.empty() || set_.emptyTerms.back() != term) set_.emptyTerms.push_back(term);
     return;
   }
-  FormCheck check(form);
-  set_.longestForm = std::max(set_.longestForm, check.LongestMatch());
+  std::size_t longest = 0;
+  for (const auto& unit : form) {
+    std::size_t unitLongest = 0;
+    for (const std::string& alternative : unit)
+      unitLongest = std::max(unitLongest, alternative.size());
+    longest += unitLongest;
+  }
+  set_.longestForm = std::max(set_.longestForm, longest);
   // The prefix whose variants stay within the limit; at least the first unit.
   std::vector<std::vector<std::string>> folded;
   bool closed = true;
@@ -79,35 +85,80 @@ void PatternSetBuilder::Add(std::uint32_t term, const TermForm& form) {
   std::uint32_t checkIndex = PatternOutput::kNoCheck;
   if (!closed || folded.size() < form.size()) {
     checkIndex = static_cast<std::uint32_t>(set_.checks.size());
-    set_.checks.push_back(std::move(check));
+    set_.checks.emplace_back(form);
   }
-  Expand(folded, 0, std::string(), {term, checkIndex});
+  prefix_.clear();
+  Expand(folded, 0, {term, checkIndex});
 }
 
-void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
-                               const std::string& prefix, const PatternOutput& output) {
-  if (next == units.size()) {
-    const auto [slot, added] =
-        known_.try_emplace(prefix, static_cast<std::uint32_t>(set_.patterns.size()));
-    if (added) {
-      set_.patterns.push_back(prefix);
-      set_.outputs.emplace_back();
+// The number of the pattern, added when it is new. The table of pattern numbers is kept at most
+// half full, so a look-up probes a few slots; it holds each pattern's hash, not a copy of it.
+std::uint32_t PatternSetBuilder::Intern(const std::string& pattern) {
+  if (2 * (set_.patterns.size() + 1) > slots_.size()) {
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()), Slot{0, kNone});
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.pattern == kNone) continue;
+      std::size_t at = slot.hash & (slots_.size() - 1);
+      while (slots_[at].pattern != kNone)
+        at = (at + 1) & (slots_.size() - 1);
+      slots_[at] = slot;
     }
-    auto& outputs = set_.outputs[slot->second];
-    const bool repeated = std::any_of(outputs.begin(), outputs.end(), [&](const auto& o) {
-      return o.term == output.term &&
-             (o.check == PatternOutput::kNoCheck || o.check == output.check);
-    });
-    if (!repeated) outputs.push_back(output);
+  }
+  const auto hash = static_cast<std::uint32_t>(std::hash<std::string>{}(pattern));
+  std::size_t at = hash & (slots_.size() - 1);
+  for (; slots_[at].pattern != kNone; at = (at + 1) & (slots_.size() - 1)) {
+    if (slots_[at].hash == hash && set_.patterns[slots_[at].pattern] == std::string_view(pattern))
+      return slots_[at].pattern;
+  }
+  slots_[at] = {hash, static_cast<std::uint32_t>(set_.patterns.size())};
+  set_.patterns.push_back(pattern);
+  last_.push_back(kNone);
+  return slots_[at].pattern;
+}
+
+// Every pattern that units[next, end) add to the prefix built so far.
+void PatternSetBuilder::Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
+                               const PatternOutput& output) {
+  if (next == units.size()) {
+    const std::uint32_t pattern = Intern(prefix_);
+    for (std::uint32_t e = last_[pattern]; e != kNone; e = entries_[e].previous) {
+      const PatternOutput& known = entries_[e].output;
+      if (known.term == output.term &&
+          (known.check == PatternOutput::kNoCheck || known.check == output.check))
+        return;
+    }
+    entries_.push_back({output, pattern, last_[pattern]});
+    last_[pattern] = static_cast<std::uint32_t>(entries_.size() - 1);
     return;
   }
-  for (const std::string& piece : units[next])
-    Expand(units, next + 1, prefix + piece, output);
+  const std::size_t length = prefix_.size();
+  for (const std::string& piece : units[next]) {
+    prefix_.resize(length);
+    prefix_ += piece;
+    Expand(units, next + 1, output);
+  }
+  prefix_.resize(length);
 }
 
 PatternSet PatternSetBuilder::Take() {
-  known_.clear();
-  return std::move(set_);
+  // The outputs grouped by pattern, each pattern's in the order they were added.
+  std::vector<std::uint32_t>& start = set_.outputStart;
+  start.assign(set_.patterns.size() + 1, 0);
+  for (const Entry& entry : entries_)
+    ++start[entry.pattern + 1];
+  for (std::size_t p = 0; p < set_.patterns.size(); ++p)
+    start[p + 1] += start[p];
+  set_.outputs.resize(entries_.size());
+  std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+  for (const Entry& entry : entries_)
+    set_.outputs[next[entry.pattern]++] = entry.output;
+  entries_ = {};
+  last_ = {};
+  slots_ = {};
+  PatternSet set = std::move(set_);
+  set_ = {};
+  return set;
 }
 
 PatternSet BuildPatternSet(const std::vector<std::vector<TermForm>>& terms, const ByteFold& fold,

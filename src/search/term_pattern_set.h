@@ -4,20 +4,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "search/term_byte_fold.h"
 #include "search/term_forms.h"
 #include "search/term_match_sink.h"
+#include "search/term_pattern_list.h"
 
 /// The literal byte patterns that stand for a list of terms, as the matchers look for them.
 struct PatternSet {
-  std::vector<std::string> patterns;                ///< distinct, non-empty, folded by the fold
-  std::vector<std::vector<PatternOutput>> outputs;  ///< per pattern: the terms it stands for
-  std::vector<FormCheck> checks;                    ///< referred to by outputs
-  std::vector<std::uint32_t> emptyTerms;            ///< terms with an empty form
-  std::size_t longestForm = 0;  ///< bytes of the longest string any form can match
+  PatternList patterns;  ///< distinct, non-empty, folded by the fold
+  /// What the patterns stand for, pattern by pattern: pattern p's are the outputs from
+  /// outputStart[p] to outputStart[p + 1].
+  std::vector<PatternOutput> outputs;
+  std::vector<std::uint32_t> outputStart;  ///< one more than there are patterns
+  std::vector<FormCheck> checks;           ///< referred to by outputs
+  std::vector<std::uint32_t> emptyTerms;   ///< terms with an empty form
+  std::size_t longestForm = 0;             ///< bytes of the longest string any form can match
 };
 
 /// At most this many patterns stand for one form of one term; a form with more case variants is
@@ -37,14 +40,28 @@ class PatternSetBuilder {
 
  private:
   using FoldClasses = std::array<std::vector<unsigned char>, 256>;
+  struct Entry {
+    PatternOutput output;
+    std::uint32_t pattern;
+    std::uint32_t previous;  ///< the pattern's entry before this one, or kNone
+  };
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t pattern;  ///< kNone: empty
+  };
   void Expand(const std::vector<std::vector<std::string>>& units, std::size_t next,
-              const std::string& prefix, const PatternOutput& output);
+              const PatternOutput& output);
+  std::uint32_t Intern(const std::string& pattern);
 
   ByteFold fold_;
   FoldClasses others_;  ///< per byte: the other bytes that fold alike
   std::size_t limit_;
   PatternSet set_;
-  std::unordered_map<std::string, std::uint32_t> known_;
+  std::vector<Entry> entries_;       ///< every output, in the order they were added
+  std::vector<std::uint32_t> last_;  ///< per pattern: its last entry
+  std::vector<Slot> slots_;          ///< open addressing: the patterns by hash
+  std::string prefix_;               ///< the pattern being expanded
 };
 
 /// Turns the forms of every term into patterns folded by fold. A unit's strings that fold alike

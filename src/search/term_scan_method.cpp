@@ -16,11 +16,12 @@ constexpr double kFingerprintRateLimit = 0.02;
 
 }  // namespace
 
-ScanMethod ChooseScanMethod(const std::vector<std::string>& patterns, const ByteFold& fold,
-                            ScanMethod requested, VectorInstructions vector) {
+ScanMethod ChooseScanMethod(const PatternList& patterns, const ByteFold& fold, ScanMethod requested,
+                            VectorInstructions vector) {
   if (patterns.empty()) return ScanMethod::NoPatterns;
   if (requested == ScanMethod::Automatic || requested == ScanMethod::SingleByte) {
-    const auto anchor = patterns.size() == 1 ? FindAnchor(patterns[0], fold) : std::nullopt;
+    const auto anchor =
+        patterns.size() == 1 ? FindAnchor(std::string(patterns[0]), fold) : std::nullopt;
     if (anchor && (requested == ScanMethod::SingleByte || anchor->rate <= kSingleByteRateLimit))
       return ScanMethod::SingleByte;
   }
@@ -29,7 +30,7 @@ ScanMethod ChooseScanMethod(const std::vector<std::string>& patterns, const Byte
   if (requested == ScanMethod::Automatic && fewPatterns && vectorTest) {
     std::vector<std::uint32_t> ids(patterns.size());
     std::iota(ids.begin(), ids.end(), 0u);
-    const TermFingerprints probe(patterns, ids, fold, FingerprintSimd::WhenAvailable);
+    const TermFingerprints probe(patterns.Strings(), ids, fold, FingerprintSimd::WhenAvailable);
     if (probe.CandidateRate() <= kFingerprintRateLimit) return ScanMethod::Fingerprints;
   }
   if (fewPatterns && requested == ScanMethod::Fingerprints)

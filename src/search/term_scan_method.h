@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "search/term_byte_fold.h"
+#include "search/term_pattern_list.h"
 
 /// How a TermScanner looks for its patterns; Automatic picks the fastest for the pattern set.
 enum class ScanMethod {
@@ -21,5 +22,5 @@ enum class VectorInstructions { Available, Unavailable };
 /// The method that scans these patterns (folded by fold) fastest, or the requested one where it
 /// can serve them (single byte needs one pattern with an anchor byte, fingerprints at most their
 /// pattern limit; the automaton serves any set). Never Automatic.
-ScanMethod ChooseScanMethod(const std::vector<std::string>& patterns, const ByteFold& fold,
-                            ScanMethod requested, VectorInstructions vector);
+ScanMethod ChooseScanMethod(const PatternList& patterns, const ByteFold& fold, ScanMethod requested,
+                            VectorInstructions vector);

@@ -23,8 +23,8 @@
 /// scanning allocates nothing once the carried bytes have their room.
 class TermScanner {
  public:
-  /// Default bound on the table size of one automaton (4-byte entries); more terms get several.
-  static constexpr std::size_t kAutomatonEntries = std::size_t{4} << 20;
+  /// Default bound on the automaton's dense rows (4-byte entries); states past it are sparse.
+  static constexpr std::size_t kAutomatonEntries = std::size_t{1} << 19;
 
   /// Prepares the terms, each given by its forms, for a comparison through fold (the bytes the
   /// forms' units allow must be closed under it or are checked; see BuildPatternSet).
@@ -65,12 +65,11 @@ class TermScanner {
 
  private:
   void ScanBytes(std::string_view bytes);
-  void BuildAutomata(const std::vector<std::string>& patterns, std::size_t automatonEntries);
 
   std::unique_ptr<const ByteFold> fold_;  ///< in place: the matchers refer to it
   std::vector<std::uint32_t> emptyTerms_;
   MatchSink sink_;
-  std::vector<std::unique_ptr<TermMatcher>> matchers_;
+  std::unique_ptr<TermMatcher> matcher_;  ///< none when there is nothing to look for
   ScanMethod method_ = ScanMethod::NoPatterns;
   std::size_t carryLength_ = 0;
   bool contentNotEmpty_ = false;

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "browse/pick_order.h"
 #include "shell/main_form.h"
 #include "support/text_code.h"
 
@@ -29,33 +30,22 @@ void MainForm::SortPersonList() {
 
   // Every sort starts from declaration order with the counts of this moment.
   const std::size_t personCount = Persons.empty() ? 0 : Persons.size() - 1;
-  std::vector<std::size_t> order(personCount + 1);
-  std::vector<std::int32_t> counts(personCount + 1);
-  for (std::size_t person = 1; person <= personCount; ++person) {
-    order[person] = person;
-    counts[person] = std::max(FieldCount(Persons[person].Hits, u"|"), 0);
-  }
+  std::vector<std::int32_t> counts(personCount);
+  for (std::size_t person = 1; person <= personCount; ++person)
+    counts[person - 1] = std::max(FieldCount(Persons[person].Hits, u"|"), 0);
 
   PersonList.Clear();
   PersonList.ListIndex = -1;
-  for (std::size_t remaining = personCount; remaining >= 1; --remaining) {
-    std::int32_t best = -1;
-    std::size_t chosen = 0;
-    for (std::size_t position = 1; position <= remaining; ++position) {
-      if (counts[order[position]] > best) {
-        best = counts[order[position]];
-        chosen = position;
-      }
-    }
-    const std::u16string& name = Persons[order[chosen]].Name;
+  // Most hits first; ties come in the order of repeated picks that refill the picked slot with
+  // the last entry, so equal counts do not keep their declaration order.
+  for (const std::size_t index : PickOrder(counts)) {
+    const std::u16string& name = Persons[index + 1].Name;
     PersonList.Items.push_back(name);
     if (name == selected) {
       PersonList.ListIndex = static_cast<std::int32_t>(PersonList.Items.size()) - 1;
       Mirror(ControlId::PersonList);
       PersonList_Click();  // does nothing while the tag is set
     }
-    // The last entry fills the chosen slot, which is what reorders ties from pick to pick.
-    order[chosen] = order[remaining];
   }
   Mirror(ControlId::PersonList);
   PersonList.Tag.clear();

@@ -57,9 +57,15 @@ void MainForm::SearchFiles() {
   SetStatus(u"durchsuche Dateien...");
 
   const CodePage codePage = SearchCodePage(System().CodePage());
+  // Preparing many terms takes a while; the window answers meanwhile and may stop it.
+  const auto keepGoing = [this] {
+    ProcessPendingMessages();
+    return !StopRequested;
+  };
   termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), codePage,
-                                             FormsOf(Encodings));
+                                             FormsOf(Encodings), keepGoing);
   const OneRun releaseTerms(termSearch_);
+  if (StopRequested) return;
   if (Documents == DocumentReading::On) {
     documentSearch_ =
         std::make_unique<DocumentSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
@@ -158,8 +164,8 @@ void MainForm::SearchDocument(std::int32_t fileNumber, platform::ReadableFile& f
     std::size_t done = 0;
     while (done < content.size()) {
       std::size_t count = 0;
-      if (file.ReadAt(static_cast<std::int64_t>(done), content.data() + done,
-                      content.size() - done, count) ||
+      if (file.ReadAt(static_cast<std::int64_t>(done), content.data() + done, content.size() - done,
+                      count) ||
           count == 0) {
         break;
       }

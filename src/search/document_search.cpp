@@ -68,8 +68,13 @@ std::optional<std::string> DocumentSearch::Search(std::string_view content, Term
   if (content.size() > limits.MaxWholeBytes) return std::string("too large to extract");
 
   if (!textTerms_) {
-    textTerms_ =
-        std::make_unique<TermSearch>(persons_, matching_, codePage_, ByteForms{ByteForm::Utf8});
+    textTerms_ = std::make_unique<TermSearch>(persons_, matching_, codePage_,
+                                              ByteForms{ByteForm::Utf8}, keepGoing);
+    // A preparation that was stopped is not kept: the run ends, and nothing may use it.
+    if (!textTerms_->Complete()) {
+      textTerms_.reset();
+      return std::nullopt;
+    }
   }
   textTerms_->Begin();
   SearchingSink sink(rawTerms, *textTerms_, keepGoing);

@@ -5,13 +5,31 @@
 
 #include "support/text_code.h"
 
+namespace {
+
+/// How many persons or terms are prepared between two questions whether to go on.
+constexpr std::size_t kAskEvery = 256;
+
+/// Whether preparing goes on at the count-th person or term; asks only every kAskEvery.
+bool GoOn(std::size_t count, const TermSearch::KeepGoing& keepGoing) {
+  return count % kAskEvery != 0 || !keepGoing || keepGoing();
+}
+
+}  // namespace
+
 /// The distinct terms of all persons, and each person's term numbers.
-TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntry>& persons) {
+TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntry>& persons,
+                                                    const KeepGoing& keepGoing) {
   CollectedTerms collected;
-  auto& [distinct, personTerms] = collected;
+  std::vector<std::u16string>& distinct = collected.distinct;
+  std::vector<std::vector<std::int32_t>>& personTerms = collected.personTerms;
   personTerms.assign(persons.empty() ? 1 : persons.size(), {});
   std::unordered_map<std::u16string, std::int32_t> known;
   for (std::size_t person = 1; person < persons.size(); ++person) {
+    if (!GoOn(person, keepGoing)) {
+      collected.complete = false;
+      break;
+    }
     for (const std::u16string_view field : SplitFields(persons[person].Terms, u"|")) {
       std::u16string term(field);
       // Persons often share terms; each distinct one is looked for once per file.
@@ -26,11 +44,17 @@ TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntr
 
 namespace {
 
-// Every form of every term, as patterns, without holding all forms at once.
+// Every form of every term, as patterns, without holding all forms at once. A stopped
+// preparation takes no more terms.
 PatternSet Patterns(const std::vector<std::u16string>& terms, TermMatching matching,
-                    const CodePage& codePage, ByteForms forms) {
+                    const CodePage& codePage, ByteForms forms,
+                    const TermSearch::KeepGoing& keepGoing, bool& complete) {
   PatternSetBuilder builder(ScanFoldFor(matching, codePage, forms));
-  for (std::uint32_t term = 0; term < terms.size(); ++term) {
+  for (std::uint32_t term = 0; complete && term < terms.size(); ++term) {
+    if (!GoOn(term + 1, keepGoing)) {
+      complete = false;
+      break;
+    }
     for (const TermForm& form : EncodeTermForms(terms[term], matching, codePage, forms))
       builder.Add(term, form);
   }
@@ -40,14 +64,16 @@ PatternSet Patterns(const std::vector<std::u16string>& terms, TermMatching match
 }  // namespace
 
 TermSearch::TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
-                       const CodePage& codePage, ByteForms forms)
-    : TermSearch(CollectTerms(persons), matching, codePage, forms) {}
+                       const CodePage& codePage, ByteForms forms, const KeepGoing& keepGoing)
+    : TermSearch(CollectTerms(persons, keepGoing), matching, codePage, forms, keepGoing) {}
 
 TermSearch::TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
-                       ByteForms forms)
-    : personTerms_(std::move(collected.personTerms)),
+                       ByteForms forms, const KeepGoing& keepGoing)
+    : complete_(collected.complete),
+      personTerms_(std::move(collected.personTerms)),
       termPersons_(collected.distinct.size()),
-      scanner_(collected.distinct.size(), Patterns(collected.distinct, matching, codePage, forms),
+      scanner_(collected.distinct.size(),
+               Patterns(collected.distinct, matching, codePage, forms, keepGoing, complete_),
                ScanFoldFor(matching, codePage, forms)) {
   for (std::size_t person = 1; person < personTerms_.size(); ++person) {
     const auto number = static_cast<std::int32_t>(person);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +16,18 @@
 /// Occurs answers from that, and PersonsToVisit names the persons the file can concern.
 class TermSearch {
  public:
+  /// Asked now and then while many terms are prepared; false stops the preparation.
+  using KeepGoing = std::function<bool()>;
+
   /// Prepares the terms of persons 1 to the last of the table (slot 0 is not a person), in the
-  /// given byte forms; the code page gives the single-byte form and its case classes.
+  /// given byte forms; the code page gives the single-byte form and its case classes. When
+  /// keepGoing answers false, the preparation stops early and Complete() is false.
   TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
-             const CodePage& codePage, ByteForms forms = ByteForms::AnsiOnly());
+             const CodePage& codePage, ByteForms forms = ByteForms::AnsiOnly(),
+             const KeepGoing& keepGoing = {});
+
+  /// False when the preparation was stopped: the search then lacks terms and must not be used.
+  bool Complete() const { return complete_; }
 
   /// Number of persons prepared; they are numbered from 1.
   std::int32_t PersonCount() const { return static_cast<std::int32_t>(personTerms_.size()) - 1; }
@@ -53,11 +62,14 @@ class TermSearch {
   struct CollectedTerms {
     std::vector<std::u16string> distinct;
     std::vector<std::vector<std::int32_t>> personTerms;
+    bool complete = true;  ///< false when the collection was stopped
   };
-  static CollectedTerms CollectTerms(const std::vector<PersonEntry>& persons);
+  static CollectedTerms CollectTerms(const std::vector<PersonEntry>& persons,
+                                     const KeepGoing& keepGoing);
   TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
-             ByteForms forms);
+             ByteForms forms, const KeepGoing& keepGoing);
 
+  bool complete_ = true;
   std::vector<std::vector<std::int32_t>> personTerms_;
   std::vector<std::vector<std::int32_t>> termPersons_;  ///< per term: its persons, ascending
   std::vector<std::int32_t> termless_;                  ///< persons without terms, ascending

@@ -193,3 +193,19 @@ TEST(ContentSearchTest, AFileThatChangesWhileItIsReadIsSearchedAsFarAsItWasRead)
 }
 
 }  // namespace
+
+TEST(ContentSearchTest, ManyTermsArePreparedBetweenPointsAndAClosingThereSearchesNothing) {
+  for (const bool close : {false, true}) {
+    SearchFixture fixture;
+    fixture.AddFile("a", "t0");
+    for (int person = 0; person < 1000; ++person) {
+      const std::string number = std::to_string(person);
+      fixture.AddPerson("P" + number, "|t" + number + "|");
+    }
+    if (close) fixture.window().At(1, UserCloses());
+    fixture.form().SearchFiles();
+    EXPECT_EQ(fixture.Log(), close ? std::vector<std::string>{"EXIT"}
+                                   : std::vector<std::string>{"found new file: @a"});
+    EXPECT_EQ(fixture.HitsOf(1), close ? "|" : "|1|");
+  }
+}

@@ -1,0 +1,228 @@
+// The content search against the plain reference loop. The input chooses up to four terms, the
+// persons that carry them, the matching mode, the encodings and the block size, and then a
+// content, which may quote the terms in any byte form (with letters of the other case or a
+// character cut off). The engine is fed the content block by block as a file search feeds it;
+// the reference looks at the whole content. Any difference in found terms or visited persons is
+// printed and aborts.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "content_reference.h"
+#include "platform/code_page.h"
+#include "search/term_search.h"
+
+namespace {
+
+constexpr std::size_t kMaxContent = std::size_t{80} << 10;
+constexpr std::size_t kMaxTermLength = 12;
+
+/// The characters terms are made of: those whose code page byte and case partner the reference
+/// knows. '|' separates terms in a person's list, so its place holds a character of three UTF-8
+/// bytes instead.
+const std::array<char16_t, 256>& Alphabet() {
+  static const std::array<char16_t, 256> alphabet = [] {
+    std::array<char16_t, 256> table{};
+    std::size_t next = 0;
+    for (char16_t c = 0; c < 0x80; ++c)
+      table[next++] = c == u'|' ? u'中' : c;
+    for (char16_t c = 0xA0; c <= 0xFF; ++c)
+      table[next++] = c;
+    for (const char16_t c : std::u16string_view(u"€ŠŒŽšœžŸŁłŐőǄǆȺⱥΣσΩωЖжИиЁёѢѣıİſς"))
+      table[next++] = c;
+    return table;
+  }();
+  return alphabet;
+}
+
+/// Reads the input front to back; past its end every byte is 0.
+class Input {
+ public:
+  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  bool AtEnd() const { return at_ >= size_; }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t at_ = 0;
+};
+
+struct Case {
+  TermMatching matching = TermMatching::IgnoreCase;
+  ByteForms forms;
+  std::size_t block = 1;
+  std::vector<std::u16string> terms;
+  std::vector<std::vector<std::u16string>> persons;  ///< each person's terms in written order
+  std::string content;
+};
+
+ByteForms FormsFrom(unsigned bits) {
+  // The same choice as the encodings of a configuration: at least one; UTF-16 in both orders.
+  bits = bits % 7 + 1;
+  ByteForms forms;
+  if ((bits & 1) != 0) forms = forms.With(ByteForm::Ansi);
+  if ((bits & 2) != 0) forms = forms.With(ByteForm::Utf8);
+  if ((bits & 4) != 0) forms = forms.With(ByteForm::Utf16Le).With(ByteForm::Utf16Be);
+  return forms;
+}
+
+/// A term as it may stand in a file: some letters in the other case, or one end cut off.
+std::u16string Variant(std::u16string term, unsigned how) {
+  for (std::size_t i = 0; i < term.size(); ++i) {
+    const unsigned flip = how & 3;
+    if (flip == 1 || (flip == 2 && i % 2 == 0) || (flip == 3 && i == 0))
+      term[i] = ReferencePartner(term[i]);
+  }
+  if ((how & 4) != 0 && !term.empty()) term.pop_back();
+  if ((how & 8) != 0 && !term.empty()) term.erase(0, 1);
+  return term;
+}
+
+// Content bytes are taken as they are, except 0xFF: 0xFF 0xFF is one 0xFF, 0xFF 0xFE n repeats
+// the content so far until n * 256 bytes more stand there, and 0xFF op quotes term op % 4 in byte
+// form (op >> 2) % 4, varied by op >> 4.
+void ReadContent(Input& input, Case& test) {
+  std::string& content = test.content;
+  while (!input.AtEnd() && content.size() < kMaxContent) {
+    const std::uint8_t byte = input.Byte();
+    if (byte != 0xFF || input.AtEnd()) {
+      content += static_cast<char>(byte);
+      continue;
+    }
+    const std::uint8_t op = input.Byte();
+    if (op == 0xFF) {
+      content += '\xFF';
+    } else if (op == 0xFE) {
+      const std::size_t more = std::size_t{input.Byte()} * 256;
+      const std::size_t end = std::min(kMaxContent, content.size() + more);
+      for (std::size_t at = 0; !content.empty() && content.size() < end; ++at)
+        content += content[at];
+    } else {
+      const std::u16string& term = test.terms[op % 4 % test.terms.size()];
+      content += ReferenceEncode(Variant(term, op >> 4), op >> 2);
+    }
+  }
+  content.resize(std::min(content.size(), kMaxContent));
+}
+
+Case CaseFrom(const std::uint8_t* data, std::size_t size) {
+  Input input(data, size);
+  Case test;
+  const std::uint8_t flags = input.Byte();
+  test.matching = (flags & 1) != 0 ? TermMatching::Exact : TermMatching::IgnoreCase;
+  test.forms = FormsFrom((flags >> 1) & 7U);
+  const unsigned shift = flags >> 4;
+  const unsigned raw = input.Byte() | static_cast<unsigned>(input.Byte()) << 8;
+  test.block = 1 + (raw >> shift);  // 1 to 64 KiB, small sizes as likely as large ones
+
+  const std::uint8_t counts = input.Byte();
+  const std::size_t termCount = 1 + (counts & 3U);
+  const std::size_t personCount = 1 + ((counts >> 2) & 3U);
+  std::vector<std::uint8_t> personBytes;
+  for (std::size_t person = 0; person < personCount; ++person)
+    personBytes.push_back(input.Byte());
+  for (std::size_t term = 0; term < termCount; ++term) {
+    std::u16string text(input.Byte() % (kMaxTermLength + 1), u' ');
+    for (char16_t& c : text)
+      c = Alphabet()[input.Byte()];
+    test.terms.push_back(std::move(text));
+  }
+  // A person takes the terms its low four bits choose, in written order from a rotated start;
+  // a term may stand twice when two drawn terms are equal.
+  for (const std::uint8_t chosen : personBytes) {
+    std::vector<std::u16string> own;
+    const std::size_t start = (chosen >> 4) % termCount;
+    for (std::size_t i = 0; i < termCount; ++i) {
+      const std::size_t term = (start + i) % termCount;
+      if ((chosen >> term & 1U) != 0) own.push_back(test.terms[term]);
+    }
+    test.persons.push_back(std::move(own));
+  }
+  ReadContent(input, test);
+  return test;
+}
+
+std::string Shown(std::u16string_view text) {
+  std::string shown = "\"";
+  for (const char16_t c : text) {
+    char code[12];
+    if (c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\') {
+      shown += static_cast<char>(c);
+    } else {
+      std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(c));
+      shown += code;
+    }
+  }
+  return shown + "\"";
+}
+
+[[noreturn]] void Disagree(const Case& test, const std::string& what) {
+  std::fprintf(stderr, "content search differs from the reference: %s\n", what.c_str());
+  std::fprintf(stderr, "  matching %s, forms%s%s%s, block %zu, content %zu bytes\n",
+               test.matching == TermMatching::Exact ? "exact" : "ignore case",
+               test.forms.Has(ByteForm::Ansi) ? " ansi" : "",
+               test.forms.Has(ByteForm::Utf8) ? " utf-8" : "",
+               test.forms.Has(ByteForm::Utf16Le) ? " utf-16" : "", test.block, test.content.size());
+  for (std::size_t person = 0; person < test.persons.size(); ++person) {
+    std::string terms;
+    for (const std::u16string& term : test.persons[person])
+      terms += " " + Shown(term);
+    std::fprintf(stderr, "  person %zu:%s\n", person + 1, terms.c_str());
+  }
+  std::string head;
+  for (std::size_t at = 0; at < std::min<std::size_t>(test.content.size(), 64); ++at) {
+    char code[4];
+    std::snprintf(code, sizeof code, " %02X", static_cast<unsigned char>(test.content[at]));
+    head += code;
+  }
+  std::fprintf(stderr, "  content starts:%s\n", head.c_str());
+  __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Case test = CaseFrom(data, size);
+
+  std::vector<PersonEntry> persons(1);
+  for (std::size_t person = 0; person < test.persons.size(); ++person) {
+    std::u16string list = u"|";
+    for (const std::u16string& term : test.persons[person])
+      list += term + u"|";
+    persons.push_back({u"P" + std::u16string(1, static_cast<char16_t>(u'1' + person)), list, u"|"});
+  }
+  const CodePage codePage{[](std::u16string_view text) { return platform::EncodeCodePage(text); },
+                          platform::CaseFoldTable()};
+  TermSearch search(persons, test.matching, codePage, test.forms);
+  search.Begin();
+  const std::string_view content = test.content;
+  for (std::size_t at = 0; at < content.size(); at += test.block)
+    search.Feed(content.substr(at, test.block));
+  search.Finish();
+
+  std::map<std::u16string, bool> expected;
+  for (const std::u16string& term : test.terms)
+    expected.try_emplace(term, ReferenceOccurs(content, term, test.forms, test.matching));
+  std::vector<std::int32_t> expectedVisits;
+  for (std::size_t person = 0; person < test.persons.size(); ++person) {
+    const auto number = static_cast<std::int32_t>(person + 1);
+    const std::vector<std::u16string>& own = test.persons[person];
+    const std::vector<std::int32_t>& numbers = search.TermsOf(number);
+    if (numbers.size() != own.size()) Disagree(test, "person " + std::to_string(number) + " terms");
+    bool hit = own.empty();
+    for (std::size_t term = 0; term < own.size(); ++term) {
+      const bool occurs = expected.at(own[term]);
+      if (search.Occurs(numbers[term]) != occurs) {
+        Disagree(test, "term " + Shown(own[term]) + (occurs ? " missed" : " found wrongly"));
+      }
+      hit = hit || occurs;
+    }
+    if (hit) expectedVisits.push_back(number);
+  }
+  if (search.PersonsToVisit() != expectedVisits) Disagree(test, "persons to visit");
+  return 0;
+}

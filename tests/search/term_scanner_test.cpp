@@ -7,6 +7,7 @@
 
 #include "search/term_fingerprints.h"
 #include "search/term_letter_case.h"
+#include "search/term_pattern_set.h"
 #include "search/term_reference.h"
 
 namespace {
@@ -15,6 +16,25 @@ using reference::TestCodePage;
 
 using reference::FormsOf;
 using reference::Found;
+
+/// Random choices for the comparisons with the reference loop.
+struct Dice {
+  std::mt19937 random;
+  std::size_t Below(std::size_t bound) { return static_cast<std::size_t>(random() % bound); }
+  std::u16string Text(const std::u16string& alphabet, std::size_t length) {
+    std::u16string result;
+    for (std::size_t i = 0; i < length; ++i)
+      result += alphabet[Below(alphabet.size())];
+    return result;
+  }
+  ByteForm AnyForm() { return reference::kForms[Below(4)]; }
+  /// A term with each letter in a random case, in a random form.
+  std::string Written(std::u16string term) {
+    for (char16_t& c : term)
+      c = Below(2) == 0 ? reference::Partner(c) : c;
+    return reference::Encode(term, AnyForm());
+  }
+};
 
 TEST(TermScannerTest, FindsEveryFormOfATermAndNothingElse) {
   const ByteForms all = ByteForms::All();
@@ -95,42 +115,31 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
                                 ByteForms::AnsiOnly(),
                                 {ByteForm::Utf8},
                                 {ByteForm::Utf16Le, ByteForm::Ansi}};
-  std::mt19937 random(20261207);
-  const auto below = [&](std::size_t bound) { return static_cast<std::size_t>(random() % bound); };
-  const auto text = [&](const std::u16string& alphabet, std::size_t length) {
-    std::u16string result;
-    for (std::size_t i = 0; i < length; ++i)
-      result += alphabet[below(alphabet.size())];
-    return result;
-  };
-  const auto anyForm = [&] { return reference::kForms[below(4)]; };
+  Dice dice{std::mt19937(20261207)};
   std::map<ScanMethod, int> used;
   for (int round = 0; round < 160; ++round) {
-    const std::u16string& alphabet = alphabets[below(std::size(alphabets))];
-    const ByteForms forms = formSets[below(std::size(formSets))];
+    const std::u16string& alphabet = alphabets[dice.Below(std::size(alphabets))];
+    const ByteForms forms = formSets[dice.Below(std::size(formSets))];
     const TermMatching matching = round % 2 == 0 ? TermMatching::IgnoreCase : TermMatching::Exact;
     std::vector<std::u16string> terms;
-    for (std::size_t i = 0, count = below(6) == 0 ? 70 : 1 + below(6); i < count; ++i) {
-      const std::size_t kind = below(8);
-      terms.push_back(kind == 0 && !terms.empty() ? terms[below(terms.size())]
+    for (std::size_t i = 0, count = dice.Below(6) == 0 ? 70 : 1 + dice.Below(6); i < count; ++i) {
+      const std::size_t kind = dice.Below(8);
+      terms.push_back(kind == 0 && !terms.empty() ? terms[dice.Below(terms.size())]
                       : kind == 1                 ? u""
-                                                  : text(alphabet, 1 + below(kind == 2 ? 12 : 5)));
+                                  : dice.Text(alphabet, 1 + dice.Below(kind == 2 ? 12 : 5)));
     }
     // Contents mix forms: pieces of text, terms in another case, now and then any byte at all.
     std::vector<std::string> contents;
     for (int i = 0; i < 3; ++i) {
       std::string content;
-      for (std::size_t piece = below(i == 2 ? 40 : 8); piece > 0; --piece) {
-        const std::size_t kind = below(5);
+      for (std::size_t piece = dice.Below(i == 2 ? 40 : 8); piece > 0; --piece) {
+        const std::size_t kind = dice.Below(5);
         if (kind == 0) {
-          std::u16string term = terms[below(terms.size())];
-          for (char16_t& c : term)
-            c = below(2) == 0 ? reference::Partner(c) : c;
-          content += reference::Encode(term, anyForm());
+          content += dice.Written(terms[dice.Below(terms.size())]);
         } else if (kind == 1) {
-          content += static_cast<char>(below(256));
+          content += static_cast<char>(dice.Below(256));
         } else {
-          content += reference::Encode(text(alphabet, below(6)), anyForm());
+          content += reference::Encode(dice.Text(alphabet, dice.Below(6)), dice.AnyForm());
         }
       }
       contents.push_back(content);
@@ -158,6 +167,68 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
     EXPECT_GT(used[method], 5) << static_cast<int>(method);
   if (TermFingerprints::VectorTestAvailable()) {
     EXPECT_GT(used[ScanMethod::Fingerprints], 5);
+  }
+}
+
+// Long random contents (so the interleaved automaton and the vector test run), long terms with
+// checks, tight variant limits, and blocks from 1 byte up.
+TEST(TermScannerTest, LongContentsAgreeWithTheReferenceLoop) {
+  Dice dice{std::mt19937(7)};
+  const std::u16string alphabets[] = {u"aAüÜŁłȺⱥ", u"ab", u"ЖжИиΣσςsS"};
+  for (int round = 0; round < 24; ++round) {
+    const std::u16string& alphabet = alphabets[dice.Below(std::size(alphabets))];
+    const TermMatching matching = round % 3 == 2 ? TermMatching::Exact : TermMatching::IgnoreCase;
+    const ByteForms forms = round % 4 == 3 ? ByteForms::AnsiOnly() : ByteForms::All();
+    std::vector<std::u16string> terms;
+    for (std::size_t i = 0, count = 1 + dice.Below(round % 5 == 0 ? 40 : 4); i < count; ++i)
+      terms.push_back(dice.Text(alphabet, 1 + dice.Below(dice.Below(3) == 0 ? 30 : 6)));
+    std::string content;
+    while (content.size() < 600 + dice.Below(3000)) {
+      content += dice.Below(6) == 0
+                     ? dice.Written(terms[dice.Below(terms.size())])
+                     : reference::Encode(dice.Text(alphabet, 1 + dice.Below(4)), dice.AnyForm());
+    }
+    std::vector<bool> expected;
+    for (const std::u16string& term : terms)
+      expected.push_back(reference::Occurs(content, term, forms, matching));
+    const auto termForms = FormsOf(terms, matching, forms);
+    const ByteFold fold = ScanFoldFor(matching, TestCodePage(), forms);
+    const std::pair<ScanMethod, std::size_t> ways[] = {
+        {ScanMethod::Automatic, TermScanner::kAutomatonEntries},
+        {ScanMethod::Automaton, 40},  // several automata and the long-pattern search
+        {ScanMethod::Fingerprints, TermScanner::kAutomatonEntries},
+        {ScanMethod::PortableFingerprints, TermScanner::kAutomatonEntries}};
+    for (const std::size_t limit : {kVariantLimit, std::size_t{1}}) {
+      for (const auto& [method, entries] : ways) {
+        TermScanner scanner(terms.size(), BuildPatternSet(termForms, fold, limit), fold, method,
+                            entries);
+        for (const std::size_t block : {0, 1, 2, 7, 333})
+          ASSERT_EQ(Found(scanner, content, block, terms.size()), expected)
+              << "round " << round << " limit " << limit << " method " << static_cast<int>(method)
+              << " entries " << entries << " block " << block;
+      }
+    }
+  }
+}
+
+// One occurrence at every offset of a content long enough for the interleaved automaton and the
+// vector test, so every split point and the last positions before the end are crossed.
+TEST(TermScannerTest, AnOccurrenceIsFoundAtEveryOffset) {
+  const std::vector<std::u16string> terms = {u"Zebrafink", u"Qu"};
+  const auto forms = FormsOf(terms, TermMatching::IgnoreCase, ByteForms::All());
+  const ByteFold fold = ScanFoldFor(TermMatching::IgnoreCase, TestCodePage(), ByteForms::All());
+  const std::string written = reference::Encode(u"ZEBRAFINK", ByteForm::Utf16Be);
+  for (const ScanMethod method :
+       {ScanMethod::Automaton, ScanMethod::Fingerprints, ScanMethod::PortableFingerprints}) {
+    TermScanner scanner(forms, fold, method);
+    for (const std::size_t size : {written.size(), std::size_t{300}, std::size_t{701}}) {
+      for (std::size_t at = 0; at + written.size() <= size; ++at) {
+        std::string content(size, '.');
+        content.replace(at, written.size(), written);
+        ASSERT_EQ(Found(scanner, content, 0, 2), (std::vector<bool>{true, false}))
+            << "method " << static_cast<int>(method) << " size " << size << " at " << at;
+      }
+    }
   }
 }
 

@@ -126,34 +126,13 @@ TEST(ExtractCodecTest, MarkupJoinsRunsAndSeparatesBlocks) {
     std::vector<std::string> events;
     std::string text;
   } cases[] = {
-      {"runs joined across properties",
-       Markup::Xml,
-       {"<w:p",
-        "<w:r",
-        "<w:t",
-        "Schr",
-        "/w:t",
-        "/w:r",
-        "<w:r",
-        "<w:rPr",
-        "<w:b",
-        "/w:b",
-        "/w:rPr",
-        "<w:t",
-        "\xC3\xB6"
-        "der",
-        "/w:t",
-        "/w:r",
-        "/w:p",
-        "<w:p",
-        "<w:r",
-        "<w:t",
-        "Eva",
-        "/w:t",
-        "/w:r",
-        "/w:p"},
-       "Schr\xC3\xB6"
-       "der\nEva\n"},
+      // clang-format off
+      {"runs joined across properties", Markup::Xml,
+       {"<w:p", "<w:r", "<w:t", "Schr", "/w:t", "/w:r", "<w:r", "<w:rPr", "<w:b", "/w:b", "/w:rPr",
+        "<w:t", "\xC3\xB6" "der", "/w:t", "/w:r", "/w:p", "<w:p", "<w:r", "<w:t", "Eva", "/w:t",
+        "/w:r", "/w:p"},
+       "Schr\xC3\xB6" "der\nEva\n"},
+      // clang-format on
       {"indentation dropped, blanks within text kept",
        Markup::Xml,
        {"<p", "\n  ", "<t", "Anna ", "/t", "\n  ", "<t", "  Lang", "/t", "\n", "/p"},

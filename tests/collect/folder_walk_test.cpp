@@ -115,20 +115,6 @@ TEST(FolderWalkTest, RootPathsLoseOneSeparatorAndComposeBack) {
   }
 }
 
-TEST(FolderWalkTest, OnlyFoldersAreEnteredAndOnlyFilesAreKept) {
-  FakeSystem system;
-  system.AddFile(u"/d/real/inside.txt", "x");
-  system.AddEntry(u"/d/", u"fifo.txt", EntryKind::Special);
-  system.AddEntry(u"/d/", u"link.txt", EntryKind::FolderLink);
-  system.AddFile(u"/d/sub/s.txt", "s");
-  system.AddFolder(u"/d/unreadable");
-  system.AddFile(u"/d/unreadable/u.txt", "u");
-  system.Fail(FakeSystem::Operation::List, u"/d/unreadable/");
-  Walk walk({u"*"}, On(system));
-  EXPECT_EQ(walk.Tables(u"/d"), "0:/d 1:real 1:sub 1:unreadable | 1:2:inside.txt:1 | 1:3:s.txt:1 ");
-  EXPECT_EQ(walk.run.form->anzFolders.Caption, u"4");
-}
-
 TEST(FolderWalkTest, FilesOfTwoGibibytesAndMoreAreSizedTestedAndCounted) {
   const std::int64_t gibibyte = std::int64_t{1} << 30;
   FakeSystem system;

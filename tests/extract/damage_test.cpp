@@ -87,28 +87,16 @@ TEST(ExtractDamageTest, CompoundFileWithoutEncryptionIsNoDocument) {
 }
 
 TEST(ExtractDamageTest, NestingStopsAtTheThirdLevel) {
-  const std::string docx = samples::Docx({{"Tief", "er"}});
-  std::string file = docx;
+  std::string file = samples::Docx({{"Tief", "er"}});
   for (int depth = 1; depth <= 4; ++depth) {
     SCOPED_TRACE(depth);
     const samples::Extraction extraction = Extract(file);
-    const bool deepEnough = depth <= 3;
-    EXPECT_EQ(extraction.sink.AllText().find("Tiefer") != std::string::npos, deepEnough);
-    EXPECT_EQ(extraction.result.Reason, deepEnough ? "" : "nesting deeper than 3");
-    // the innermost zip's members stay searchable raw even when not opened
-    if (depth > 1) {
-      EXPECT_NE(extraction.sink.AllRaw().find("word/document.xml"), std::string::npos);
-    }
+    EXPECT_EQ(extraction.sink.AllText().find("Tiefer") != std::string::npos, depth <= 3);
+    EXPECT_EQ(extraction.result.Reason, depth <= 3 ? "" : "nesting deeper than 3");
+    // The innermost zip's members stay searchable raw even when it is not opened.
+    EXPECT_EQ(extraction.sink.AllRaw().find("word/document.xml") != std::string::npos, depth > 1);
     file = Zip({{"level.zip", file}});
   }
-}
-
-TEST(ExtractDamageTest, ZipBombStopsAtTheRatioWithTheTextSoFar) {
-  const std::string zip = Zip({{"a.txt", std::string(std::size_t{30} << 20, 'A')}});
-  const samples::Extraction extraction = Extract(zip);
-  EXPECT_EQ(extraction.result.Kind, Outcome::NotExtracted);
-  EXPECT_EQ(extraction.result.Reason, "extraction limit: ratio 100:1");
-  EXPECT_EQ(extraction.sink.Total(), std::max<std::uint64_t>(100 * zip.size(), 1 << 20));
 }
 
 TEST(ExtractDamageTest, LimitsNameTheBoundReached) {

@@ -66,15 +66,4 @@ TEST(ActivityLogTest, ALogThatCannotBeWrittenChangesNothingElseAndKeepsOutOfTheC
   }
 }
 
-TEST(ActivityLogTest, AFrontEndMayNameTheLogOrWriteNone) {
-  TestProgram program;
-  for (const LogDestination destination : {LogDestination::File, LogDestination::None}) {
-    TestRun run(MainFormOptions{
-        .System = program.system(), .Log = destination, .LogFile = u"/var/log/fundort.log"});
-    run.form->Form_Load();
-  }
-  EXPECT_FALSE(program.system().Exists(program.LogPath()));
-  EXPECT_EQ(program.system().Contents(u"/var/log/fundort.log"), "START fundort\r\n");
-}
-
 }  // namespace

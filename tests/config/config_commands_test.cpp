@@ -125,13 +125,6 @@ TEST(ConfigCommandsTest, EncodingsAndDocumentReadingDefaultToTheSystemsConventio
   }
 }
 
-/// The text with every occurrence of from replaced by to.
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-    text.replace(at, from.size(), to);
-  return text;
-}
-
 TEST(ConfigFileTest, TheExampleFileTakesEffectLineByLine) {
   TestProgram program;
   for (const std::string folder : {"early/", "Briefe/", "Archiv/"}) {

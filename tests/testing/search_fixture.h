@@ -33,12 +33,7 @@ struct SearchFixture {
   std::u16string PathOf(const std::string& name) const { return program.Path("data/" + name); }
   std::string HitsOf(std::int32_t person) { return Utf8(form().Persons[person].Hits); }
   /// The text with the data folder written as "@".
-  std::string Short(std::string text) const {
-    const std::string folder = Utf8(PathOf(""));
-    for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
-      text.replace(at, folder.size(), "@");
-    return text;
-  }
+  std::string Short(const std::string& text) const { return Replace(text, Utf8(PathOf("")), "@"); }
   /// The detail view as the user sees it: count, hit number, path, selector maximum and value,
   /// and whether selector and buttons are enabled.
   std::string View() {

@@ -29,6 +29,13 @@ inline std::string Utf8(std::u16string_view text) {
   return platform::ToUtf8(text);
 }
 
+/// The text with every occurrence of from replaced by to.
+inline std::string Replace(std::string text, std::string_view from, std::string_view to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
 /// The lines of a log (split at CR LF) converted to UTF-8 from the encoding the convention writes
 /// the log in (a raw file-name byte in a UTF-8 log stays that byte); a last line without CR LF is
 /// marked.

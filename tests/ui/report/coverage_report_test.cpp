@@ -16,12 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string Replace(std::string text, const std::string& mark, const std::string& value) {
-  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
-    text.replace(at, mark.size(), value);
-  return text;
-}
-
 /// The user the permission rows run as, so that a folder without permissions is one.
 constexpr const char* kNobody[] = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
                                    "--clear-groups"};

@@ -8,12 +8,6 @@
 
 namespace {
 
-std::string Replace(std::string text, const std::string& mark, const std::string& value) {
-  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
-    text.replace(at, mark.size(), value);
-  return text;
-}
-
 TEST(ReportOutputTest, EachFormatShowsTheRunAndQuotesWhatItMust) {
   // "Müller, Erika" is in the file whose name has a comma and quotes; Ilse Weiß also in the one
   // whose name is not UTF-8 ($B, shown with a replacement character). The text report is checked

@@ -16,12 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Replace(std::string text, const std::string& mark, const std::string& value) {
-  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
-    text.replace(at, mark.size(), value);
-  return text;
-}
-
 /// text with $R replaced by the searched tree and $C by the configuration.
 std::string Fill(const std::string& text, const InstalledProgram& program) {
   const std::string root = program.dir().path().string() + "/Daten";

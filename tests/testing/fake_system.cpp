@@ -248,10 +248,6 @@ std::optional<SystemError> FakeSystem::AppendToFile(
   if (protectedFile.has_value() && IdentityOf(path) == protectedFile) {
     return platform::FileProtectedError();
   }
-  if (freeSpace_ >= 0 && std::ssize(bytes) > freeSpace_) {
-    return SystemError{ErrorKind::Other, u"Nicht genügend Speicherplatz auf dem Datenträger"};
-  }
-  if (freeSpace_ >= 0) freeSpace_ -= std::ssize(bytes);
   const std::u16string target = Resolve(path);
   if (!Exists(target)) AddFile(target, {});
   File& file = files_[target];

@@ -45,8 +45,6 @@ class FakeSystem : public platform::System {
   void AddEntry(const std::u16string& folder, const std::u16string& name, platform::EntryKind kind);
   /// Makes path another name of the file at target, as a symbolic or hard link does.
   void LinkFile(const std::u16string& path, const std::u16string& target);
-  /// Lets appends add at most bytes more in total; an append that does not fit writes nothing.
-  void SetFreeSpace(std::int64_t bytes) { freeSpace_ = bytes; }
   /// Makes operation fail for path from now on, with a failure of that kind.
   void Fail(Operation operation, const std::u16string& path,
             platform::ErrorKind kind = platform::ErrorKind::AccessDenied);
@@ -120,7 +118,6 @@ class FakeSystem : public platform::System {
   std::map<std::u16string, File> files_;
   std::map<std::u16string, std::vector<Entry>> folders_;  ///< keyed by path with separator
   std::map<std::u16string, std::u16string> fileLinks_;    ///< other names of files
-  std::int64_t freeSpace_ = -1;                           ///< negative: no limit
   std::map<std::pair<Operation, std::u16string>, platform::ErrorKind> failures_;
   std::map<std::u16string, std::size_t> readFailsAfter_;
   std::map<std::u16string, std::string> changedWhenOpened_;

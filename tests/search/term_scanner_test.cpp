@@ -7,7 +7,6 @@
 
 #include "search/term_fingerprints.h"
 #include "search/term_letter_case.h"
-#include "search/term_pattern_set.h"
 #include "search/term_reference.h"
 
 namespace {
@@ -167,68 +166,6 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
     EXPECT_GT(used[method], 5) << static_cast<int>(method);
   if (TermFingerprints::VectorTestAvailable()) {
     EXPECT_GT(used[ScanMethod::Fingerprints], 5);
-  }
-}
-
-// Long random contents (so the interleaved automaton and the vector test run), long terms with
-// checks, tight variant limits, and blocks from 1 byte up.
-TEST(TermScannerTest, LongContentsAgreeWithTheReferenceLoop) {
-  Dice dice{std::mt19937(7)};
-  const std::u16string alphabets[] = {u"aAüÜŁłȺⱥ", u"ab", u"ЖжИиΣσςsS"};
-  for (int round = 0; round < 24; ++round) {
-    const std::u16string& alphabet = alphabets[dice.Below(std::size(alphabets))];
-    const TermMatching matching = round % 3 == 2 ? TermMatching::Exact : TermMatching::IgnoreCase;
-    const ByteForms forms = round % 4 == 3 ? ByteForms::AnsiOnly() : ByteForms::All();
-    std::vector<std::u16string> terms;
-    for (std::size_t i = 0, count = 1 + dice.Below(round % 5 == 0 ? 40 : 4); i < count; ++i)
-      terms.push_back(dice.Text(alphabet, 1 + dice.Below(dice.Below(3) == 0 ? 30 : 6)));
-    std::string content;
-    while (content.size() < 600 + dice.Below(3000)) {
-      content += dice.Below(6) == 0
-                     ? dice.Written(terms[dice.Below(terms.size())])
-                     : reference::Encode(dice.Text(alphabet, 1 + dice.Below(4)), dice.AnyForm());
-    }
-    std::vector<bool> expected;
-    for (const std::u16string& term : terms)
-      expected.push_back(reference::Occurs(content, term, forms, matching));
-    const auto termForms = FormsOf(terms, matching, forms);
-    const ByteFold fold = ScanFoldFor(matching, TestCodePage(), forms);
-    const std::pair<ScanMethod, std::size_t> ways[] = {
-        {ScanMethod::Automatic, TermScanner::kAutomatonEntries},
-        {ScanMethod::Automaton, 40},  // several automata and the long-pattern search
-        {ScanMethod::Fingerprints, TermScanner::kAutomatonEntries},
-        {ScanMethod::PortableFingerprints, TermScanner::kAutomatonEntries}};
-    for (const std::size_t limit : {kVariantLimit, std::size_t{1}}) {
-      for (const auto& [method, entries] : ways) {
-        TermScanner scanner(terms.size(), BuildPatternSet(termForms, fold, limit), fold, method,
-                            entries);
-        for (const std::size_t block : {0, 1, 2, 7, 333})
-          ASSERT_EQ(Found(scanner, content, block, terms.size()), expected)
-              << "round " << round << " limit " << limit << " method " << static_cast<int>(method)
-              << " entries " << entries << " block " << block;
-      }
-    }
-  }
-}
-
-// One occurrence at every offset of a content long enough for the interleaved automaton and the
-// vector test, so every split point and the last positions before the end are crossed.
-TEST(TermScannerTest, AnOccurrenceIsFoundAtEveryOffset) {
-  const std::vector<std::u16string> terms = {u"Zebrafink", u"Qu"};
-  const auto forms = FormsOf(terms, TermMatching::IgnoreCase, ByteForms::All());
-  const ByteFold fold = ScanFoldFor(TermMatching::IgnoreCase, TestCodePage(), ByteForms::All());
-  const std::string written = reference::Encode(u"ZEBRAFINK", ByteForm::Utf16Be);
-  for (const ScanMethod method :
-       {ScanMethod::Automaton, ScanMethod::Fingerprints, ScanMethod::PortableFingerprints}) {
-    TermScanner scanner(forms, fold, method);
-    for (const std::size_t size : {written.size(), std::size_t{300}, std::size_t{701}}) {
-      for (std::size_t at = 0; at + written.size() <= size; ++at) {
-        std::string content(size, '.');
-        content.replace(at, written.size(), written);
-        ASSERT_EQ(Found(scanner, content, 0, 2), (std::vector<bool>{true, false}))
-            << "method " << static_cast<int>(method) << " size " << size << " at " << at;
-      }
-    }
   }
 }
 

@@ -10,7 +10,7 @@ using samples::Docx;
 using samples::Zip;
 using Lines = std::vector<std::string>;
 
-// Each kind's text is checked with the extraction; here the texts reach the search.
+// Each kind's text is checked with the extraction; here a document's text reaches the search.
 TEST(DocumentSearchTest, TheTextsAreSearchedInUtf8) {
   const struct {
     const char* kind;
@@ -19,18 +19,8 @@ TEST(DocumentSearchTest, TheTextsAreSearchedInUtf8) {
     std::int32_t mode;  // 1 ignores case, 2 compares exactly
     bool found;
   } cases[] = {
-      {"docx, runs joined", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|Schröder|", 1, true},
-      {"docx, case ignored",
-       Docx({{"Herr Schr\xC3\xB6"
-              "der"}}),
-       "|SCHRÖDER|", 1, true},
-      {"docx, case exact",
-       Docx({{"Herr Schr\xC3\xB6"
-              "der"}}),
-       "|SCHRÖDER|", 2, false},
-      {"pdf", samples::Pdf({samples::Cp1252("Frau K\xC3\xB6hler")}), "|Köhler|", 1, true},
-      {"eml, base64 docx", samples::MailWithAttachment(Docx({{"Jens Wa", "gner"}})), "|Wagner|", 2,
-       true},
+      {"docx, case ignored", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|SCHRÖDER|", 1, true},
+      {"docx, case exact", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|SCHRÖDER|", 2, false},
       {"zip holding a docx", Zip({{"a.docx", Docx({{"Lena Vogt"}})}}), "|Vogt|", 2, true},
       {"zip member searched raw in the code page", Zip({{"a.txt", samples::Cp1252("Weiß")}}),
        "|weiß|", 1, true},

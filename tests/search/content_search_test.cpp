@@ -30,6 +30,17 @@ TEST(ContentSearchTest, TermTestFollowsTheModeOverRawBytes) {
     fixture.form().SearchFiles();
     EXPECT_EQ(fixture.HitsOf(1), c.found ? "|1|" : "|") << c.content << " " << c.terms;
   }
+  // The encodings the configuration enables are the ones looked in.
+  for (const bool ansiOnly : {false, true}) {
+    SearchFixture fixture;
+    if (ansiOnly) fixture.form().ExecConfigLine(u"ENCODING|ANSI|");
+    fixture.AddFile("ansi", Cp1252("Schön"));
+    fixture.AddFile("utf8", "Sch\xC3\xB6n");
+    fixture.AddFile("utf16", std::string("S\0c\0h\0\xF6\0n\0", 10));
+    fixture.AddPerson("P", "|schön|");
+    fixture.form().SearchFiles();
+    EXPECT_EQ(fixture.HitsOf(1), ansiOnly ? "|1|" : "|1|2|3|");
+  }
 }
 
 TEST(ContentSearchTest, WholeRunRecordsAndLogsHitsInOrder) {

@@ -213,47 +213,6 @@ TEST(ReportTest, SigtermStopsTheRunAtItsNextPoint) {
   }
 }
 
-/// UTF-16 bytes of UTF-8 text, low byte first or high byte first.
-std::string Utf16(std::string_view utf8, bool littleEndian) {
-  std::string bytes;
-  for (const char16_t unit : U16(utf8)) {
-    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
-  }
-  return bytes;
-}
-
-TEST(ReportTest, AMixedEncodingTreeIsSearchedInEveryEnabledEncoding) {
-  InstalledProgram program("mix");
-  program.dir().Write("Daten/ansi.txt", Cp1252("FRAU MÜLLER, Hafenstraße 12"));
-  program.dir().Write("Daten/be.txt", Utf16("Herr SCHRÖDER", false));
-  program.dir().Write("Daten/le.txt",
-                      "\xFF\xFE" + Utf16("Notiz: łukasz nowak, JÜRGEN SCHRÖDER", true));
-  program.dir().Write("Daten/none.txt", "nichts");
-  program.dir().Write("Daten/utf8.txt", "Brief an \xC5\x81UKASZ NOWAK und Frau M\xC3\x9CLLER");
-  const std::string config = Fill(
-      "FILETYPE|*.txt|\r\nFOLDER|$R|\r\nNAME|Erika Müller|Müller|\r\n"
-      "NAME|Łukasz Nowak|Łukasz|\r\nNAME|Jürgen Schröder|Schröder|\r\n",
-      program);
-  const std::pair<std::string, std::string> cases[] = {
-      {"",
-       "Erika Müller (2)\n  $R/ansi.txt\n  $R/utf8.txt\nŁukasz Nowak (2)\n  $R/le.txt\n"
-       "  $R/utf8.txt\nJürgen Schröder (2)\n  $R/be.txt\n  $R/le.txt\n"},
-      {"ENCODING|ANSI|\r\n",
-       "Erika Müller (1)\n  $R/ansi.txt\nŁukasz Nowak (0)\nJürgen Schröder (0)\n"},
-  };
-  for (const auto& [encodingLine, output] : cases) {
-    SCOPED_TRACE(encodingLine);
-    program.WriteConfig(config + encodingLine);
-    const ProcessResult result =
-        RunProcess({FUNDORT_REPORT_BINARY, "--no-log", program.ConfigPath().string()});
-    EXPECT_EQ(result.ExitStatus, 0) << result.Err;
-    // The hits, between the counts line and the coverage block.
-    const std::string hits = result.Out.substr(result.Out.find('\n') + 1);
-    EXPECT_EQ(hits.substr(0, hits.find("Abdeckung: ")), Fill(output, program));
-  }
-}
-
 TEST(ReportTest, TheShippedDemoGivesItsDocumentedResult) {
   const std::string examples = std::string(FUNDORT_SOURCE_DIR) + "/examples";
   std::ifstream in(examples + "/fundort.cfg", std::ios::binary);

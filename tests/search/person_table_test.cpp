@@ -8,16 +8,11 @@ namespace {
 
 /// A loaded form whose log goes nowhere, so many configuration lines cost no file writes.
 struct QuietRun {
-  QuietRun() {
-    MainFormOptions options = program.Options();
-    options.Log = LogDestination::None;
-    run = std::make_unique<TestRun>(std::move(options));
-    run->form->Form_Load();
-  }
-  MainForm& form() { return *run->form; }
+  QuietRun() { run.form->Form_Load(); }
+  MainForm& form() { return *run.form; }
 
   TestProgram program;
-  std::unique_ptr<TestRun> run;
+  TestRun run{program.Options(LogDestination::None)};
 };
 
 // Lookups are exact and find the first declaration; they follow the table when a new run starts

@@ -11,7 +11,12 @@
 /// program's "data" folder, holding the files written.
 struct SearchFixture {
   /// Reading as given (blocks, read-ahead) on the fake system.
-  explicit SearchFixture(ReadLimits reading = {}) : run(OptionsOf(program, reading)) {
+  explicit SearchFixture(ReadLimits reading = {})
+      : run([&] {
+          MainFormOptions options = program.Options();
+          options.Reading = reading;
+          return options;
+        }()) {
     form().Form_Load();
     program.system().AddFolder(program.Path("data"));
     form().Folders.push_back({0, program.Path("data")});
@@ -51,12 +56,6 @@ struct SearchFixture {
     for (const std::string& line : program.LogLines() | std::views::drop(1))
       lines.push_back(Short(line));
     return lines;
-  }
-
-  static MainFormOptions OptionsOf(TestProgram& program, ReadLimits reading) {
-    MainFormOptions options = program.Options();
-    options.Reading = reading;
-    return options;
   }
 
   TestProgram program;

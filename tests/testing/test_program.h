@@ -79,7 +79,6 @@ class TestProgram {
   std::u16string Folder() const {
     return system_.PathSeparator() == u'\\' ? u"C:\\prog" : u"/prog";
   }
-  std::u16string ProgramPath() const { return system_.ExecutablePath(); }
   std::u16string ConfigPath() const { return Path(Utf8(baseName_) + ".cfg"); }
   std::u16string LogPath() const { return Path(Utf8(baseName_) + ".log"); }
 
@@ -98,8 +97,10 @@ class TestProgram {
   std::vector<std::string> LogLines() const {
     return LogLinesOf(system_.Contents(LogPath()), system_.TextFiles());
   }
-  /// Options that run the form on the fake system.
-  MainFormOptions Options() { return MainFormOptions{.System = system_}; }
+  /// Options that run the form on the fake system, its log going where log says.
+  MainFormOptions Options(LogDestination log = LogDestination::BesideProgram) {
+    return MainFormOptions{.System = system_, .Log = log};
+  }
 
  private:
   FakeSystem system_;

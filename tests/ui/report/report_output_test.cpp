@@ -77,9 +77,7 @@ TEST(ReportOutputTest, TextFieldsEscapeEveryControlAndLineSeparator) {
 // pass per term.
 TEST(ReportOutputTest, AQuarterMillionTermsAreReportedQuickly) {
   TestProgram program;
-  MainFormOptions options = program.Options();
-  options.Log = LogDestination::None;
-  TestRun run(std::move(options));
+  TestRun run(program.Options(LogDestination::None));
   run.form->Form_Load();
   std::u16string terms = u"|";
   for (int term = 0; term < 250'000; ++term)

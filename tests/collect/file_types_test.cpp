@@ -83,20 +83,4 @@ TEST(WildcardTest, PlacesEveryLiteralRunAtItsFirstOccurrence) {
   }
 }
 
-TEST(WildcardTest, LiteralRunsAreFoundAndMeasured) {
-  // The rest of the pattern on each pass of "A?C" against "ABC" and of "*.TXT" against
-  // "A.TXT.TXT", then runs that end at a wildcard or in the middle of the pattern.
-  const struct {
-    std::u16string rest;
-    std::int32_t position, length;
-  } cases[] = {{u"A?C", 1, 1}, {u"?C", 2, 1},   {u"", 0, 0},       {u"*.TXT", 2, 4},
-               {u"*?*", 0, 0}, {u"AB*C", 1, 2}, {u"?*AB?C", 3, 2}, {u"ABC", 1, 3}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(MainForm::FirstLiteralPos(c.rest), c.position) << Utf8(c.rest);
-    EXPECT_EQ(c.position == 0 ? 0 : MainForm::LiteralLength(c.rest, c.position), c.length);
-  }
-  EXPECT_EQ(MainForm::LiteralLength(u"AB*CD", 4), 2);
-  EXPECT_EQ(MainForm::LiteralLength(u"AB", 3), 0);  // a start past the end holds no run
-}
-
 }  // namespace

@@ -10,17 +10,8 @@ using samples::Docx;
 using samples::Zip;
 using Lines = std::vector<std::string>;
 
-const std::string kXlsx = Zip({{"[Content_Types].xml", "<Types/>"},
-                               {"xl/sharedStrings.xml", "<sst><si><t>M&#252;ller</t></si></sst>"}});
-const std::string kOdt =
-    Zip({{"mimetype", "application/vnd.oasis.opendocument.text"},
-         {"content.xml",
-          "<office:document-content xmlns:office=\"o\" xmlns:text=\"t\"><text:p>Frau "
-          "<text:span>B\xC3\xA4</text:span>cker</text:p></office:document-content>"}});
-const std::string kRtf = "{\\rtf1\\ansi\\ansicpg1252 Herr M\\'fcller\\par}";
-const std::string kHtml = "<!DOCTYPE html><html><body><p>Frau M&uuml;ller</p></body></html>";
-
-TEST(DocumentSearchTest, EachFormatsTextIsSearchedInUtf8) {
+// Each kind's text is checked with the extraction; here a document's text reaches the search.
+TEST(DocumentSearchTest, TheTextsAreSearchedInUtf8) {
   const struct {
     const char* kind;
     std::string bytes;
@@ -28,17 +19,8 @@ TEST(DocumentSearchTest, EachFormatsTextIsSearchedInUtf8) {
     std::int32_t mode;  // 1 ignores case, 2 compares exactly
     bool found;
   } cases[] = {
-      {"docx, runs joined", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|Schröder|", 1, true},
-      {"docx, case ignored", Docx({{"Herr Schr\xC3\xB6" "der"}}), "|SCHRÖDER|", 1, true},
-      {"docx, case exact", Docx({{"Herr Schr\xC3\xB6" "der"}}), "|SCHRÖDER|", 2, false},
-      {"docx, other name", Docx({{"Herr Schr\xC3\xB6" "der"}}), "|Schmidt|", 1, false},
-      {"xlsx", kXlsx, "|Müller|", 2, true},
-      {"odt", kOdt, "|Bäcker|", 1, true},
-      {"pdf", samples::Pdf({samples::Cp1252("Frau K\xC3\xB6hler")}), "|Köhler|", 1, true},
-      {"rtf", kRtf, "|müller|", 1, true},
-      {"html", kHtml, "|Müller|", 2, true},
-      {"eml, base64 docx", samples::MailWithAttachment(Docx({{"Jens Wa", "gner"}})), "|Wagner|", 2,
-       true},
+      {"docx, case ignored", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|SCHRÖDER|", 1, true},
+      {"docx, case exact", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|SCHRÖDER|", 2, false},
       {"zip holding a docx", Zip({{"a.docx", Docx({{"Lena Vogt"}})}}), "|Vogt|", 2, true},
       {"zip member searched raw in the code page", Zip({{"a.txt", samples::Cp1252("Weiß")}}),
        "|weiß|", 1, true},

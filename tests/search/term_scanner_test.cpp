@@ -16,6 +16,25 @@ using reference::TestCodePage;
 using reference::FormsOf;
 using reference::Found;
 
+/// Random choices for the comparisons with the reference loop.
+struct Dice {
+  std::mt19937 random;
+  std::size_t Below(std::size_t bound) { return static_cast<std::size_t>(random() % bound); }
+  std::u16string Text(const std::u16string& alphabet, std::size_t length) {
+    std::u16string result;
+    for (std::size_t i = 0; i < length; ++i)
+      result += alphabet[Below(alphabet.size())];
+    return result;
+  }
+  ByteForm AnyForm() { return reference::kForms[Below(4)]; }
+  /// A term with each letter in a random case, in a random form.
+  std::string Written(std::u16string term) {
+    for (char16_t& c : term)
+      c = Below(2) == 0 ? reference::Partner(c) : c;
+    return reference::Encode(term, AnyForm());
+  }
+};
+
 TEST(TermScannerTest, FindsEveryFormOfATermAndNothingElse) {
   const ByteForms all = ByteForms::All();
   const ByteForms ansi = ByteForms::AnsiOnly();
@@ -95,42 +114,31 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
                                 ByteForms::AnsiOnly(),
                                 {ByteForm::Utf8},
                                 {ByteForm::Utf16Le, ByteForm::Ansi}};
-  std::mt19937 random(20261207);
-  const auto below = [&](std::size_t bound) { return static_cast<std::size_t>(random() % bound); };
-  const auto text = [&](const std::u16string& alphabet, std::size_t length) {
-    std::u16string result;
-    for (std::size_t i = 0; i < length; ++i)
-      result += alphabet[below(alphabet.size())];
-    return result;
-  };
-  const auto anyForm = [&] { return reference::kForms[below(4)]; };
+  Dice dice{std::mt19937(20261207)};
   std::map<ScanMethod, int> used;
   for (int round = 0; round < 160; ++round) {
-    const std::u16string& alphabet = alphabets[below(std::size(alphabets))];
-    const ByteForms forms = formSets[below(std::size(formSets))];
+    const std::u16string& alphabet = alphabets[dice.Below(std::size(alphabets))];
+    const ByteForms forms = formSets[dice.Below(std::size(formSets))];
     const TermMatching matching = round % 2 == 0 ? TermMatching::IgnoreCase : TermMatching::Exact;
     std::vector<std::u16string> terms;
-    for (std::size_t i = 0, count = below(6) == 0 ? 70 : 1 + below(6); i < count; ++i) {
-      const std::size_t kind = below(8);
-      terms.push_back(kind == 0 && !terms.empty() ? terms[below(terms.size())]
+    for (std::size_t i = 0, count = dice.Below(6) == 0 ? 70 : 1 + dice.Below(6); i < count; ++i) {
+      const std::size_t kind = dice.Below(8);
+      terms.push_back(kind == 0 && !terms.empty() ? terms[dice.Below(terms.size())]
                       : kind == 1                 ? u""
-                                                  : text(alphabet, 1 + below(kind == 2 ? 12 : 5)));
+                                  : dice.Text(alphabet, 1 + dice.Below(kind == 2 ? 12 : 5)));
     }
     // Contents mix forms: pieces of text, terms in another case, now and then any byte at all.
     std::vector<std::string> contents;
     for (int i = 0; i < 3; ++i) {
       std::string content;
-      for (std::size_t piece = below(i == 2 ? 40 : 8); piece > 0; --piece) {
-        const std::size_t kind = below(5);
+      for (std::size_t piece = dice.Below(i == 2 ? 40 : 8); piece > 0; --piece) {
+        const std::size_t kind = dice.Below(5);
         if (kind == 0) {
-          std::u16string term = terms[below(terms.size())];
-          for (char16_t& c : term)
-            c = below(2) == 0 ? reference::Partner(c) : c;
-          content += reference::Encode(term, anyForm());
+          content += dice.Written(terms[dice.Below(terms.size())]);
         } else if (kind == 1) {
-          content += static_cast<char>(below(256));
+          content += static_cast<char>(dice.Below(256));
         } else {
-          content += reference::Encode(text(alphabet, below(6)), anyForm());
+          content += reference::Encode(dice.Text(alphabet, dice.Below(6)), dice.AnyForm());
         }
       }
       contents.push_back(content);

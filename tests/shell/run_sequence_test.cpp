@@ -100,54 +100,19 @@ TEST(RunSequenceTest, EveryLineIsHandedOnThenTheSearchRuns) {
   }
 }
 
-TEST(RunSequenceTest, ClosingStopsTheRunBeforeTheNextLine) {
+// Closing while the configuration is read is tested on the report program, while the tree is
+// walked or searched on the walk and the search; closed before the timer fires, the run does not
+// start.
+TEST(RunSequenceTest, AWindowClosedBeforeTheRunStartsNeverRunsIt) {
   TestProgram program;
-  program.Write("tree/a.txt", "x");
-  program.Write("tree/b.txt", "x");
-  const std::string folder = "FOLDER|" + Utf8(program.Path("tree")) + "|";
-  program.WriteConfig("FILETYPE|*.txt|\r\nNAME|Alle|\r\n" + folder + "\r\nNAME|Nord|x|\r\n");
-  TestRun before(program);  // closed before the timer fires
-  before.form->Form_Load();
-  before.form->Form_Unload();
-  before.form->StartTimer_Timer();
-  EXPECT_EQ(before.form->Status.Caption, u"Start");
-  EXPECT_TRUE(before.form->Outcome().Stopped);
+  program.WriteConfig("NAME|Alle|\r\n");
+  TestRun run(program);
+  run.form->Form_Load();
+  run.form->Form_Unload();
+  run.form->StartTimer_Timer();
+  EXPECT_EQ(run.form->Status.Caption, u"Start");
+  EXPECT_TRUE(run.form->Outcome().Stopped);
   EXPECT_EQ(program.LogLines(), (Lines{"START fundort", "EXIT"}));
-
-  // A point follows every line and every entry of the walk: FILETYPE 1, NAME 2, a.txt 3,
-  // b.txt 4, FOLDER 5, NAME 6.
-  const Lines config{"CONFIG: FILETYPE|*.txt|", "CONFIG: NAME|Alle|", "CONFIG: " + folder,
-                     "CONFIG: NAME|Nord|x|"};
-  const struct {
-    int point;
-    std::size_t lines, persons, files;
-    std::u16string status;
-  } cases[] = {
-      {1, 1, 0, 0, u"lade Konfigurationen..."},
-      {2, 2, 1, 0, u"lade Konfigurationen..."},
-      {3, 3, 1, 1, u"lese Verzeichnis aus..."},
-      {5, 3, 1, 2, u"lese Verzeichnis aus..."},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.point);
-    TestProgram closing;
-    closing.system().AddFile(closing.ConfigPath(), program.system().Contents(program.ConfigPath()));
-    closing.Write("tree/a.txt", "x");
-    closing.Write("tree/b.txt", "x");
-    TestRun during(closing);
-    during.window.At(c.point, UserCloses());
-    during.LoadAndRun();
-    Lines log{"START fundort"};
-    log.insert(log.end(), config.begin(), config.begin() + static_cast<std::ptrdiff_t>(c.lines));
-    log.push_back("EXIT");
-    EXPECT_EQ(closing.LogLines(), log);
-    EXPECT_EQ(during.form->Persons.size() - 1, c.persons);
-    EXPECT_EQ(during.form->Files.size() - 1, c.files);
-    EXPECT_EQ(during.form->Status.Caption, c.status);
-    EXPECT_EQ(during.window.Points, c.point);
-    EXPECT_TRUE(during.form->Outcome().Stopped);
-    EXPECT_EQ(during.form->Outcome().Configuration, ConfigurationState::Read);
-  }
 }
 
 TEST(RunSequenceTest, NamesReachListAndLogAsTheConfigurationWroteThem) {

@@ -42,18 +42,11 @@ std::string Describe(const ControlView& view) {
 /// Records what the driver asks of a front end; posted tasks wait for RunPosted.
 class RecordingFrontEnd : public FrontEnd {
  public:
-  void showControl(const ControlView& view) override {
-    Seen.push_back(Describe(view));
-    if (OnShow) OnShow(view);
-  }
-  void processEvents() override {
-    Seen.emplace_back("pump");
-    if (OnPump) std::exchange(OnPump, nullptr)();
-  }
+  void showControl(const ControlView& view) override { Seen.push_back(Describe(view)); }
+  void processEvents() override { Seen.emplace_back("pump"); }
   MessageAnswer askUser(const MessageRequest& request) override {
     Seen.push_back("ask " + Utf8(request.Title) + ": " + Utf8(request.Text));
-    if (OnAsk) std::exchange(OnAsk, nullptr)();
-    return Answer;
+    return MessageAnswer::Yes;
   }
   void post(std::function<void()> task) override { posted_.push_back(std::move(task)); }
   void closeWindow() override { Seen.emplace_back("close"); }
@@ -70,10 +63,6 @@ class RecordingFrontEnd : public FrontEnd {
   Lines Take() { return std::exchange(Seen, {}); }
 
   Lines Seen;
-  std::function<void(const ControlView&)> OnShow;  ///< a widget that reports its own change
-  std::function<void()> OnPump;                    ///< user input queued for the next pump
-  std::function<void()> OnAsk;                     ///< something that happens while a box is open
-  MessageAnswer Answer = MessageAnswer::Yes;
 
  private:
   std::deque<std::function<void()>> posted_;
@@ -178,70 +167,6 @@ TEST_F(WindowDriverTest, TheRunStartsOnceArmedAndPaintedWhicheverComesFirst) {
               1);
     EXPECT_EQ(other.Form().Status.Caption, u"fertig");
   }
-}
-
-TEST_F(WindowDriverTest, AClosedWindowShowsNothingAsksNothingAndTakesNoInput) {
-  form.AddPerson(u"Nord", u"|nord|");
-  driver.CloseRequested();
-  driver.CloseRequested();  // a signal after the user's close
-  EXPECT_EQ(frontEnd.Take(), (Lines{"PersonList keep 0 of 1 sel -1", "StartTimer off", "close"}));
-  EXPECT_EQ(program.LogLines(), (Lines{"START finder", "EXIT"}));
-
-  form.SetStatus(u"x");
-  frontEnd.RunPosted();
-  driver.controlChanged(ControlId::PersonList);
-  driver.processPendingMessages();
-  driver.PersonListSelected(0);
-  driver.Clicked(ControlId::Command2);
-  driver.StartWhenShown();
-  driver.Painted();
-  driver.StartTimerTick();
-  EXPECT_EQ(driver.messageBox({u"?", u"Frage", MessageButtons::YesNo}), MessageAnswer::No);
-  EXPECT_EQ(driver.messageBox({u"!", u"Fehler"}), MessageAnswer::Ok);
-  EXPECT_EQ(frontEnd.Take(), Lines{});
-  EXPECT_EQ(form.PersonList.ListIndex, -1);
-  EXPECT_EQ(form.PersonFrame.Tag, u"");
-}
-
-TEST_F(WindowDriverTest, ABoxOpenWhenTheWindowClosesChangesNothing) {
-  frontEnd.OnAsk = [this] { driver.CloseRequested(); };
-  EXPECT_EQ(driver.messageBox({u"?", u"Frage", MessageButtons::YesNo}), MessageAnswer::No);
-  EXPECT_EQ(frontEnd.Take(), (Lines{"ask Frage: ?", "StartTimer off", "close"}));
-}
-
-TEST_F(WindowDriverTest, InputReachesTheHandlersUnlessTheWidgetEchoesTheModel) {
-  form.AddPerson(u"Nord", u"|nord|");
-  form.AddPerson(u"Hafen", u"|hafen|");
-  frontEnd.Take();
-  // A widget that reports the selection the driver just showed: that is not the user's input.
-  frontEnd.OnShow = [this](const ControlView& view) {
-    if (view.Control == ControlId::PersonList) driver.PersonListSelected(view.Selected);
-  };
-  form.PersonList.ListIndex = 1;
-  driver.controlChanged(ControlId::PersonList);
-  EXPECT_EQ(frontEnd.Take(), Lines{"PersonList keep 2 of 2 sel 1"});
-  EXPECT_EQ(form.PersonFrame.Tag, u"");
-
-  frontEnd.OnShow = nullptr;
-  driver.PersonListSelected(0);
-  EXPECT_EQ(form.PersonFrame.Tag, u"1");
-  driver.SelectorChanged(1);
-  EXPECT_EQ(form.PersonFundstellenAuswahl.Value, 1);
-
-  // A disabled button starts nothing; an enabled one runs its handler (here: asks first).
-  frontEnd.Answer = MessageAnswer::No;
-  frontEnd.Take();
-  for (const bool enabled : {false, true}) {
-    form.Command2.Enabled = enabled;
-    driver.Clicked(ControlId::Command2);
-  }
-  EXPECT_EQ(frontEnd.Take(),
-            Lines{"ask Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?"});
-
-  // Input queued while the run processes events reaches the handlers too.
-  frontEnd.OnPump = [this] { driver.PersonListSelected(1); };
-  driver.processPendingMessages();
-  EXPECT_EQ(form.PersonFrame.Tag, u"2");
 }
 
 TEST_F(WindowDriverTest, TheListGetsOnlyTheNewItemsUntilItIsRebuilt) {

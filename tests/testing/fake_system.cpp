@@ -38,10 +38,7 @@ class FakeSystem::Listing : public platform::DirectoryEnumeration {
       : system_(system), folder_(std::move(folder)), entries_(std::move(entries)) {
     ++system_.OpenNow;
   }
-  ~Listing() override {
-    --system_.OpenNow;
-    system_.Closed.push_back(folder_);
-  }
+  ~Listing() override { --system_.OpenNow; }
   Listing(const Listing&) = delete;
   Listing& operator=(const Listing&) = delete;
 
@@ -132,18 +129,6 @@ void FakeSystem::AddEntry(const std::u16string& folder, const std::u16string& na
   Enter(folder, name, kind);
 }
 
-void FakeSystem::LinkFolder(const std::u16string& path, const std::u16string& target) {
-  const std::u16string inside = path + separator_;
-  std::erase_if(files_, [&inside](const auto& file) { return file.first.starts_with(inside); });
-  std::erase_if(folders_,
-                [&inside](const auto& folder) { return folder.first.starts_with(inside); });
-  const auto [parent, name] = Split(path);
-  for (Entry& entry : folders_[parent]) {
-    if (entry.Name == name) entry.Kind = EntryKind::FolderLink;
-  }
-  links_[inside] = target + separator_;
-}
-
 void FakeSystem::LinkFile(const std::u16string& path, const std::u16string& target) {
   fileLinks_[path] = target;
   const auto [folder, name] = Split(path);
@@ -214,7 +199,7 @@ bool FakeSystem::IsHidden(const std::u16string& path) {
 std::optional<platform::FileIdentity> FakeSystem::IdentityOf(const std::u16string& given) {
   const std::lock_guard lock(mutex_);
   // ".." steps up a folder and a trailing separator names the folder itself, as on a real
-  // system (resolved here by the text, there being no links).
+  // system (resolved here by the text, there being no folder links).
   std::u16string path;
   for (std::size_t start = 0; start <= given.size();) {
     std::size_t end = given.find(separator_, start);
@@ -266,10 +251,6 @@ std::optional<SystemError> FakeSystem::AppendToFile(
   if (protectedFile.has_value() && IdentityOf(path) == protectedFile) {
     return platform::FileProtectedError();
   }
-  if (freeSpace_ >= 0 && std::ssize(bytes) > freeSpace_) {
-    return SystemError{ErrorKind::Other, u"Nicht genügend Speicherplatz auf dem Datenträger"};
-  }
-  if (freeSpace_ >= 0) freeSpace_ -= std::ssize(bytes);
   const std::u16string target = Resolve(path);
   if (!Exists(target)) AddFile(target, {});
   File& file = files_[target];
@@ -285,18 +266,11 @@ std::optional<SystemError> FakeSystem::DeleteFile(const std::u16string& path) {
 }
 
 std::optional<SystemError> FakeSystem::DeleteFoundFile(const platform::FoundFile& file) {
+  const std::lock_guard lock(mutex_);
   std::u16string path = file.Root;
-  for (std::size_t level = 0; level + 1 < file.Names.size(); ++level) {
-    const auto folder = folders_.find(path);
-    if (folder == folders_.end()) return ErrorOf(ErrorKind::NotFound);
-    const auto entry = std::find_if(
-        folder->second.begin(), folder->second.end(),
-        [&file, level](const Entry& listed) { return listed.Name == file.Names[level]; });
-    if (entry == folder->second.end()) return ErrorOf(ErrorKind::NotFound);
-    if (entry->Kind != EntryKind::Folder) return platform::FileReplacedError();
-    path += file.Names[level] + separator_;
-  }
-  if (!file.Names.empty()) path += file.Names.back();
+  for (const std::u16string& name : file.Names)
+    path += name + separator_;
+  if (!file.Names.empty()) path.pop_back();
   if (auto failure = FailureOf(Operation::Delete, path)) return failure;
   if (file.Identity.has_value() && Exists(path) && IdentityOf(path) != file.Identity) {
     return platform::FileReplacedError();
@@ -305,11 +279,8 @@ std::optional<SystemError> FakeSystem::DeleteFoundFile(const platform::FoundFile
 }
 
 std::u16string FakeSystem::Resolve(const std::u16string& path) const {
-  if (const auto link = fileLinks_.find(path); link != fileLinks_.end()) return link->second;
-  for (const auto& [link, target] : links_) {
-    if (path.starts_with(link)) return target + path.substr(link.size());
-  }
-  return path;
+  const auto link = fileLinks_.find(path);
+  return link == fileLinks_.end() ? path : link->second;
 }
 
 std::optional<SystemError> FakeSystem::Erase(const std::u16string& path) {

@@ -43,13 +43,8 @@ class FakeSystem : public platform::System {
   /// Adds an entry to a folder's listing without anything behind it ("." and "..", links,
   /// devices); the folder path ends in the separator.
   void AddEntry(const std::u16string& folder, const std::u16string& name, platform::EntryKind kind);
-  /// Replaces the folder at path and all in it by a link to the folder target (both without a
-  /// trailing separator): the listing shows a folder link, and paths through it reach target.
-  void LinkFolder(const std::u16string& path, const std::u16string& target);
   /// Makes path another name of the file at target, as a symbolic or hard link does.
   void LinkFile(const std::u16string& path, const std::u16string& target);
-  /// Lets appends add at most bytes more in total; an append that does not fit writes nothing.
-  void SetFreeSpace(std::int64_t bytes) { freeSpace_ = bytes; }
   /// Makes operation fail for path from now on, with a failure of that kind.
   void Fail(Operation operation, const std::u16string& path,
             platform::ErrorKind kind = platform::ErrorKind::AccessDenied);
@@ -69,7 +64,6 @@ class FakeSystem : public platform::System {
 
   int OpenNow = 0;                     ///< listings handed out and not yet destroyed
   int Fetches = 0;                     ///< calls of Next(), the failing last one included
-  std::vector<std::u16string> Closed;  ///< folders whose listing ended, in order
   std::vector<std::u16string> Edited;  ///< paths the text editor was started on
 
   char16_t PathSeparator() const override { return separator_; }
@@ -111,7 +105,7 @@ class FakeSystem : public platform::System {
                                                  const std::u16string& path) const;
   /// Splits a path into its folder (ending in the separator) and its bare name.
   std::pair<std::u16string, std::u16string> Split(const std::u16string& path) const;
-  /// The path with a linked file or folder at its start replaced by the link's target.
+  /// The file a path names, following a link made by LinkFile.
   std::u16string Resolve(const std::u16string& path) const;
   /// Removes the file at path (no link followed) and its entry.
   std::optional<platform::SystemError> Erase(const std::u16string& path);
@@ -123,9 +117,7 @@ class FakeSystem : public platform::System {
   std::u16string executable_;
   std::map<std::u16string, File> files_;
   std::map<std::u16string, std::vector<Entry>> folders_;  ///< keyed by path with separator
-  std::map<std::u16string, std::u16string> links_;        ///< folder links, both with separator
   std::map<std::u16string, std::u16string> fileLinks_;    ///< other names of files
-  std::int64_t freeSpace_ = -1;                           ///< negative: no limit
   std::map<std::pair<Operation, std::u16string>, platform::ErrorKind> failures_;
   std::map<std::u16string, std::size_t> readFailsAfter_;
   std::map<std::u16string, std::string> changedWhenOpened_;

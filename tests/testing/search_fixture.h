@@ -11,7 +11,12 @@
 /// program's "data" folder, holding the files written.
 struct SearchFixture {
   /// Reading as given (blocks, read-ahead) on the fake system.
-  explicit SearchFixture(ReadLimits reading = {}) : run(OptionsOf(program, reading)) {
+  explicit SearchFixture(ReadLimits reading = {})
+      : run([&] {
+          MainFormOptions options = program.Options();
+          options.Reading = reading;
+          return options;
+        }()) {
     form().Form_Load();
     program.system().AddFolder(program.Path("data"));
     form().Folders.push_back({0, program.Path("data")});
@@ -33,12 +38,7 @@ struct SearchFixture {
   std::u16string PathOf(const std::string& name) const { return program.Path("data/" + name); }
   std::string HitsOf(std::int32_t person) { return Utf8(form().Persons[person].Hits); }
   /// The text with the data folder written as "@".
-  std::string Short(std::string text) const {
-    const std::string folder = Utf8(PathOf(""));
-    for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
-      text.replace(at, folder.size(), "@");
-    return text;
-  }
+  std::string Short(const std::string& text) const { return Replace(text, Utf8(PathOf("")), "@"); }
   /// The detail view as the user sees it: count, hit number, path, selector maximum and value,
   /// and whether selector and buttons are enabled.
   std::string View() {
@@ -56,12 +56,6 @@ struct SearchFixture {
     for (const std::string& line : program.LogLines() | std::views::drop(1))
       lines.push_back(Short(line));
     return lines;
-  }
-
-  static MainFormOptions OptionsOf(TestProgram& program, ReadLimits reading) {
-    MainFormOptions options = program.Options();
-    options.Reading = reading;
-    return options;
   }
 
   TestProgram program;

@@ -28,6 +28,13 @@ inline std::string Utf8(std::u16string_view text) {
   return platform::ToUtf8(text);
 }
 
+/// The text with every occurrence of from replaced by to.
+inline std::string Replace(std::string text, std::string_view from, std::string_view to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
 /// The lines of a log (split at CR LF) converted to UTF-8 from the encoding the convention writes
 /// the log in (a raw file-name byte in a UTF-8 log stays that byte); a last line without CR LF is
 /// marked.
@@ -71,7 +78,6 @@ class TestProgram {
   std::u16string Folder() const {
     return system_.PathSeparator() == u'\\' ? u"C:\\prog" : u"/prog";
   }
-  std::u16string ProgramPath() const { return system_.ExecutablePath(); }
   std::u16string ConfigPath() const { return Path(Utf8(baseName_) + ".cfg"); }
   std::u16string LogPath() const { return Path(Utf8(baseName_) + ".log"); }
 
@@ -90,8 +96,10 @@ class TestProgram {
   std::vector<std::string> LogLines() const {
     return LogLinesOf(system_.Contents(LogPath()), system_.TextFiles());
   }
-  /// Options that run the form on the fake system.
-  MainFormOptions Options() { return MainFormOptions{.System = system_}; }
+  /// Options that run the form on the fake system, its log going where log says.
+  MainFormOptions Options(LogDestination log = LogDestination::BesideProgram) {
+    return MainFormOptions{.System = system_, .Log = log};
+  }
 
  private:
   FakeSystem system_;

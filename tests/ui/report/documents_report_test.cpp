@@ -1,4 +1,4 @@
-// fundort-report over a tree of documents of every kind, as a user runs it.
+// fundort-report over a tree with documents, as a user runs it.
 #include <gtest/gtest.h>
 
 #include "extract/samples.h"
@@ -7,42 +7,23 @@
 
 namespace {
 
-using samples::Docx;
-using samples::Zip;
-
-TEST(DocumentsReportTest, EveryFormatIsFoundAndTheUnreadableDocumentIsListed) {
+TEST(DocumentsReportTest, ADocumentsTextIsFoundAndTheUnreadableDocumentIsListed) {
+  // Each kind's text is checked with the extraction; here one document reaches the report.
   InstalledProgram program("daten");
-  const auto write = [&program](const std::string& name, const std::string& bytes) {
-    program.dir().Write("Daten/" + name, bytes);
-  };
-  write("a.docx", Docx({{"Frau M\xC3\xBC", "ller"}}));
-  write("b.xlsx", Zip({{"[Content_Types].xml", "<Types/>"},
-                       {"xl/sharedStrings.xml", "<sst><si><t>M&#252;ller</t></si></sst>"}}));
-  write("c.odt", Zip({{"mimetype", "application/vnd.oasis.opendocument.text"},
-                      {"content.xml",
-                       "<office:document-content><text:p>M<text:span>\xC3\xBC"
-                       "</text:span>ller</text:p></office:document-content>"}}));
-  write("d.pdf", samples::Pdf({samples::Cp1252("Frau M\xC3\xBCller")}));
-  write("e.rtf", "{\\rtf1\\ansi\\ansicpg1252 Frau M\\'fcller\\par}");
-  write("f.html", "<html><body>Frau M&uuml;ller</body></html>");
-  write("g.eml", samples::MailWithAttachment(Docx({{"Frau M\xC3\xBCller"}})));
-  write("h.zip", Zip({{"brief.docx", Docx({{"Frau M\xC3\xBCller"}})}}));
-  write("i.zip", Zip({{"brief.txt", "Frau M\xC3\xBCller"}}, "zip:encryption=zipcrypt"));
-  write("j.txt", "Frau Meier");
-  program.WriteConfig("FILETYPE|*|\r\nFOLDER|" + (program.dir().path() / "Daten").string() +
-                      "|\r\nNAME|Erika Müller|Müller|\r\n");
+  program.dir().Write("Daten/a.docx", samples::Docx({{"Frau M\xC3\xBC", "ller"}}));
+  program.dir().Write("Daten/i.zip", samples::Zip({{"brief.txt", "Frau M\xC3\xBCller"}},
+                                                  "zip:encryption=zipcrypt"));
   const std::string root = (program.dir().path() / "Daten").string();
+  program.WriteConfig("FILETYPE|*|\r\nFOLDER|" + root + "|\r\nNAME|Erika Müller|Müller|\r\n");
 
   const ProcessResult text =
       RunProcess({FUNDORT_REPORT_BINARY, "--no-log", program.ConfigPath().string()});
   EXPECT_EQ(text.ExitStatus, 0);
   EXPECT_EQ(text.Err, "");
-  std::string hits = "Erika Müller (8)\n";
-  for (const char* name :
-       {"a.docx", "b.xlsx", "c.odt", "d.pdf", "e.rtf", "f.html", "g.eml", "h.zip"})
-    hits += "  " + root + "/" + name + "\n";
-  EXPECT_NE(text.Out.find(hits + "Dokumente, nur als Bytes durchsucht:\n  " + root +
-                          "/i.zip (encrypted)\n"),
+  EXPECT_NE(text.Out.find("Erika Müller (1)\n  " + root +
+                          "/a.docx\nDokumente, nur als Bytes "
+                          "durchsucht:\n  " +
+                          root + "/i.zip (encrypted)\n"),
             std::string::npos)
       << text.Out;
 

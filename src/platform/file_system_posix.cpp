@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 
 #include "platform/errno_error_posix.h"
+#include "platform/mapped_bytes_posix.h"
 #include "platform/native_path_posix.h"
 #include "platform/system_posix.h"
 
@@ -15,15 +17,12 @@ namespace {
 class PosixReadableFile : public ReadableFile {
  public:
   PosixReadableFile(int descriptor, std::int64_t length)
-      : descriptor_(descriptor), length_(length) {}
-  ~PosixReadableFile() override { ::close(descriptor_); }
-  PosixReadableFile(const PosixReadableFile&) = delete;
-  PosixReadableFile& operator=(const PosixReadableFile&) = delete;
+      : descriptor_(std::make_shared<const Descriptor>(descriptor)), length_(length) {}
 
   std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
     for (;;) {
-      const ssize_t result = ::read(descriptor_, buffer, size);
+      const ssize_t result = ::read(descriptor_->Get(), buffer, size);
       if (result >= 0) {
         count = static_cast<std::size_t>(result);
         return std::nullopt;
@@ -37,7 +36,7 @@ class PosixReadableFile : public ReadableFile {
     count = 0;
     if (offset < 0) return ErrorFromErrno(EINVAL);
     for (;;) {
-      const ssize_t result = ::pread(descriptor_, buffer, size, static_cast<off_t>(offset));
+      const ssize_t result = ::pread(descriptor_->Get(), buffer, size, static_cast<off_t>(offset));
       if (result >= 0) {
         count = static_cast<std::size_t>(result);
         return std::nullopt;
@@ -48,8 +47,13 @@ class PosixReadableFile : public ReadableFile {
 
   std::int64_t Length() const override { return length_; }
 
+  std::unique_ptr<MappedBytes> Map(std::int64_t offset, std::size_t size) override {
+    return MapFilePart(descriptor_, offset, size);
+  }
+
  private:
-  int descriptor_;
+  // Shared with the file's mappings, which look at the file's length after a fault.
+  std::shared_ptr<const Descriptor> descriptor_;
   std::int64_t length_;
 };
 

@@ -66,6 +66,19 @@ struct FoundFile {
   std::optional<FileIdentity> Identity;  ///< as listed by the walk; empty when unknown
 };
 
+/// Part of a file mapped into memory, read in place instead of copied; unmapped when destroyed.
+class MappedBytes {
+ public:
+  virtual ~MappedBytes() = default;
+
+  /// The mapped bytes.
+  virtual std::string_view Bytes() const = 0;
+  /// How many of the bytes, from the first on, were the file's as far as they have been read:
+  /// all of them unless the file was cut short under the mapping, whose lost part then reads as
+  /// zeros. When the file still reaches over a part that could not be read, failure is set.
+  virtual std::size_t Intact(std::optional<SystemError>& failure) const = 0;
+};
+
 /// A file open for reading, in order or at any offset; closed when destroyed.
 class ReadableFile {
  public:
@@ -80,6 +93,12 @@ class ReadableFile {
                                             std::size_t& count) = 0;
   /// The file's length in bytes when it was opened.
   virtual std::int64_t Length() const = 0;
+  /// Maps size bytes from offset on (a multiple of the system's page size) for reading in
+  /// place; null when the system does not map files or this part cannot be mapped now (the
+  /// file no longer reaches that far, for one), and the caller reads it instead.
+  virtual std::unique_ptr<MappedBytes> Map(std::int64_t /*offset*/, std::size_t /*size*/) {
+    return nullptr;
+  }
 };
 
 /// The single-byte code page of configuration, log and searched contents.

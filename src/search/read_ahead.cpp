@@ -36,6 +36,14 @@ ReadAhead::~ReadAhead() {
 void ReadAhead::Run() {
   std::unique_lock lock(mutex_);
   while (!stop_) {
+    if (!retired_.empty()) {
+      auto retired = std::move(retired_);
+      retired_.clear();
+      lock.unlock();
+      retired.clear();
+      lock.lock();
+      continue;
+    }
     if (Step(lock)) continue;
     helperWaiting_ = true;
     helperWakes_.wait(lock);
@@ -66,7 +74,8 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     const std::int64_t length = handle != nullptr ? std::max<std::int64_t>(handle->Length(), 0) : 0;
     if (handle != nullptr && length > 0) {
       // The blocks follow in the next steps; the first of them carries the open file.
-      reading_ = Reading{file, std::move(handle), length};
+      const bool mapping = limits_.MapBytes > 0 && length >= limits_.MapFrom;
+      reading_ = Reading{file, std::move(handle), 0, length, mapping};
       return true;
     }
     piece.file = file;
@@ -78,10 +87,8 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     if (bytesQueued_ >= limits_.BytesAhead && !pieces_.empty()) return false;
     Reading reading = std::move(reading_);
     reading_ = Reading{};
-    const std::size_t size = static_cast<std::size_t>(
-        std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(limits_.BlockBytes)));
     std::string buffer;
-    if (size == limits_.BlockBytes && !spare_.empty()) {
+    if (!reading.mapping && PieceSize(reading) == limits_.BlockBytes && !spare_.empty()) {
       buffer = std::move(spare_.back());
       spare_.pop_back();
     }
@@ -92,9 +99,35 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     if (!piece.last) reading_ = std::move(reading);
   }
 
-  bytesQueued_ += piece.buffer.size();
+  bytesQueued_ += piece.Held();
   pieces_.push_back(std::move(piece));
   if (consumerWaiting_) consumerWakes_.notify_one();
+  return true;
+}
+
+std::size_t ReadAhead::PieceSize(const Reading& reading) const {
+  const std::size_t block = std::max<std::size_t>(limits_.BlockBytes, 1);
+  // A mapped piece is whole blocks, so the blocks handed out are the same as when read.
+  const std::size_t piece =
+      reading.mapping ? std::max<std::size_t>(limits_.MapBytes / block, 1) * block : block;
+  return static_cast<std::size_t>(
+      std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(piece)));
+}
+
+bool ReadAhead::MapPiece(Reading& reading, Piece& piece) const {
+  const std::size_t size = PieceSize(reading);
+  std::unique_ptr<platform::MappedBytes> mapping;
+  try {
+    mapping = reading.handle->Map(reading.offset, size);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (mapping == nullptr || mapping->Bytes().size() != size) return false;
+  piece.mapping = std::move(mapping);
+  piece.used = size;
+  reading.offset += static_cast<std::int64_t>(size);
+  reading.left -= static_cast<std::int64_t>(size);
+  piece.last = reading.left <= 0;
   return true;
 }
 
@@ -102,8 +135,10 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
   Piece piece;
   piece.file = reading.file;
   piece.handle = reading.handle;
-  const auto size = static_cast<std::size_t>(
-      std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(limits_.BlockBytes)));
+  if (reading.mapping && MapPiece(reading, piece)) return piece;
+  // Where mapping was tried, the file is read at offsets: earlier pieces may have been mapped.
+  const auto size = static_cast<std::size_t>(std::min<std::int64_t>(
+      reading.left, static_cast<std::int64_t>(std::max<std::size_t>(limits_.BlockBytes, 1))));
   try {
     if (buffer.size() < size) buffer.resize(size);
   } catch (const std::bad_alloc&) {
@@ -114,7 +149,10 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
   std::size_t used = 0;
   while (used < size) {
     std::size_t count = 0;
-    if (auto error = reading.handle->Read(buffer.data() + used, size - used, count)) {
+    if (auto error = reading.mapping
+                         ? reading.handle->ReadAt(reading.offset + static_cast<std::int64_t>(used),
+                                                  buffer.data() + used, size - used, count)
+                         : reading.handle->Read(buffer.data() + used, size - used, count)) {
       piece.failure = std::move(error);
       break;
     }
@@ -122,6 +160,7 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
     if (count == 0) break;
     used += count;
   }
+  reading.offset += static_cast<std::int64_t>(used);
   reading.left -= static_cast<std::int64_t>(used);
   piece.buffer = std::move(buffer);
   piece.used = used;
@@ -132,15 +171,21 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
 }
 
 void ReadAhead::Recycle(Piece& piece) {
-  if (piece.buffer.size() == limits_.BlockBytes &&
-      spare_.size() <= limits_.BytesAhead / std::max<std::size_t>(limits_.BlockBytes, 1)) {
+  if (piece.mapping != nullptr && helper_.joinable()) {
+    try {
+      retired_.push_back(std::move(piece.mapping));
+    } catch (const std::bad_alloc&) {
+      // Unmapped right here instead.
+    }
+  } else if (piece.buffer.size() == limits_.BlockBytes &&
+             spare_.size() <= limits_.BytesAhead / std::max<std::size_t>(limits_.BlockBytes, 1)) {
     spare_.push_back(std::move(piece.buffer));
   }
   piece = Piece{};
 }
 
 void ReadAhead::DropFront() {
-  bytesQueued_ -= pieces_.front().buffer.size();
+  bytesQueued_ -= pieces_.front().Held();
   Recycle(pieces_.front());
   pieces_.pop_front();
 }
@@ -196,9 +241,8 @@ void ReadAhead::TakePiece(std::unique_lock<std::mutex>& lock) {
   Recycle(piece_);
   WaitForPiece(lock);
   piece_ = std::move(pieces_.front());
-  bytesQueued_ -= piece_.buffer.size();
+  bytesQueued_ -= piece_.Held();
   pieces_.pop_front();
-  pieceTaken_ = false;
   if (helperWaiting_ && bytesQueued_ <= limits_.BytesAhead / 2) helperWakes_.notify_one();
 }
 
@@ -206,12 +250,13 @@ bool ReadAhead::Next(std::string_view& block, std::optional<platform::SystemErro
   failure.reset();
   block = {};
   for (;;) {
-    if (!pieceTaken_) {
-      pieceTaken_ = true;
-      if (piece_.used > 0) {
-        block = std::string_view(piece_.buffer.data(), piece_.used);
-        return true;
-      }
+    if (piece_.mapping != nullptr && piece_.given > 0 && MappingCut(failure)) return false;
+    if (piece_.given < piece_.used) {
+      const std::size_t size =
+          std::min(piece_.used - piece_.given, std::max<std::size_t>(limits_.BlockBytes, 1));
+      block = std::string_view(piece_.Data() + piece_.given, size);
+      piece_.given += size;
+      return true;
     }
     if (piece_.last || piece_.file != current_) {
       failure = piece_.failure;
@@ -222,13 +267,28 @@ bool ReadAhead::Next(std::string_view& block, std::optional<platform::SystemErro
   }
 }
 
+bool ReadAhead::MappingCut(std::optional<platform::SystemError>& failure) {
+  const std::size_t intact = piece_.mapping->Intact(failure);
+  if (intact >= piece_.used && !failure) return false;
+  // The file lost bytes under its mapping while they were searched: it ends at its new end, as
+  // a read would have ended there, or counts as unreadable when they could not be read.
+  piece_.last = true;
+  if (!failure && intact > piece_.given) {
+    piece_.used = intact;
+    return false;
+  }
+  piece_.used = piece_.given;
+  piece_.failure = failure;
+  return true;
+}
+
 void ReadAhead::Restart() {
   {
     const std::lock_guard lock(mutex_);
     ++generation_;
     restartAfter_ = current_;
     while (!pieces_.empty() && pieces_.back().file > current_) {
-      bytesQueued_ -= pieces_.back().buffer.size();
+      bytesQueued_ -= pieces_.back().Held();
       Recycle(pieces_.back());
       pieces_.pop_back();
     }

@@ -18,9 +18,10 @@
 /// Reads files 1 to n in order, block by block, for a single consumer. A helper thread opens and
 /// reads the next files while the consumer works on the current one, holding at most the
 /// limits' files and bytes ready; it only calls the system's file reading and never touches the
-/// consumer's state. The paths come from a function that is called on the consumer's thread
-/// only. A file is read up to the length it had when opened: one that shrinks ends early, one
-/// that grows is read as far as its opening length. Destroying the reader ends the helper.
+/// consumer's state. Large files are mapped rather than read where the system can, and handed
+/// out in the same blocks. The paths come from a function that is called on the consumer's
+/// thread only. A file is read up to the length it had when opened: one that shrinks ends early,
+/// one that grows is read as far as its opening length. Destroying the reader ends the helper.
 class ReadAhead {
  public:
   /// Prepares to read files 1 to fileCount; pathOf gives a file's full path.
@@ -42,20 +43,30 @@ class ReadAhead {
   void Restart();
 
  private:
-  /// One piece of a file as read: its first piece carries the open file or the opening failure.
+  /// One piece of a file as read or mapped: its first piece carries the open file or the
+  /// opening failure. A mapped piece is handed out a block at a time.
   struct Piece {
     std::int32_t file = 0;
     std::shared_ptr<platform::ReadableFile> handle;
     std::string buffer;
-    std::size_t used = 0;
+    std::unique_ptr<platform::MappedBytes> mapping;
+    std::size_t used = 0;   ///< bytes of the piece
+    std::size_t given = 0;  ///< bytes of it handed out so far
     bool last = false;
     std::optional<platform::SystemError> failure;
+
+    /// The piece's bytes, wherever they are.
+    const char* Data() const { return mapping ? mapping->Bytes().data() : buffer.data(); }
+    /// Bytes the piece holds against the limit ahead.
+    std::size_t Held() const { return mapping ? used : buffer.size(); }
   };
   /// The file the reading side works on.
   struct Reading {
     std::int32_t file = 0;
     std::shared_ptr<platform::ReadableFile> handle;
+    std::int64_t offset = 0;  ///< where the next piece starts
     std::int64_t left = 0;
+    bool mapping = false;  ///< large enough to be mapped; read at offsets once a piece was
   };
 
   /// The helper thread's loop.
@@ -65,6 +76,13 @@ class ReadAhead {
   bool Step(std::unique_lock<std::mutex>& lock);
   /// Reads the next piece of the reading side's file, without the lock.
   Piece ReadPiece(Reading& reading, std::string buffer);
+  /// Maps the next piece of the reading side's file; false when it must be read instead.
+  bool MapPiece(Reading& reading, Piece& piece) const;
+  /// Bytes of the next piece of the reading side's file.
+  std::size_t PieceSize(const Reading& reading) const;
+  /// Ends the current file after a mapped block whose file was cut short under it; with the
+  /// failure when the bytes could not be read.
+  bool MappingCut(std::optional<platform::SystemError>& failure);
   /// Gives a consumed block buffer back for reuse; with the lock held.
   void Recycle(Piece& piece);
   /// Makes the next queued piece of the current file the consumer's; with the lock held.
@@ -93,13 +111,14 @@ class ReadAhead {
   std::deque<Piece> pieces_;        ///< read and not yet consumed, in order
   std::size_t bytesQueued_ = 0;     ///< block bytes held in pieces_
   std::vector<std::string> spare_;  ///< block buffers for reuse
-  Reading reading_;                 ///< the reading side's file; file 0 when none
+  /// Mappings done with, unmapped by the helper so the consumer does not wait for it.
+  std::vector<std::unique_ptr<platform::MappedBytes>> retired_;
+  Reading reading_;  ///< the reading side's file; file 0 when none
 
   // The consumer's side.
   std::int32_t current_ = 0;
   std::int32_t requested_ = 0;
   Piece piece_;
-  bool pieceTaken_ = true;
   std::shared_ptr<platform::ReadableFile> file_;
 
   std::thread helper_;

@@ -18,6 +18,11 @@ struct ReadLimits {
   /// Bytes held ready ahead of the block being searched, at most (one block more when a single
   /// block is larger).
   std::size_t BytesAhead = std::size_t{16} << 20;
+  /// Files at least this long are mapped into memory and searched in place where the system
+  /// can, which spares copying them; shorter ones are read.
+  std::int64_t MapFrom = std::int64_t{16} << 20;
+  /// Bytes of a large file mapped at a time (rounded down to whole blocks, at least one).
+  std::size_t MapBytes = std::size_t{4} << 20;
   /// Where the reading happens.
   ReadThread Thread = ReadThread::Helper;
 };

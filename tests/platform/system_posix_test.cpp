@@ -1,5 +1,7 @@
 // The real system on real temporary folders: what the in-memory system stands in for elsewhere.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,6 +126,71 @@ TEST(SystemPosixTest, AnOpenFileReadsInOrderAndAtAnyOffsetIndependently) {
     EXPECT_EQ(std::string(buffer, count), step.read) << step.offset;
   }
   EXPECT_TRUE(file->ReadAt(-1, buffer, 1, count).has_value());
+}
+
+/// Reads every byte of bytes, as the search does, and returns them.
+std::string Touch(std::string_view bytes) {
+  std::string copy(bytes.size(), ' ');
+  const volatile char* from = bytes.data();
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    copy[i] = from[i];
+  return copy;
+}
+
+// Reading a mapped page the file lost meanwhile raises SIGBUS, which would end the program: the
+// lost part must read as zeros instead, and the loss be told apart from a part that is still
+// there but could not be read.
+TEST(SystemPosixTest, AMappedFileCutShortReadsAsZerosAndSaysWhereItEnds) {
+  TempDir dir;
+  const long page = ::sysconf(_SC_PAGESIZE);
+  const auto size = static_cast<std::size_t>(4 * page + 100);
+  std::string content(size, ' ');
+  for (std::size_t i = 0; i < size; ++i)
+    content[i] = static_cast<char>('a' + i % 26);
+  const fs::path native = dir.Write("big.txt", content);
+  std::optional<platform::SystemError> failure;
+  const auto file = Real().OpenForReading(U16(native.string()), failure);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Map(1, 10), nullptr);       // not at a page
+  EXPECT_EQ(file->Map(page, size), nullptr);  // past the end
+  const auto whole = file->Map(0, size);
+  ASSERT_NE(whole, nullptr);
+  EXPECT_EQ(Touch(whole->Bytes()), content);
+  EXPECT_EQ(whole->Intact(failure), size);
+  EXPECT_FALSE(failure.has_value());
+
+  const auto tail = file->Map(page, 3 * static_cast<std::size_t>(page));
+  ASSERT_NE(tail, nullptr);
+  fs::resize_file(native, static_cast<std::uintmax_t>(page + 50));
+  const std::string read = Touch(tail->Bytes());  // must not end the program
+  EXPECT_EQ(read.substr(0, 50), content.substr(static_cast<std::size_t>(page), 50));
+  EXPECT_EQ(read.find_first_not_of('\0', 50), std::string::npos);
+  EXPECT_EQ(tail->Intact(failure), 50u);
+  EXPECT_FALSE(failure.has_value());
+
+  // The file grew back over the lost page before anyone looked: the page could not be read.
+  fs::resize_file(native, static_cast<std::uintmax_t>(page));
+  const auto again = Real().OpenForReading(U16(native.string()), failure);
+  ASSERT_NE(again, nullptr);
+  const auto lost = again->Map(0, static_cast<std::size_t>(page));
+  ASSERT_NE(lost, nullptr);
+  fs::resize_file(native, 0);
+  Touch(lost->Bytes());
+  fs::resize_file(native, static_cast<std::uintmax_t>(2 * page));
+  EXPECT_EQ(lost->Intact(failure), 0u);
+  EXPECT_TRUE(failure.has_value());
+
+  // A fault in memory mapped elsewhere in the program still ends it, as it did before.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        const int descriptor = ::open(native.c_str(), O_RDWR);
+        void* other =
+            ::mmap(nullptr, static_cast<std::size_t>(page), PROT_READ, MAP_SHARED, descriptor, 0);
+        ::ftruncate(descriptor, 0);
+        Touch(std::string_view(static_cast<const char*>(other), 1));
+      },
+      "");
 }
 
 /// The contents of a file of the real system.

@@ -38,13 +38,20 @@ FileRead ReadFile(ReadAhead& reader, std::int32_t file) {
   return read;
 }
 
+// Every way of reading: on either thread, reading ahead little or much, files read or mapped.
 std::vector<ReadLimits> AllLimits(std::size_t block) {
   std::vector<ReadLimits> all;
   for (const ReadThread thread : {ReadThread::Helper, ReadThread::Caller}) {
     for (const std::int32_t ahead : {0, 1, 8}) {
-      for (const std::size_t bytes : {std::size_t{1}, std::size_t{64}})
-        all.push_back(ReadLimits{
-            .BlockBytes = block, .FilesAhead = ahead, .BytesAhead = bytes, .Thread = thread});
+      for (const std::size_t bytes : {std::size_t{1}, std::size_t{64}}) {
+        for (const std::int64_t mapFrom : {std::int64_t{1} << 40, std::int64_t{0}})
+          all.push_back(ReadLimits{.BlockBytes = block,
+                                   .FilesAhead = ahead,
+                                   .BytesAhead = bytes,
+                                   .MapFrom = mapFrom,
+                                   .MapBytes = 2 * block,
+                                   .Thread = thread});
+      }
     }
   }
   return all;
@@ -110,6 +117,31 @@ TEST(ReadAheadTest, AFileIsReadUpToItsLengthAtTheOpeningAndAFailureHalfwayEndsIt
       system.AddFile(PathOf(2), "next");
       ReadAhead reader(system, 2, PathOf, limits);
       EXPECT_EQ(ReadFile(reader, 1), c.expected) << c.stored << " / " << c.read;
+      EXPECT_EQ(ReadFile(reader, 2).bytes, "next");
+    }
+  }
+}
+
+TEST(ReadAheadTest, AFileCutShortUnderItsMappingEndsThereOrFailsWhenUnreadable) {
+  const struct {
+    std::size_t cut;  // the mapped bytes from here on are lost
+    std::optional<ErrorKind> kind;
+    FileRead expected;
+  } cases[] = {
+      {4, {}, {"abcd", 2, 3, {}}},                // within the first mapped piece
+      {9, {}, {"abcdefghi", 3, 3, {}}},           // at a block's end in the second
+      {0, {}, {std::string(3, '\0'), 1, 3, {}}},  // the cut shows once a block was read
+      {4, ErrorKind::Other, {"abc", 1, 3, ErrorKind::Other}},  // not lost: unreadable
+  };
+  for (const auto& c : cases) {
+    for (ReadLimits limits : AllLimits(3)) {
+      limits.MapFrom = 0;
+      FakeSystem system;
+      system.AddFile(PathOf(1), "abcdefghijkl");
+      system.CutMapping(PathOf(1), c.cut, c.kind);
+      system.AddFile(PathOf(2), "next");
+      ReadAhead reader(system, 2, PathOf, limits);
+      EXPECT_EQ(ReadFile(reader, 1), c.expected) << c.cut;
       EXPECT_EQ(ReadFile(reader, 2).bytes, "next");
     }
   }

@@ -65,11 +65,36 @@ class FakeSystem::Listing : public platform::DirectoryEnumeration {
 
 // Holds its own copy of the bytes, so reading needs no lock; Read and ReadAt share nothing but
 // the bytes, so they may run on two threads at once.
+// A mapping holds a copy of its bytes; a scripted cut turns those from the cut on into zeros,
+// as the real system's mapping shows a file cut short under it.
+class FakeMapped : public platform::MappedBytes {
+ public:
+  FakeMapped(std::string bytes, std::size_t intact, std::optional<SystemError> failure)
+      : bytes_(std::move(bytes)), intact_(intact), failure_(std::move(failure)) {
+    std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(intact_), bytes_.end(), '\0');
+  }
+  std::string_view Bytes() const override { return bytes_; }
+  std::size_t Intact(std::optional<SystemError>& failure) const override {
+    failure = failure_;
+    return intact_;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t intact_;
+  std::optional<SystemError> failure_;
+};
+
 class FakeSystem::Reader : public platform::ReadableFile {
  public:
+  using Cut = std::optional<std::pair<std::size_t, std::optional<SystemError>>>;
   Reader(std::string bytes, std::int64_t length, std::size_t failAt,
-         std::optional<SystemError> failure)
-      : bytes_(std::move(bytes)), length_(length), failAt_(failAt), failure_(std::move(failure)) {}
+         std::optional<SystemError> failure, Cut cut)
+      : bytes_(std::move(bytes)),
+        length_(length),
+        failAt_(failAt),
+        failure_(std::move(failure)),
+        cut_(std::move(cut)) {}
 
   std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) override {
     auto failure = ReadAt(static_cast<std::int64_t>(position_), buffer, size, count);
@@ -88,12 +113,26 @@ class FakeSystem::Reader : public platform::ReadableFile {
     return std::nullopt;
   }
   std::int64_t Length() const override { return length_; }
+  // Like the real system: a part the file no longer reaches over (or that fails to read) is
+  // not mapped.
+  std::unique_ptr<platform::MappedBytes> Map(std::int64_t offset, std::size_t size) override {
+    const auto at = static_cast<std::size_t>(offset);
+    if (at + size > bytes_.size() || (failure_ && at + size > failAt_)) return nullptr;
+    std::size_t intact = size;
+    std::optional<SystemError> failure;
+    if (cut_ && cut_->first < at + size) {
+      intact = cut_->first > at ? cut_->first - at : 0;
+      failure = cut_->second;
+    }
+    return std::make_unique<FakeMapped>(bytes_.substr(at, size), intact, std::move(failure));
+  }
 
  private:
   std::string bytes_;
   std::int64_t length_;
   std::size_t failAt_;
   std::optional<SystemError> failure_;
+  Cut cut_;
   std::size_t position_ = 0;
 };
 
@@ -235,11 +274,19 @@ std::unique_ptr<platform::ReadableFile> FakeSystem::OpenForReading(
   }
   const auto changed = changedWhenOpened_.find(path);
   const auto failsAfter = readFailsAfter_.find(path);
+  const auto cut = mappingCuts_.find(path);
   return std::make_unique<Reader>(
       changed != changedWhenOpened_.end() ? changed->second : file->second.Bytes,
       static_cast<std::int64_t>(file->second.Bytes.size()),
       failsAfter != readFailsAfter_.end() ? failsAfter->second : 0,
-      FailureOf(Operation::Read, path));
+      FailureOf(Operation::Read, path),
+      cut != mappingCuts_.end() ? Reader::Cut(cut->second) : std::nullopt);
+}
+
+void FakeSystem::CutMapping(const std::u16string& path, std::size_t at,
+                            std::optional<ErrorKind> kind) {
+  const std::lock_guard lock(mutex_);
+  mappingCuts_[path] = {at, kind ? std::optional(ErrorOf(*kind)) : std::nullopt};
 }
 
 std::optional<SystemError> FakeSystem::AppendToFile(

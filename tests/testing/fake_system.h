@@ -54,6 +54,10 @@ class FakeSystem : public platform::System {
   /// Makes a file opened from now on report its length as it is but read bytes instead: the
   /// file changed between its opening and its reading.
   void ChangeWhenOpened(const std::u16string& path, std::string bytes);
+  /// Makes a mapping of the file at path, made from now on, lose its bytes from offset at on
+  /// while they are read (they read as zeros); with a kind, they could not be read instead.
+  void CutMapping(const std::u16string& path, std::size_t at,
+                  std::optional<platform::ErrorKind> kind = std::nullopt);
   /// Sets the path ExecutablePath reports.
   void SetExecutablePath(std::u16string path) { executable_ = std::move(path); }
 
@@ -121,6 +125,8 @@ class FakeSystem : public platform::System {
   std::map<std::pair<Operation, std::u16string>, platform::ErrorKind> failures_;
   std::map<std::u16string, std::size_t> readFailsAfter_;
   std::map<std::u16string, std::string> changedWhenOpened_;
+  std::map<std::u16string, std::pair<std::size_t, std::optional<platform::SystemError>>>
+      mappingCuts_;
   mutable std::recursive_mutex mutex_;  ///< guards the files, folders and failures
   std::uint64_t nextNumber_ = 1;
 };

@@ -217,7 +217,7 @@ void Scan(benchmark::State& state, std::size_t persons, std::size_t termsPerPers
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(size));
   state.SetLabel(scanner.Method() == ScanMethod::Automaton      ? "automaton"
-                 : scanner.Method() == ScanMethod::SingleByte   ? "single byte"
+                 : scanner.Method() == ScanMethod::AnchorBytes  ? "anchor bytes"
                  : scanner.Method() == ScanMethod::Fingerprints ? "fingerprints"
                                                                 : "other");
 }

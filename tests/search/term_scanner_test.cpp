@@ -102,7 +102,8 @@ TEST(TermScannerTest, CasePairsAreOneToOneAndCoverTheLettersOfNames) {
 TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
   const std::pair<ScanMethod, std::size_t> methods[] = {
       {ScanMethod::Automatic, TermScanner::kAutomatonEntries},
-      {ScanMethod::SingleByte, TermScanner::kAutomatonEntries},
+      {ScanMethod::AnchorBytes, TermScanner::kAutomatonEntries},
+      {ScanMethod::PortableAnchorBytes, TermScanner::kAutomatonEntries},
       {ScanMethod::Fingerprints, TermScanner::kAutomatonEntries},
       {ScanMethod::PortableFingerprints, TermScanner::kAutomatonEntries},
       {ScanMethod::Automaton, TermScanner::kAutomatonEntries},
@@ -161,8 +162,9 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
     }
   }
   // Every way of scanning was really taken, not only asked for.
-  for (const ScanMethod method : {ScanMethod::SingleByte, ScanMethod::PortableFingerprints,
-                                  ScanMethod::Automaton, ScanMethod::NoPatterns})
+  for (const ScanMethod method :
+       {ScanMethod::AnchorBytes, ScanMethod::PortableAnchorBytes, ScanMethod::PortableFingerprints,
+        ScanMethod::Automaton, ScanMethod::NoPatterns})
     EXPECT_GT(used[method], 5) << static_cast<int>(method);
   if (TermFingerprints::VectorTestAvailable()) {
     EXPECT_GT(used[ScanMethod::Fingerprints], 5);

@@ -196,6 +196,8 @@ TEST(TermScannerTest, ChoosesAnchorBytesOnlyWhereTheyAreFewAndRare) {
       {{u"Zacharias Quellenberg"}, exact, ByteForms::All(), ScanMethod::Automatic, without, ScanMethod::AnchorBytes},
       {{u"Zacharias Quellenberg", u"Quellenberg, Zacharias"}, ignore, ByteForms::All(), ScanMethod::Automatic, with, ScanMethod::AnchorBytes},
       {{u"Quelle", u"Xaver", u"Yvonne"}, ignore, ByteForms::AnsiOnly(), ScanMethod::Automatic, with, ScanMethod::Fingerprints},  // 6 raw bytes
+      {{u"Kuhl"}, ignore, ByteForms::AnsiOnly(), ScanMethod::Automatic, with, ScanMethod::Fingerprints},
+      {{u"Kuhl"}, ignore, ByteForms::AnsiOnly(), ScanMethod::Automatic, without, ScanMethod::AnchorBytes},
       {{u"aaaa"}, exact, ByteForms::AnsiOnly(), ScanMethod::Automatic, with, ScanMethod::Fingerprints},
       {{u"aaaa"}, exact, ByteForms::AnsiOnly(), ScanMethod::Automatic, without, ScanMethod::Automaton},
       {{u"aaaa"}, exact, ByteForms::AnsiOnly(), ScanMethod::AnchorBytes, with, ScanMethod::AnchorBytes},

@@ -196,7 +196,7 @@ AnchorBytesMatcher::AnchorBytesMatcher(const std::vector<std::string>& patterns,
                                        const AnchorChoice& choice, AnchorSimd simd)
     : patterns_(patterns), ids_(ids), fold_(&fold), raw_(choice.raw) {
 #ifdef FUNDORT_ANCHOR_SSE2
-  if (simd != AnchorSimd::Never) width_ = Width::Sse2;
+  width_ = Width::Sse2;
 #endif
   if (simd == AnchorSimd::WhenAvailable && Avx2Available()) width_ = Width::Avx2;
   for (std::size_t i = 0; i < raw4_.size() && !raw_.empty(); ++i)

@@ -27,8 +27,7 @@ std::optional<AnchorChoice> ChooseAnchors(const std::vector<std::string>& patter
 /// How wide a step the search for anchor bytes takes.
 enum class AnchorSimd {
   WhenAvailable,  ///< 64 bytes at a time where the processor allows, else as Narrow
-  Narrow,         ///< 16 bytes at a time on processors that always have it, else one at a time
-  Never,          ///< one byte at a time
+  Narrow,  ///< 32 bytes at a time where every processor of the kind allows, else one at a time
 };
 
 /// Finds a few patterns by looking for their anchors' raw bytes (memchr for one, a vector

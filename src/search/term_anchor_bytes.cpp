@@ -216,6 +216,11 @@ AnchorBytesMatcher::AnchorBytesMatcher(const std::vector<std::string>& patterns,
       const std::size_t offset = choice.offsets[p];
       if (static_cast<unsigned char>(patterns_[p][offset]) != groupByte[g]) continue;
       entries_.push_back({p, static_cast<std::uint32_t>(offset)});
+      for (std::size_t byte = 0; byte < 256; ++byte) {
+        if (offset + 1 == patterns_[p].size() ||
+            fold[byte] == static_cast<unsigned char>(patterns_[p][offset + 1]))
+          follows_[g][byte] = 1;
+      }
       firstAnchor_ = std::min(firstAnchor_, offset);
       shortestTail_ = std::min(shortestTail_, patterns_[p].size() - offset);
     }
@@ -227,6 +232,8 @@ AnchorBytesMatcher::AnchorBytesMatcher(const std::vector<std::string>& patterns,
 bool AnchorBytesMatcher::Check(const unsigned char* data, std::size_t size, std::size_t position,
                                MatchSink& sink) {
   const std::uint8_t group = group_[data[position]];
+  // Most anchor bytes that start no occurrence are told apart by the byte after them.
+  if (position + 1 < size && follows_[group][data[position + 1]] == 0) return false;
   for (std::uint32_t e = groupStart_[group]; e < groupStart_[group + 1]; ++e) {
     const Entry& entry = entries_[e];
     const std::string& pattern = patterns_[entry.pattern];

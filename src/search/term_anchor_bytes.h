@@ -67,6 +67,8 @@ class AnchorBytesMatcher final : public TermMatcher {
   std::vector<Entry> entries_;                 ///< grouped by the folded anchor byte
   std::array<std::uint8_t, 256> group_{};      ///< per raw byte: its group, or kNoGroup
   std::array<std::uint32_t, 5> groupStart_{};  ///< group g: entries [g], [g + 1])
-  std::size_t firstAnchor_ = 0;                ///< smallest anchor offset
-  std::size_t shortestTail_ = 0;               ///< fewest bytes from an anchor to its pattern's end
+  /// Per group and raw byte: whether that byte may follow the anchor in some pattern of the group.
+  std::array<std::array<std::uint8_t, 256>, 4> follows_{};
+  std::size_t firstAnchor_ = 0;   ///< smallest anchor offset
+  std::size_t shortestTail_ = 0;  ///< fewest bytes from an anchor to its pattern's end
 };

@@ -217,7 +217,7 @@ void Scan(benchmark::State& state, std::size_t persons, std::size_t termsPerPers
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(size));
   state.SetLabel(scanner.Method() == ScanMethod::Automaton      ? "automaton"
-                 : scanner.Method() == ScanMethod::SingleByte   ? "single byte"
+                 : scanner.Method() == ScanMethod::AnchorBytes  ? "anchor bytes"
                  : scanner.Method() == ScanMethod::Fingerprints ? "fingerprints"
                                                                 : "other");
 }
@@ -264,6 +264,41 @@ void BM_Build_10000x3_IgnoreCase_AllForms(benchmark::State& state) {
   }
 }
 
+// The huge-file case: one person, "Zacharias Quellenberg", in every byte form, over 64 MiB of
+// prose without the name, scanned by each method that serves it (range 0: the method).
+void ScanOnePersonEveryForm(benchmark::State& state, TermMatching matching) {
+  static const std::string content = Prose(std::size_t{64} << 20);
+  const ScanMethod methods[] = {ScanMethod::Automatic, ScanMethod::AnchorBytes,
+                                ScanMethod::PortableAnchorBytes, ScanMethod::Fingerprints,
+                                ScanMethod::Automaton};
+  const ScanMethod method = methods[state.range(0)];
+  const CodePage codePage{[](std::u16string_view text) { return platform::EncodeCodePage(text); },
+                          platform::CaseFoldTable()};
+  TermScanner scanner(
+      {EncodeTermForms(u"Zacharias Quellenberg", matching, codePage, ByteForms::All())},
+      FoldFor(matching, ByteForms::All()), method);
+  for (auto _ : state) {
+    scanner.Scan(content);
+    benchmark::DoNotOptimize(scanner.Occurs(0));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(content.size()));
+  const char* const names[] = {
+      "automatic",    "no patterns",           "anchor bytes", "portable anchor bytes",
+      "fingerprints", "portable fingerprints", "automaton"};
+  state.SetLabel(std::string(names[static_cast<int>(scanner.Method())]) +
+                 (method == ScanMethod::Automatic ? " (automatic)" : ""));
+}
+
+void BM_Scan_OnePersonEveryForm_Text(benchmark::State& state) {
+  ScanOnePersonEveryForm(state, TermMatching::Exact);
+}
+void BM_Scan_OnePersonEveryForm_Binary(benchmark::State& state) {
+  ScanOnePersonEveryForm(state, TermMatching::IgnoreCase);
+}
+
+BENCHMARK(BM_Scan_OnePersonEveryForm_Text)->DenseRange(0, 4);
+BENCHMARK(BM_Scan_OnePersonEveryForm_Binary)->DenseRange(0, 4);
 BENCHMARK(BM_Scan_1x1_Exact)->Arg(0)->Arg(4096);
 BENCHMARK(BM_Scan_1x1_IgnoreCase)->Arg(0)->Arg(4096);
 BENCHMARK(BM_Scan_5x2_Exact)->Arg(0)->Arg(4096);

@@ -10,7 +10,8 @@
 enum class ScanMethod {
   Automatic,
   NoPatterns,            ///< nothing to look for (only empty terms, or none)
-  SingleByte,            ///< one pattern: memchr for its rarest byte, then a comparison
+  AnchorBytes,           ///< a few patterns: memchr or a vector search for a few rare raw bytes
+  PortableAnchorBytes,   ///< the same without the processor's optional vector instructions
   Fingerprints,          ///< a few patterns: vector fingerprint test, then comparisons
   PortableFingerprints,  ///< the same test one position at a time
   Automaton,             ///< many patterns: dense Aho-Corasick automata
@@ -20,7 +21,7 @@ enum class ScanMethod {
 enum class VectorInstructions { Available, Unavailable };
 
 /// The method that scans these patterns (folded by fold) fastest, or the requested one where it
-/// can serve them (single byte needs one pattern with an anchor byte, fingerprints at most their
-/// pattern limit; the automaton serves any set). Never Automatic.
+/// can serve them (anchor bytes need at most their pattern limit with a few rare anchor bytes,
+/// fingerprints at most their pattern limit; the automaton serves any set). Never Automatic.
 ScanMethod ChooseScanMethod(const PatternList& patterns, const ByteFold& fold, ScanMethod requested,
                             VectorInstructions vector);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <numeric>
 
+#include "search/term_anchor_bytes.h"
 #include "search/term_automaton.h"
 #include "search/term_fingerprints.h"
 #include "search/term_pattern_set.h"
-#include "search/term_single_byte.h"
 
 namespace {
 
@@ -35,10 +35,14 @@ TermScanner::TermScanner(std::size_t termCount, PatternSet set, const ByteFold& 
   std::vector<std::uint32_t> ids(patterns.size());
   std::iota(ids.begin(), ids.end(), 0u);
   switch (method_) {
-    case ScanMethod::SingleByte:
-      matcher_ = (std::make_unique<SingleByteMatcher>(
-          std::string(patterns[0]), *fold_, *FindAnchor(std::string(patterns[0]), *fold_)));
+    case ScanMethod::AnchorBytes:
+    case ScanMethod::PortableAnchorBytes: {
+      const std::vector<std::string> strings = patterns.Strings();
+      matcher_ = std::make_unique<AnchorBytesMatcher>(
+          strings, ids, *fold_, *ChooseAnchors(strings, *fold_),
+          method_ == ScanMethod::AnchorBytes ? AnchorSimd::WhenAvailable : AnchorSimd::Narrow);
       break;
+    }
     case ScanMethod::Fingerprints:
     case ScanMethod::PortableFingerprints:
       matcher_ = (std::make_unique<TermFingerprints>(patterns.Strings(), ids, *fold_,

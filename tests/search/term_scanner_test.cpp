@@ -7,6 +7,7 @@
 
 #include "search/term_fingerprints.h"
 #include "search/term_letter_case.h"
+#include "search/term_pattern_set.h"
 #include "search/term_reference.h"
 
 namespace {
@@ -102,7 +103,8 @@ TEST(TermScannerTest, CasePairsAreOneToOneAndCoverTheLettersOfNames) {
 TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
   const std::pair<ScanMethod, std::size_t> methods[] = {
       {ScanMethod::Automatic, TermScanner::kAutomatonEntries},
-      {ScanMethod::SingleByte, TermScanner::kAutomatonEntries},
+      {ScanMethod::AnchorBytes, TermScanner::kAutomatonEntries},
+      {ScanMethod::PortableAnchorBytes, TermScanner::kAutomatonEntries},
       {ScanMethod::Fingerprints, TermScanner::kAutomatonEntries},
       {ScanMethod::PortableFingerprints, TermScanner::kAutomatonEntries},
       {ScanMethod::Automaton, TermScanner::kAutomatonEntries},
@@ -161,11 +163,87 @@ TEST(TermScannerTest, AgreesWithTheReferenceLoop) {
     }
   }
   // Every way of scanning was really taken, not only asked for.
-  for (const ScanMethod method : {ScanMethod::SingleByte, ScanMethod::PortableFingerprints,
-                                  ScanMethod::Automaton, ScanMethod::NoPatterns})
+  for (const ScanMethod method :
+       {ScanMethod::AnchorBytes, ScanMethod::PortableAnchorBytes, ScanMethod::PortableFingerprints,
+        ScanMethod::Automaton, ScanMethod::NoPatterns})
     EXPECT_GT(used[method], 5) << static_cast<int>(method);
   if (TermFingerprints::VectorTestAvailable()) {
     EXPECT_GT(used[ScanMethod::Fingerprints], 5);
+  }
+}
+
+// Anchor bytes serve a few patterns whose anchors need few raw bytes that are rare in text; the
+// huge-file case (one person in every form) must get them, a common or missing anchor must not.
+TEST(TermScannerTest, ChoosesAnchorBytesOnlyWhereTheyAreFewAndRare) {
+  const auto ignore = TermMatching::IgnoreCase;
+  const auto exact = TermMatching::Exact;
+  const auto with = VectorInstructions::Available;
+  const auto without = VectorInstructions::Unavailable;
+  std::vector<std::u16string> seventeen;
+  for (char16_t c = u'a'; c < u'a' + 17; ++c)
+    seventeen.push_back(std::u16string(u"Qu") + c);
+  const struct {
+    std::vector<std::u16string> terms;
+    TermMatching matching;
+    ByteForms forms;
+    ScanMethod requested;
+    VectorInstructions vector;
+    ScanMethod chosen;
+  } cases[] = {
+      // clang-format off
+      {{u"Zacharias Quellenberg"}, exact, ByteForms::All(), ScanMethod::Automatic, with, ScanMethod::AnchorBytes},
+      {{u"Zacharias Quellenberg"}, ignore, ByteForms::All(), ScanMethod::Automatic, with, ScanMethod::AnchorBytes},
+      {{u"Zacharias Quellenberg"}, exact, ByteForms::All(), ScanMethod::Automatic, without, ScanMethod::AnchorBytes},
+      {{u"Zacharias Quellenberg", u"Quellenberg, Zacharias"}, ignore, ByteForms::All(), ScanMethod::Automatic, with, ScanMethod::AnchorBytes},
+      {{u"Quelle", u"Xaver", u"Yvonne"}, ignore, ByteForms::AnsiOnly(), ScanMethod::Automatic, with, ScanMethod::Fingerprints},  // 6 raw bytes
+      {{u"Kuhl"}, ignore, ByteForms::AnsiOnly(), ScanMethod::Automatic, with, ScanMethod::Fingerprints},
+      {{u"Kuhl"}, ignore, ByteForms::AnsiOnly(), ScanMethod::Automatic, without, ScanMethod::AnchorBytes},
+      {{u"aaaa"}, exact, ByteForms::AnsiOnly(), ScanMethod::Automatic, with, ScanMethod::Fingerprints},
+      {{u"aaaa"}, exact, ByteForms::AnsiOnly(), ScanMethod::Automatic, without, ScanMethod::Automaton},
+      {{u"aaaa"}, exact, ByteForms::AnsiOnly(), ScanMethod::AnchorBytes, with, ScanMethod::AnchorBytes},
+      {seventeen, exact, ByteForms::AnsiOnly(), ScanMethod::AnchorBytes, with, ScanMethod::Automaton},
+      {{std::u16string(u"\0\0", 2)}, exact, ByteForms::All(), ScanMethod::AnchorBytes, with, ScanMethod::Automaton},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    const ByteFold fold = ScanFoldFor(c.matching, TestCodePage(), c.forms);
+    const PatternSet set = BuildPatternSet(FormsOf(c.terms, c.matching, c.forms), fold);
+    EXPECT_EQ(ChooseScanMethod(set.patterns, fold, c.requested, c.vector), c.chosen)
+        << testing::PrintToString(c.terms.front()) << ", " << set.patterns.size() << " patterns";
+  }
+}
+
+// Every place of a term in contents long enough for whole vector steps and a tail, among
+// anchor bytes that start no occurrence; the anchor first and last in the term.
+TEST(TermScannerTest, AnchorBytesFindATermAtEveryPlace) {
+  const std::string filler = "Quell xQ Bergmann q x ";
+  for (const std::u16string& term : {std::u16string(u"Quelle"), std::u16string(u"Bergmannx")}) {
+    for (const TermMatching matching : {TermMatching::Exact, TermMatching::IgnoreCase}) {
+      const auto forms = FormsOf({term}, matching, ByteForms::All());
+      const ByteFold fold = ScanFoldFor(matching, TestCodePage(), ByteForms::All());
+      for (const ScanMethod method : {ScanMethod::AnchorBytes, ScanMethod::PortableAnchorBytes}) {
+        TermScanner scanner(forms, fold, method);
+        ASSERT_EQ(scanner.Method(), method);
+        for (const ByteForm form : reference::kForms) {
+          const std::string written = reference::Encode(term, form);
+          for (const std::size_t size : {written.size(), std::size_t{140}}) {
+            std::string background;
+            while (background.size() < size)
+              background += filler;
+            background.resize(size);
+            EXPECT_EQ(Found(scanner, background, 0, 1), std::vector<bool>{false});
+            for (std::size_t at = 0; at + written.size() <= size; ++at) {
+              std::string content = background;
+              content.replace(at, written.size(), written);
+              for (const std::size_t block : {0, 7})
+                ASSERT_EQ(Found(scanner, content, block, 1), std::vector<bool>{true})
+                    << testing::PrintToString(content) << ", method " << static_cast<int>(method)
+                    << ", block " << block;
+            }
+          }
+        }
+      }
+    }
   }
 }
 

@@ -36,6 +36,16 @@ if wineserver -p </dev/null >/dev/null 2>&1; then
   own_server=1
   wine wineboot </dev/null >/dev/null 2>&1
 fi
+# A server started without a display (scripts/wine-env) leaves a desktop process without one for
+# a few seconds; a window made meanwhile would find no display driver. Wait until it is gone.
+for _ in $(seq 1 60); do
+  headless=0
+  for desktop in $(pgrep -f 'explorer.exe /desktop' || true); do
+    tr '\0' '\n' <"/proc/$desktop/environ" 2>/dev/null | grep -q '^DISPLAY=' || headless=1
+  done
+  [ "$headless" = 0 ] && break
+  sleep 0.25
+done
 
 # ---- The program and the demo in a folder of their own. ----
 rm -rf "$work"

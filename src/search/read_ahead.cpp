@@ -87,8 +87,8 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     if (bytesQueued_ >= limits_.BytesAhead && !pieces_.empty()) return false;
     Reading reading = std::move(reading_);
     reading_ = Reading{};
-    std::string buffer;
-    if (!reading.mapping && PieceSize(reading) == limits_.BlockBytes && !spare_.empty()) {
+    std::unique_ptr<char[]> buffer;
+    if (!reading.mapping && !spare_.empty()) {
       buffer = std::move(spare_.back());
       spare_.pop_back();
     }
@@ -99,7 +99,7 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     if (!piece.last) reading_ = std::move(reading);
   }
 
-  bytesQueued_ += piece.Held();
+  bytesQueued_ += piece.used;
   pieces_.push_back(std::move(piece));
   if (consumerWaiting_) consumerWakes_.notify_one();
   return true;
@@ -131,16 +131,18 @@ bool ReadAhead::MapPiece(Reading& reading, Piece& piece) const {
   return true;
 }
 
-ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
+ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::unique_ptr<char[]> buffer) {
   Piece piece;
   piece.file = reading.file;
   piece.handle = reading.handle;
   if (reading.mapping && MapPiece(reading, piece)) return piece;
   // Where mapping was tried, the file is read at offsets: earlier pieces may have been mapped.
-  const auto size = static_cast<std::size_t>(std::min<std::int64_t>(
-      reading.left, static_cast<std::int64_t>(std::max<std::size_t>(limits_.BlockBytes, 1))));
+  const std::size_t block = std::max<std::size_t>(limits_.BlockBytes, 1);
+  const auto size = static_cast<std::size_t>(
+      std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(block)));
   try {
-    if (buffer.size() < size) buffer.resize(size);
+    // A whole block's room, so the buffer serves any file afterwards.
+    if (buffer == nullptr) buffer.reset(new char[block]);
   } catch (const std::bad_alloc&) {
     piece.last = true;
     piece.failure = OutOfMemory();
@@ -151,8 +153,8 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::string buffer) {
     std::size_t count = 0;
     if (auto error = reading.mapping
                          ? reading.handle->ReadAt(reading.offset + static_cast<std::int64_t>(used),
-                                                  buffer.data() + used, size - used, count)
-                         : reading.handle->Read(buffer.data() + used, size - used, count)) {
+                                                  buffer.get() + used, size - used, count)
+                         : reading.handle->Read(buffer.get() + used, size - used, count)) {
       piece.failure = std::move(error);
       break;
     }
@@ -177,7 +179,7 @@ void ReadAhead::Recycle(Piece& piece) {
     } catch (const std::bad_alloc&) {
       // Unmapped right here instead.
     }
-  } else if (piece.buffer.size() == limits_.BlockBytes &&
+  } else if (piece.buffer != nullptr &&
              spare_.size() <= limits_.BytesAhead / std::max<std::size_t>(limits_.BlockBytes, 1)) {
     spare_.push_back(std::move(piece.buffer));
   }
@@ -185,7 +187,7 @@ void ReadAhead::Recycle(Piece& piece) {
 }
 
 void ReadAhead::DropFront() {
-  bytesQueued_ -= pieces_.front().Held();
+  bytesQueued_ -= pieces_.front().used;
   Recycle(pieces_.front());
   pieces_.pop_front();
 }
@@ -241,7 +243,7 @@ void ReadAhead::TakePiece(std::unique_lock<std::mutex>& lock) {
   Recycle(piece_);
   WaitForPiece(lock);
   piece_ = std::move(pieces_.front());
-  bytesQueued_ -= piece_.Held();
+  bytesQueued_ -= piece_.used;
   pieces_.pop_front();
   if (helperWaiting_ && bytesQueued_ <= limits_.BytesAhead / 2) helperWakes_.notify_one();
 }
@@ -288,7 +290,7 @@ void ReadAhead::Restart() {
     ++generation_;
     restartAfter_ = current_;
     while (!pieces_.empty() && pieces_.back().file > current_) {
-      bytesQueued_ -= pieces_.back().Held();
+      bytesQueued_ -= pieces_.back().used;
       Recycle(pieces_.back());
       pieces_.pop_back();
     }

@@ -48,7 +48,7 @@ class ReadAhead {
   struct Piece {
     std::int32_t file = 0;
     std::shared_ptr<platform::ReadableFile> handle;
-    std::string buffer;
+    std::unique_ptr<char[]> buffer;  ///< a block's room, filled up to used
     std::unique_ptr<platform::MappedBytes> mapping;
     std::size_t used = 0;   ///< bytes of the piece
     std::size_t given = 0;  ///< bytes of it handed out so far
@@ -56,9 +56,7 @@ class ReadAhead {
     std::optional<platform::SystemError> failure;
 
     /// The piece's bytes, wherever they are.
-    const char* Data() const { return mapping ? mapping->Bytes().data() : buffer.data(); }
-    /// Bytes the piece holds against the limit ahead.
-    std::size_t Held() const { return mapping ? used : buffer.size(); }
+    const char* Data() const { return mapping ? mapping->Bytes().data() : buffer.get(); }
   };
   /// The file the reading side works on.
   struct Reading {
@@ -75,7 +73,7 @@ class ReadAhead {
   /// with the lock held; releases it while the system is asked.
   bool Step(std::unique_lock<std::mutex>& lock);
   /// Reads the next piece of the reading side's file, without the lock.
-  Piece ReadPiece(Reading& reading, std::string buffer);
+  Piece ReadPiece(Reading& reading, std::unique_ptr<char[]> buffer);
   /// Maps the next piece of the reading side's file; false when it must be read instead.
   bool MapPiece(Reading& reading, Piece& piece) const;
   /// Bytes of the next piece of the reading side's file.
@@ -108,9 +106,11 @@ class ReadAhead {
   std::uint64_t generation_ = 0;   ///< raised by Restart
   std::int32_t restartAfter_ = 0;  ///< the current file at the last Restart
   std::deque<std::pair<std::int32_t, std::u16string>> requests_;  ///< files to read, in order
-  std::deque<Piece> pieces_;        ///< read and not yet consumed, in order
-  std::size_t bytesQueued_ = 0;     ///< block bytes held in pieces_
-  std::vector<std::string> spare_;  ///< block buffers for reuse
+  std::deque<Piece> pieces_;     ///< read and not yet consumed, in order
+  std::size_t bytesQueued_ = 0;  ///< block bytes held in pieces_
+  /// Block buffers for reuse. They are never cleared: a block's bytes are only ever read after
+  /// being read into it, and room a small file does not use is never touched.
+  std::vector<std::unique_ptr<char[]>> spare_;
   /// Mappings done with, unmapped by the helper so the consumer does not wait for it.
   std::vector<std::unique_ptr<platform::MappedBytes>> retired_;
   Reading reading_;  ///< the reading side's file; file 0 when none

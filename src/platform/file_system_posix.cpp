@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,14 @@ class PosixReadableFile : public ReadableFile {
   }
 
   std::int64_t Length() const override { return length_; }
+
+  void WillRead() override {
+    // Only a hint, and only the first bytes: what follows is fetched ahead as it is read.
+    constexpr std::int64_t kFirstBytes = std::int64_t{2} << 20;
+    [[maybe_unused]] const int advised =
+        ::posix_fadvise(descriptor_->Get(), 0, static_cast<off_t>(std::min(length_, kFirstBytes)),
+                        POSIX_FADV_WILLNEED);
+  }
 
   std::unique_ptr<MappedBytes> Map(std::int64_t offset, std::size_t size) override {
     return MapFilePart(descriptor_, offset, size);

@@ -93,6 +93,8 @@ class ReadableFile {
                                             std::size_t& count) = 0;
   /// The file's length in bytes when it was opened.
   virtual std::int64_t Length() const = 0;
+  /// Says the file is about to be read from its start: the system may begin fetching it.
+  virtual void WillRead() {}
   /// Maps size bytes from offset on (a multiple of the system's page size) for reading in
   /// place; null when the system does not map files or this part cannot be mapped now (the
   /// file no longer reaches that far, for one), and the caller reads it instead.

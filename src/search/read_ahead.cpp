@@ -54,23 +54,34 @@ void ReadAhead::Run() {
 bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
   // The consumer has moved past the file being read: the rest of it is of no use.
   if (reading_.file != 0 && reading_.file < current_) reading_ = Reading{};
+  while (!opened_.empty() && opened_.front().file < current_)
+    opened_.pop_front();
   const std::uint64_t generation = generation_;
   Piece piece;
 
-  if (reading_.file == 0) {
-    if (requests_.empty()) return false;
+  // The files asked for are opened ahead, each with a hint that it will be read, so that on a
+  // cold disk the system fetches several at once while the earlier ones are read.
+  if (!requests_.empty()) {
     auto [file, path] = std::move(requests_.front());
     requests_.pop_front();
     lock.unlock();
-    std::optional<platform::SystemError> failure;
-    std::shared_ptr<platform::ReadableFile> handle;
+    Opened opened{file, nullptr, std::nullopt};
     try {
-      handle = system_.OpenForReading(path, failure);
+      opened.handle = system_.OpenForReading(path, opened.failure);
+      if (opened.handle != nullptr) opened.handle->WillRead();
     } catch (const std::bad_alloc&) {
-      failure = OutOfMemory();
+      opened.failure = OutOfMemory();
     }
     lock.lock();
     if (stop_ || (generation_ != generation && file > restartAfter_)) return true;
+    opened_.push_back(std::move(opened));
+    return true;
+  }
+
+  if (reading_.file == 0) {
+    if (opened_.empty()) return false;
+    auto [file, handle, failure] = std::move(opened_.front());
+    opened_.pop_front();
     const std::int64_t length = handle != nullptr ? std::max<std::int64_t>(handle->Length(), 0) : 0;
     if (handle != nullptr && length > 0) {
       // The blocks follow in the next steps; the first of them carries the open file.
@@ -295,6 +306,7 @@ void ReadAhead::Restart() {
       pieces_.pop_back();
     }
     std::erase_if(requests_, [this](const auto& request) { return request.first > current_; });
+    std::erase_if(opened_, [this](const Opened& opened) { return opened.file > current_; });
     if (reading_.file > current_) reading_ = Reading{};
     requested_ = std::min(requested_, current_);
   }

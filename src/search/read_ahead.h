@@ -58,6 +58,12 @@ class ReadAhead {
     /// The piece's bytes, wherever they are.
     const char* Data() const { return mapping ? mapping->Bytes().data() : buffer.get(); }
   };
+  /// A file opened ahead of its reading, or the failure to open it.
+  struct Opened {
+    std::int32_t file = 0;
+    std::shared_ptr<platform::ReadableFile> handle;
+    std::optional<platform::SystemError> failure;
+  };
   /// The file the reading side works on.
   struct Reading {
     std::int32_t file = 0;
@@ -106,6 +112,7 @@ class ReadAhead {
   std::uint64_t generation_ = 0;   ///< raised by Restart
   std::int32_t restartAfter_ = 0;  ///< the current file at the last Restart
   std::deque<std::pair<std::int32_t, std::u16string>> requests_;  ///< files to read, in order
+  std::deque<Opened> opened_;    ///< opened and not yet read, in order
   std::deque<Piece> pieces_;     ///< read and not yet consumed, in order
   std::size_t bytesQueued_ = 0;  ///< block bytes held in pieces_
   /// Block buffers for reuse. They are never cleared: a block's bytes are only ever read after

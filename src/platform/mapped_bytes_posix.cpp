@@ -39,17 +39,24 @@ void PassOn(int signal, siginfo_t* info, void* context) {
     previousHandler.sa_handler(signal);
     return;
   }
-  // The default action: the faulting access repeats once this returns and ends the program.
+  // Sent by another program (kill), not raised by a faulting access.
+  const bool sent = info->si_code <= 0;
+  if (sent && previousHandler.sa_handler == SIG_IGN) return;
+  // The default action: a faulting access repeats once this returns and ends the program; a
+  // sent signal is sent again, and arrives once this returns.
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
   sigemptyset(&standard.sa_mask);
   sigaction(SIGBUS, &standard, nullptr);
+  if (sent) raise(signal);
 }
 
 void OnBusError(int signal, siginfo_t* info, void* context) {
   const int savedErrno = errno;
   const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  // Only a faulting access has an address; a signal sent by kill is passed on at once.
   for (Guard& guard : guards) {
+    if (info->si_code <= 0) break;
     const std::uintptr_t begin = guard.begin.load(std::memory_order_acquire);
     const std::uintptr_t end = guard.end.load(std::memory_order_acquire);
     if (end == 0 || address < begin || address >= end) continue;
@@ -117,10 +124,19 @@ class PosixMappedBytes final : public MappedBytes {
 
   std::string_view Bytes() const override { return {static_cast<const char*>(base_), size_}; }
 
-  std::size_t Intact(std::optional<SystemError>& failure) const override {
+  std::size_t Intact(std::optional<SystemError>& failure, MappedCheck check) const override {
     failure.reset();
     const std::uintptr_t cutAt = guard_.cutAt.load(std::memory_order_acquire);
-    if (cutAt == 0) return size_;
+    if (cutAt == 0) {
+      // A file that now ends within a page still mapped reads as zeros past its end without a
+      // fault; only its length tells.
+      struct stat info {};
+      if (check == MappedCheck::Faults || fstat(file_->Get(), &info) != 0 ||
+          info.st_size >= offset_ + static_cast<std::int64_t>(size_)) {
+        return size_;
+      }
+      return static_cast<std::size_t>(std::max<std::int64_t>(info.st_size - offset_, 0));
+    }
     const auto lost = static_cast<std::int64_t>(cutAt - reinterpret_cast<std::uintptr_t>(base_));
     // Cut short: the file now ends before the page that could not be read. When it still
     // reaches over that page, the page was not lost but could not be read.

@@ -66,6 +66,12 @@ struct FoundFile {
   std::optional<FileIdentity> Identity;  ///< as listed by the walk; empty when unknown
 };
 
+/// How much MappedBytes::Intact looks at.
+enum class MappedCheck {
+  Faults,  ///< only what reading the bytes ran into; costs nothing
+  Length,  ///< also the file's length now, for the last page: it may end within it unnoticed
+};
+
 /// Part of a file mapped into memory, read in place instead of copied; unmapped when destroyed.
 class MappedBytes {
  public:
@@ -76,7 +82,7 @@ class MappedBytes {
   /// How many of the bytes, from the first on, were the file's as far as they have been read:
   /// all of them unless the file was cut short under the mapping, whose lost part then reads as
   /// zeros. When the file still reaches over a part that could not be read, failure is set.
-  virtual std::size_t Intact(std::optional<SystemError>& failure) const = 0;
+  virtual std::size_t Intact(std::optional<SystemError>& failure, MappedCheck check) const = 0;
 };
 
 /// A file open for reading, in order or at any offset; closed when destroyed.

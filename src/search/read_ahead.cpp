@@ -61,7 +61,9 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
 
   // The files asked for are opened ahead, each with a hint that it will be read, so that on a
   // cold disk the system fetches several at once while the earlier ones are read.
-  if (!requests_.empty()) {
+  // A consumer waiting for a block gets it first.
+  const bool blockAwaited = consumerWaiting_ && (reading_.file != 0 || !opened_.empty());
+  if (!requests_.empty() && !blockAwaited) {
     auto [file, path] = std::move(requests_.front());
     requests_.pop_front();
     lock.unlock();
@@ -187,6 +189,7 @@ void ReadAhead::Recycle(Piece& piece) {
   if (piece.mapping != nullptr && helper_.joinable()) {
     try {
       retired_.push_back(std::move(piece.mapping));
+      if (helperWaiting_) helperWakes_.notify_one();
     } catch (const std::bad_alloc&) {
       // Unmapped right here instead.
     }
@@ -281,7 +284,11 @@ bool ReadAhead::Next(std::string_view& block, std::optional<platform::SystemErro
 }
 
 bool ReadAhead::MappingCut(std::optional<platform::SystemError>& failure) {
-  const std::size_t intact = piece_.mapping->Intact(failure);
+  // Once a piece is read to its end, its file's length is asked too: the file may now end
+  // within the piece's last page, which reads as zeros without a fault.
+  const std::size_t intact =
+      piece_.mapping->Intact(failure, piece_.given == piece_.used ? platform::MappedCheck::Length
+                                                                  : platform::MappedCheck::Faults);
   if (intact >= piece_.used && !failure) return false;
   // The file lost bytes under its mapping while they were searched: it ends at its new end, as
   // a read would have ended there, or counts as unreadable when they could not be read.

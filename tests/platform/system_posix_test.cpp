@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/system.h"
+#include "search/read_ahead.h"
 #include "support/fileio_code.h"
 #include "testing/test_program.h"
 
@@ -18,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::EntryKind;
 using platform::ErrorKind;
+using platform::MappedCheck;
 
 platform::System& Real() {
   return platform::OperatingSystem();
@@ -156,7 +158,7 @@ TEST(SystemPosixTest, AMappedFileCutShortReadsAsZerosAndSaysWhereItEnds) {
   const auto whole = file->Map(0, size);
   ASSERT_NE(whole, nullptr);
   EXPECT_EQ(Touch(whole->Bytes()), content);
-  EXPECT_EQ(whole->Intact(failure), size);
+  EXPECT_EQ(whole->Intact(failure, MappedCheck::Length), size);
   EXPECT_FALSE(failure.has_value());
 
   const auto tail = file->Map(page, 3 * static_cast<std::size_t>(page));
@@ -165,7 +167,17 @@ TEST(SystemPosixTest, AMappedFileCutShortReadsAsZerosAndSaysWhereItEnds) {
   const std::string read = Touch(tail->Bytes());  // must not end the program
   EXPECT_EQ(read.substr(0, 50), content.substr(static_cast<std::size_t>(page), 50));
   EXPECT_EQ(read.find_first_not_of('\0', 50), std::string::npos);
-  EXPECT_EQ(tail->Intact(failure), 50u);
+  EXPECT_EQ(tail->Intact(failure, MappedCheck::Faults), 50u);
+  EXPECT_FALSE(failure.has_value());
+
+  // Cut within the last page mapped: no fault, the rest of the page reads as zeros, and only
+  // the file's length tells.
+  const auto first = file->Map(0, static_cast<std::size_t>(page));
+  ASSERT_NE(first, nullptr);
+  fs::resize_file(native, static_cast<std::uintmax_t>(page - 100));
+  Touch(first->Bytes());
+  EXPECT_EQ(first->Intact(failure, MappedCheck::Faults), static_cast<std::size_t>(page));
+  EXPECT_EQ(first->Intact(failure, MappedCheck::Length), static_cast<std::size_t>(page - 100));
   EXPECT_FALSE(failure.has_value());
 
   // The file grew back over the lost page before anyone looked: the page could not be read.
@@ -177,11 +189,13 @@ TEST(SystemPosixTest, AMappedFileCutShortReadsAsZerosAndSaysWhereItEnds) {
   fs::resize_file(native, 0);
   Touch(lost->Bytes());
   fs::resize_file(native, static_cast<std::uintmax_t>(2 * page));
-  EXPECT_EQ(lost->Intact(failure), 0u);
+  EXPECT_EQ(lost->Intact(failure, MappedCheck::Faults), 0u);
   EXPECT_TRUE(failure.has_value());
 
-  // A fault in memory mapped elsewhere in the program still ends it, as it did before.
+  // A fault in memory mapped elsewhere in the program, or a SIGBUS sent to it, still ends it.
+  const std::string style = GTEST_FLAG_GET(death_test_style);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(::raise(SIGBUS), "");
   EXPECT_DEATH(
       {
         const int descriptor = ::open(native.c_str(), O_RDWR);
@@ -191,6 +205,57 @@ TEST(SystemPosixTest, AMappedFileCutShortReadsAsZerosAndSaysWhereItEnds) {
         Touch(std::string_view(static_cast<const char*>(other), 1));
       },
       "");
+  GTEST_FLAG_SET(death_test_style, style);
+}
+
+// The search's reader over real files, large ones mapped: a file cut short while its blocks
+// come ends where it now ends (at most one block of zeros after it), without failure, and the
+// next file comes whole.
+TEST(SystemPosixTest, AMappedFileCutShortWhileItsBlocksComeEndsWhereItNowEnds) {
+  TempDir dir;
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  std::string content(40 * page, ' ');
+  for (std::size_t i = 0; i < content.size(); ++i)
+    content[i] = static_cast<char>('a' + i % 26);
+  const auto pathOf = [&](std::int32_t file) {
+    return U16((dir.path() / ("f" + std::to_string(file))).string());
+  };
+  const struct {
+    std::size_t cut;
+    int afterBlocks;  // the file is cut once this many blocks came
+  } cases[] = {{3 * page, 2}, {8 * page - 100, 2}, {10 * page + 100, 2}, {40 * page - 100, 37}};
+  for (const auto& c : cases) {
+    for (const ReadThread thread : {ReadThread::Helper, ReadThread::Caller}) {
+      const fs::path first = dir.Write("f1", content);
+      dir.Write("f2", content);
+      ReadAhead reader(Real(), 2, pathOf,
+                       ReadLimits{.BlockBytes = page,
+                                  .FilesAhead = 2,
+                                  .BytesAhead = 8 * page,
+                                  .MapFrom = 0,
+                                  .MapBytes = 4 * page,
+                                  .Thread = thread});
+      reader.Start(1);
+      std::string_view block;
+      std::optional<platform::SystemError> failure;
+      std::string read;
+      for (int blocks = 0; reader.Next(block, failure); ++blocks) {
+        if (blocks == c.afterBlocks) fs::resize_file(first, c.cut);
+        read += Touch(block);
+      }
+      const std::string context = std::to_string(c.cut);
+      EXPECT_FALSE(failure.has_value()) << context;
+      ASSERT_GE(read.size(), c.cut) << context;
+      EXPECT_LE(read.size(), c.cut + page) << context;
+      EXPECT_EQ(read.substr(0, c.cut), content.substr(0, c.cut)) << context;
+      EXPECT_EQ(read.find_first_not_of('\0', c.cut), std::string::npos) << context;
+      reader.Start(2);
+      read.clear();
+      while (reader.Next(block, failure))
+        read += Touch(block);
+      EXPECT_EQ(read, content) << context;
+    }
+  }
 }
 
 /// The contents of a file of the real system.

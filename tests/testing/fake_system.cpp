@@ -74,7 +74,7 @@ class FakeMapped : public platform::MappedBytes {
     std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(intact_), bytes_.end(), '\0');
   }
   std::string_view Bytes() const override { return bytes_; }
-  std::size_t Intact(std::optional<SystemError>& failure) const override {
+  std::size_t Intact(std::optional<SystemError>& failure, platform::MappedCheck) const override {
     failure = failure_;
     return intact_;
   }

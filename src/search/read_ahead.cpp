@@ -61,9 +61,7 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
 
   // The files asked for are opened ahead, each with a hint that it will be read, so that on a
   // cold disk the system fetches several at once while the earlier ones are read.
-  // A consumer waiting for a block gets it first.
-  const bool blockAwaited = consumerWaiting_ && (reading_.file != 0 || !opened_.empty());
-  if (!requests_.empty() && !blockAwaited) {
+  if (!requests_.empty()) {
     auto [file, path] = std::move(requests_.front());
     requests_.pop_front();
     lock.unlock();
@@ -188,8 +186,9 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::unique_ptr<char[]> 
 void ReadAhead::Recycle(Piece& piece) {
   if (piece.mapping != nullptr && helper_.joinable()) {
     try {
+      // The helper unmaps them when it next wakes, at the latest once half the bytes ahead are
+      // used up; waking it for each would cost more than the mapping saves.
       retired_.push_back(std::move(piece.mapping));
-      if (helperWaiting_) helperWakes_.notify_one();
     } catch (const std::bad_alloc&) {
       // Unmapped right here instead.
     }

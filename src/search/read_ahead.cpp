@@ -99,7 +99,10 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     Reading reading = std::move(reading_);
     reading_ = Reading{};
     std::unique_ptr<char[]> buffer;
-    if (!reading.mapping && !spare_.empty()) {
+    // A whole block goes into a block buffer kept for reuse; the last, shorter piece of a file
+    // gets a buffer of its own size, so the small files read one after the other lie close
+    // together in memory.
+    if (!reading.mapping && PieceSize(reading) == limits_.BlockBytes && !spare_.empty()) {
       buffer = std::move(spare_.back());
       spare_.pop_back();
     }
@@ -152,8 +155,8 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::unique_ptr<char[]> 
   const auto size = static_cast<std::size_t>(
       std::min<std::int64_t>(reading.left, static_cast<std::int64_t>(block)));
   try {
-    // A whole block's room, so the buffer serves any file afterwards.
-    if (buffer == nullptr) buffer.reset(new char[block]);
+    // Not cleared: only the bytes read into it are ever looked at.
+    if (buffer == nullptr) buffer.reset(new char[size]);
   } catch (const std::bad_alloc&) {
     piece.last = true;
     piece.failure = OutOfMemory();
@@ -176,6 +179,7 @@ ReadAhead::Piece ReadAhead::ReadPiece(Reading& reading, std::unique_ptr<char[]> 
   reading.offset += static_cast<std::int64_t>(used);
   reading.left -= static_cast<std::int64_t>(used);
   piece.buffer = std::move(buffer);
+  piece.room = size;
   piece.used = used;
   // A file that grew since it was opened is read up to its length at the opening, so a file
   // that is appended to all the time cannot hold the search.
@@ -192,7 +196,7 @@ void ReadAhead::Recycle(Piece& piece) {
     } catch (const std::bad_alloc&) {
       // Unmapped right here instead.
     }
-  } else if (piece.buffer != nullptr &&
+  } else if (piece.buffer != nullptr && piece.room == limits_.BlockBytes &&
              spare_.size() <= limits_.BytesAhead / std::max<std::size_t>(limits_.BlockBytes, 1)) {
     spare_.push_back(std::move(piece.buffer));
   }

@@ -48,7 +48,8 @@ class ReadAhead {
   struct Piece {
     std::int32_t file = 0;
     std::shared_ptr<platform::ReadableFile> handle;
-    std::unique_ptr<char[]> buffer;  ///< a block's room, filled up to used
+    std::unique_ptr<char[]> buffer;  ///< room for room bytes, filled up to used
+    std::size_t room = 0;
     std::unique_ptr<platform::MappedBytes> mapping;
     std::size_t used = 0;   ///< bytes of the piece
     std::size_t given = 0;  ///< bytes of it handed out so far
@@ -115,8 +116,8 @@ class ReadAhead {
   std::deque<Opened> opened_;    ///< opened and not yet read, in order
   std::deque<Piece> pieces_;     ///< read and not yet consumed, in order
   std::size_t bytesQueued_ = 0;  ///< block bytes held in pieces_
-  /// Block buffers for reuse. They are never cleared: a block's bytes are only ever read after
-  /// being read into it, and room a small file does not use is never touched.
+  /// Whole-block buffers for reuse. They are never cleared: a block's bytes are only ever read
+  /// after being read into it, and room a small file does not use is never touched.
   std::vector<std::unique_ptr<char[]>> spare_;
   /// Mappings done with, unmapped by the helper so the consumer does not wait for it.
   std::vector<std::unique_ptr<platform::MappedBytes>> retired_;

@@ -236,11 +236,10 @@ bool AnchorBytesMatcher::Check(const unsigned char* data, std::size_t size, std:
   if (position + 1 < size && follows_[group][data[position + 1]] == 0) return false;
   for (std::uint32_t e = groupStart_[group]; e < groupStart_[group + 1]; ++e) {
     const Entry& entry = entries_[e];
-    const std::string& pattern = patterns_[entry.pattern];
-    if (position < entry.offset || sink.Resolved(ids_[entry.pattern])) continue;
-    const std::size_t start = position - entry.offset;
-    if (pattern.size() > size - start || !FoldedEqual(*fold_, pattern, data + start)) continue;
-    if (sink.Report(ids_[entry.pattern], data, size, start)) return true;
+    if (CompareAt(*fold_, patterns_[entry.pattern], entry.offset, ids_[entry.pattern], data, size,
+                  position, sink) == Comparison::AllFound) {
+      return true;
+    }
   }
   return false;
 }

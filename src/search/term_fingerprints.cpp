@@ -187,12 +187,10 @@ bool TermFingerprints::Check(const unsigned char* data, std::size_t size, std::s
     buckets &= buckets - 1;
     for (std::uint32_t e = bucketStart_[bucket]; e < bucketStart_[bucket + 1]; ++e) {
       const Entry& entry = entries_[e];
-      const std::string& pattern = patterns_[entry.pattern];
-      if (position < entry.offset || sink.Resolved(ids_[entry.pattern])) continue;
-      const std::size_t start = position - entry.offset;
-      if (pattern.size() > size - start || !FoldedEqual(*fold_, pattern, data + start)) continue;
-      if (sink.Report(ids_[entry.pattern], data, size, start)) return true;
-      reported = true;
+      const Comparison found = CompareAt(*fold_, patterns_[entry.pattern], entry.offset,
+                                         ids_[entry.pattern], data, size, position, sink);
+      if (found == Comparison::AllFound) return true;
+      reported = reported || found == Comparison::Reported;
     }
   }
   if (reported) DropResolvedBuckets(sink);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "support/text_code.h"
+#include "support/field_list.h"
 
 namespace {
 

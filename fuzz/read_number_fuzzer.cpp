@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "support/mathe_code.h"
+#include "support/number_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/main_form.h"
+#include "collect/wildcard.h"
 
 namespace {
 
@@ -18,13 +18,13 @@ bool IsWildcard(char16_t character) {
 
 }  // namespace
 
-std::int32_t MainForm::FirstLiteralPos(std::u16string_view pattern) {
+std::int32_t FirstLiteralPos(std::u16string_view pattern) {
   const auto literal = std::find_if_not(pattern.begin(), pattern.end(), IsWildcard);
   if (literal == pattern.end()) return 0;
   return static_cast<std::int32_t>(literal - pattern.begin()) + 1;
 }
 
-std::int32_t MainForm::LiteralLength(std::u16string_view pattern, std::int32_t start) {
+std::int32_t LiteralLength(std::u16string_view pattern, std::int32_t start) {
   const auto length = static_cast<std::int64_t>(pattern.size());
   // Only a start inside the pattern names a literal run; anything else has none.
   if (start < 1 || start > length) return 0;
@@ -32,7 +32,7 @@ std::int32_t MainForm::LiteralLength(std::u16string_view pattern, std::int32_t s
   return static_cast<std::int32_t>(std::find_if(from, pattern.end(), IsWildcard) - from);
 }
 
-bool MainForm::MatchPattern(std::u16string_view name, std::u16string_view pattern) {
+bool MatchPattern(std::u16string_view name, std::u16string_view pattern) {
   std::u16string_view restOfPattern = pattern;
   std::u16string_view restOfName = name;
   std::size_t literalPos = 0;

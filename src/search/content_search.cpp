@@ -1,17 +1,16 @@
-#include <limits>
+#include "search/content_search.h"
 
-#include "search/hit_list.h"
+#include <optional>
+#include <string_view>
+
+#include "search/document_search.h"
 #include "search/read_ahead.h"
 #include "search/term_search.h"
-#include "shell/main_form.h"
-#include "support/fileio_code.h"
-#include "support/mathe_code.h"
-#include "support/text_code.h"
 
 namespace {
 
-TermMatching MatchingOf(std::int32_t compareMode) {
-  return compareMode == 1 ? TermMatching::IgnoreCase : TermMatching::Exact;
+TermMatching MatchingOf(SearchMode mode) {
+  return mode == SearchMode::Binary ? TermMatching::IgnoreCase : TermMatching::Exact;
 }
 
 /// What the search needs of the system's single-byte code page.
@@ -32,87 +31,81 @@ ByteForms FormsOf(platform::TextEncodings encodings) {
   return forms;
 }
 
-/// Drops what a search run prepared (its terms, its reader) when the run ends, however it
-/// ends; dropping the reader ends its helper thread.
-template <typename Prepared>
-class OneRun {
- public:
-  explicit OneRun(std::unique_ptr<Prepared>& prepared) : prepared_(prepared) {}
-  ~OneRun() { prepared_.reset(); }
-  OneRun(const OneRun&) = delete;
-  OneRun& operator=(const OneRun&) = delete;
-
- private:
-  std::unique_ptr<Prepared>& prepared_;
-};
+/// The reader numbers files from 1, in catalog order.
+std::int32_t ReaderNumber(FileId file) {
+  return static_cast<std::int32_t>(file) + 1;
+}
 
 }  // namespace
 
-std::int32_t MainForm::GetCompareMode() const {
-  return SearchMode == 1 ? 1 : 0;
+ContentSearch::ContentSearch(platform::System& system, const FileCatalog& catalog,
+                             const PersonTable& persons, const SearchSettings& settings,
+                             SearchListener& listener)
+    : system_(system),
+      catalog_(catalog),
+      persons_(persons),
+      settings_(settings),
+      listener_(listener) {}
+
+ContentSearch::~ContentSearch() = default;
+
+bool ContentSearch::Checkpoint() {
+  if (!stopped_ && !listener_.Checkpoint()) stopped_ = true;
+  return !stopped_;
 }
 
-void MainForm::SearchFiles() {
-  if (StopRequested) return;
-  SetStatus(u"durchsuche Dateien...");
-
-  const CodePage codePage = SearchCodePage(System().CodePage());
+bool ContentSearch::Run() {
+  listener_.SearchStarted();
+  const CodePage codePage = SearchCodePage(system_.CodePage());
+  const TermMatching matching = MatchingOf(settings_.Mode);
   // Preparing many terms takes a while; the window answers meanwhile and may stop it.
-  const auto keepGoing = [this] {
-    ProcessPendingMessages();
-    return !StopRequested;
-  };
-  termSearch_ = std::make_unique<TermSearch>(Persons, MatchingOf(GetCompareMode()), codePage,
-                                             FormsOf(Encodings), keepGoing);
-  const OneRun releaseTerms(termSearch_);
-  if (StopRequested) return;
-  if (Documents == DocumentReading::On) {
-    documentSearch_ =
-        std::make_unique<DocumentSearch>(Persons, MatchingOf(GetCompareMode()), codePage);
+  terms_ = std::make_unique<TermSearch>(persons_.All(), matching, codePage,
+                                        FormsOf(settings_.Encodings), [this] { return Checkpoint(); });
+  if (stopped_) return false;
+  if (settings_.Documents == DocumentReading::On) {
+    documents_ = std::make_unique<DocumentSearch>(persons_.All(), matching, codePage);
   }
-  const OneRun releaseDocuments(documentSearch_);
 
-  const auto fileCount = static_cast<std::int32_t>(Files.empty() ? 0 : Files.size() - 1);
+  const auto fileCount = static_cast<std::int32_t>(catalog_.FileCount());
   // The reader asks for paths on this thread only; its helper touches no table.
   reader_ = std::make_unique<ReadAhead>(
-      System(), fileCount, [this](std::int32_t file) { return GetFilePath(file); },
-      options_.Reading);
-  const OneRun releaseReader(reader_);
+      system_, fileCount,
+      [this](std::int32_t number) {
+        return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+      },
+      settings_.Reading);
+  const double totalSize = static_cast<double>(catalog_.TotalSize());
   double searchedSize = 0;
-  for (std::int32_t file = 1; file <= fileCount; ++file) {
-    SetStatus(Files[static_cast<std::size_t>(file)].Name);
-    SearchFile(file);
-    if (StopRequested) return;
+  for (std::size_t index = 0; index < catalog_.FileCount(); ++index) {
+    const FileId file = IdOf<FileId>(index);
+    listener_.FileStarted(file);
+    if (!SearchFile(file)) return false;
 
-    searchedSize += static_cast<double>(Files[static_cast<std::size_t>(file)].Size);
+    searchedSize += static_cast<double>(catalog_.FileSize(file));
     // When every kept file is empty there is nothing to weigh: each searched file then shows the
     // bar full instead of dividing by zero.
-    SetProgress(TotalSize > 0 ? searchedSize / TotalSize : 1.0);
-
-    ProcessPendingMessages();
-    if (StopRequested) return;
+    listener_.FileSearched(file, totalSize > 0 ? searchedSize / totalSize : 1.0);
+    if (!Checkpoint()) return false;
   }
-  SetStatus(u"fertig");
+  listener_.SearchFinished();
+  return true;
 }
 
-void MainForm::SearchFile(std::int32_t fileNumber) {
-  TermSearch& terms = *termSearch_;
+bool ContentSearch::SearchFile(FileId file) {
+  TermSearch& terms = *terms_;
   ReadAhead& reader = *reader_;
-  // The file comes in blocks, so memory does not grow with its size. A large file lets pending
-  // messages through between its blocks, so the window stays responsive while it is read.
-  reader.Start(fileNumber);
+  // The file comes in blocks, so memory does not grow with its size. A large file lets the
+  // window answer between its blocks.
+  reader.Start(ReaderNumber(file));
   terms.Begin();
   std::string_view block;
   std::optional<platform::SystemError> failure;
-  std::string_view head;  // the first bytes, which tell whether the file may be a document
-  std::string headBytes;
+  std::string headBytes;  // the first bytes, which tell whether the file may be a document
   for (bool first = true; reader.Next(block, failure); first = false) {
     if (!first) {
-      ProcessPendingMessages();
-      if (StopRequested) return;
-    } else if (documentSearch_) {
+      if (!Checkpoint()) return false;
+    } else if (documents_) {
       headBytes.assign(block.substr(0, DocumentSearch::kHeadBytes));
-      head = headBytes;
     }
     terms.Feed(block);
   }
@@ -120,90 +113,62 @@ void MainForm::SearchFile(std::int32_t fileNumber) {
   // A file whose reading fails after some blocks counts as unreadable as a whole: what was
   // read of it is no content of the file, so it gives no hit, as if it could not be read at all.
   if (failure) {
-    WriteLog(u"ERROR: cannot read file: " + GetFilePath(fileNumber));
-    UnreadableFiles.push_back(fileNumber);
-    coverage_.FilesUnreadable.Add([&] { return MissedFile{fileNumber, failure->Description}; });
-    return;
+    listener_.FileUnreadable(file, *failure);
+    return true;
   }
-  if (documentSearch_ && DocumentSearch::MayBeDocument(head)) {
-    SearchDocument(fileNumber, *reader.File(), terms);
-    if (StopRequested) return;
+  if (documents_ && DocumentSearch::MayBeDocument(headBytes)) {
+    if (!SearchDocument(file, *reader.File())) return false;
   }
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others
   // would only miss. Each visited person tries its terms in written order up to the first found.
-  for (const std::int32_t person : terms.PersonsToVisit()) {
-    const std::vector<std::int32_t>& termNumbers = terms.TermsOf(person);
+  for (const std::int32_t index : terms.PersonsToVisit()) {
+    const PersonId person = IdOf<PersonId>(static_cast<std::size_t>(index));
+    const std::vector<std::int32_t>& termNumbers = terms.TermsOf(index);
     // A person without search terms is found in every file that could be read.
     if (termNumbers.empty()) {
-      AddHit(person, fileNumber);
+      listener_.HitFound(person, file);
       continue;
     }
     for (const std::int32_t term : termNumbers) {
       if (terms.Occurs(term)) {
-        AddHit(person, fileNumber);
+        listener_.HitFound(person, file);
         break;
       }
-      ProcessPendingMessages();
-      if (StopRequested) return;
+      if (!Checkpoint()) return false;
     }
   }
+  return true;
 }
 
-void MainForm::SearchDocument(std::int32_t fileNumber, platform::ReadableFile& file,
-                              TermSearch& terms) {
+bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content) {
   // The extractor takes a document whole; one larger than it takes is searched by its raw bytes
   // only. The bytes come from the file already open, read at offsets.
   std::optional<std::string> reason;
-  std::string content;
-  const std::int64_t length = file.Length();
+  const std::int64_t length = content.Length();
   if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
     reason = "too large to extract";
   } else {
-    content.resize(static_cast<std::size_t>(length));
+    std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t done = 0;
-    while (done < content.size()) {
+    while (done < bytes.size()) {
       std::size_t count = 0;
-      if (file.ReadAt(static_cast<std::int64_t>(done), content.data() + done, content.size() - done,
-                      count) ||
+      if (content.ReadAt(static_cast<std::int64_t>(done), bytes.data() + done, bytes.size() - done,
+                         count) ||
           count == 0) {
         break;
       }
       done += count;
     }
-    content.resize(done);
+    bytes.resize(done);
     // A long extraction gives the user a chance to stop it now and then.
-    const auto keepGoing = [this] {
-      ProcessPendingMessages();
-      return !StopRequested;
-    };
-    reason = documentSearch_->Search(content, terms, keepGoing);
-    if (StopRequested) return;
+    reason = documents_->Search(bytes, *terms_, [this] { return Checkpoint(); });
+    if (stopped_) return false;
   }
-  if (reason) NotExtractedFiles.push_back({fileNumber, std::move(*reason)});
+  if (reason) listener_.DocumentNotExtracted(file, std::move(*reason));
+  return true;
 }
 
-void MainForm::AddHit(std::int32_t person, std::int32_t fileNumber) {
-  WriteLog(u"found new file: " + GetFilePath(fileNumber));
-
-  AppendHit(Persons[static_cast<std::size_t>(person)].Hits, fileNumber);
-
-  if (DisplayedPerson() != person) return;
-  if (!PersonFundstellenAuswahl.Enabled) {
-    ShowPerson(person);
-    return;
-  }
-  const double next = ReadNumber(PersonHäufigkeit.Caption) + 1;
-  const std::int32_t count = next < 1 ? 1
-                             : next >= std::numeric_limits<std::int32_t>::max()
-                                 ? std::numeric_limits<std::int32_t>::max()
-                                 : static_cast<std::int32_t>(next);
-  PersonHäufigkeit.Caption = NumberText(count);
-  Mirror(ControlId::PersonHäufigkeit);
-  PersonFundstellenAuswahl.Max = count;
-  Mirror(ControlId::PersonFundstellenAuswahl);
-}
-
-void MainForm::FilesChanged() {
+void ContentSearch::FilesChanged() {
   if (reader_ != nullptr) reader_->Restart();
 }

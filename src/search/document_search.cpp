@@ -106,7 +106,7 @@ std::optional<std::string> DocumentSearch::Search(std::string_view, TermSearch&,
 
 #endif
 
-DocumentSearch::DocumentSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+DocumentSearch::DocumentSearch(const std::vector<Person>& persons, TermMatching matching,
                                const CodePage& codePage)
     : persons_(persons), matching_(matching), codePage_(codePage) {}
 

@@ -8,18 +8,17 @@
 #include <string_view>
 #include <vector>
 
-#include "search/person_entry.h"
+#include "collect/catalog_ids.h"
+#include "search/person_table.h"
 #include "search/term_forms.h"
 
 class TermSearch;
 
-/// Whether the core reads the text inside documents.
-enum class DocumentReading { Off, On };
 
 /// A kept file whose document text could not be read (wholly or in part); its raw bytes were
 /// searched all the same.
 struct NotExtractedFile {
-  std::int32_t File = 0;  ///< number in the file table
+  FileId File{};       ///< the file in the catalog
   std::string Reason;     ///< short English reason, such as "encrypted"
 };
 
@@ -42,7 +41,7 @@ class DocumentSearch {
   using KeepGoing = std::function<bool()>;
 
   /// For the persons and comparison of rawTerms, which must outlive this.
-  DocumentSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+  DocumentSearch(const std::vector<Person>& persons, TermMatching matching,
                  const CodePage& codePage);
   ~DocumentSearch();
   DocumentSearch(const DocumentSearch&) = delete;
@@ -55,7 +54,7 @@ class DocumentSearch {
                                     const KeepGoing& keepGoing);
 
  private:
-  const std::vector<PersonEntry>& persons_;
+  const std::vector<Person>& persons_;
   TermMatching matching_;
   CodePage codePage_;
   std::unique_ptr<TermSearch> textTerms_;  ///< the terms in UTF-8, made for the first document

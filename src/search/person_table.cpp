@@ -1,25 +1,24 @@
-#include "shell/main_form.h"
-#include "support/text_code.h"
+#include "search/person_table.h"
 
-void MainForm::AddPerson(const std::u16string& name, const std::u16string& terms) {
-  if (!IsNewPerson(name)) return;
-  // A person no term can fail for is "found" in every file read; the coverage says so. An empty
-  // field is an empty term, which stands in every file that is not empty.
-  const bool noTerms = FieldCount(terms, u"|") <= 0;
-  const bool emptyTerm = !noTerms && terms.find(u"||") != std::u16string::npos;
-  if (noTerms || emptyTerm) {
-    coverage_.PersonsWithoutTerms.Add([&] { return TermlessPerson{name, configLine_, emptyTerm}; });
-  }
-  Persons.push_back(PersonEntry{name, terms, u"|"});
-  PersonList.Items.push_back(name);
-  Mirror(ControlId::PersonList);
+std::optional<PersonId> PersonTable::Add(std::u16string name, std::u16string terms) {
+  const PersonId id = IdOf<PersonId>(persons_.size());
+  if (!byName_.try_emplace(name, id).second) return std::nullopt;
+  persons_.push_back(Person{std::move(name), std::move(terms)});
+  return id;
 }
 
-bool MainForm::IsNewPerson(const std::u16string& name) const {
-  return FindPerson(name) == 0;
+std::optional<PersonId> PersonTable::Find(const std::u16string& name) const {
+  const auto found = byName_.find(name);
+  if (found == byName_.end()) return std::nullopt;
+  return found->second;
 }
 
-std::int32_t MainForm::FindPerson(const std::u16string& name) const {
-  // An index rather than a comparison with every person: declaring n persons stays linear.
-  return personIndex_.Find(Persons, name);
+void HitTable::Add(PersonId person, FileId file) {
+  if (IndexOf(person) >= files_.size()) files_.resize(IndexOf(person) + 1);
+  files_[IndexOf(person)].push_back(file);
+}
+
+const std::vector<FileId>& HitTable::FilesOf(PersonId person) const {
+  static const std::vector<FileId> kNone;
+  return IndexOf(person) < files_.size() ? files_[IndexOf(person)] : kNone;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "support/text_code.h"
+#include "support/field_list.h"
 
 namespace {
 
@@ -18,15 +18,15 @@ bool GoOn(std::size_t count, const TermSearch::KeepGoing& keepGoing) {
 }  // namespace
 
 /// The distinct terms of all persons, and each person's term numbers.
-TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<PersonEntry>& persons,
+TermSearch::CollectedTerms TermSearch::CollectTerms(const std::vector<Person>& persons,
                                                     const KeepGoing& keepGoing) {
   CollectedTerms collected;
   std::vector<std::u16string>& distinct = collected.distinct;
   std::vector<std::vector<std::int32_t>>& personTerms = collected.personTerms;
-  personTerms.assign(persons.empty() ? 1 : persons.size(), {});
+  personTerms.assign(persons.size(), {});
   std::unordered_map<std::u16string, std::int32_t> known;
-  for (std::size_t person = 1; person < persons.size(); ++person) {
-    if (!GoOn(person, keepGoing)) {
+  for (std::size_t person = 0; person < persons.size(); ++person) {
+    if (!GoOn(person + 1, keepGoing)) {
       collected.complete = false;
       break;
     }
@@ -63,7 +63,7 @@ PatternSet Patterns(const std::vector<std::u16string>& terms, TermMatching match
 
 }  // namespace
 
-TermSearch::TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+TermSearch::TermSearch(const std::vector<Person>& persons, TermMatching matching,
                        const CodePage& codePage, ByteForms forms, const KeepGoing& keepGoing)
     : TermSearch(CollectTerms(persons, keepGoing), matching, codePage, forms, keepGoing) {}
 
@@ -75,7 +75,7 @@ TermSearch::TermSearch(CollectedTerms collected, TermMatching matching, const Co
       scanner_(collected.distinct.size(),
                Patterns(collected.distinct, matching, codePage, forms, keepGoing, complete_),
                ScanFoldFor(matching, codePage, forms)) {
-  for (std::size_t person = 1; person < personTerms_.size(); ++person) {
+  for (std::size_t person = 0; person < personTerms_.size(); ++person) {
     const auto number = static_cast<std::int32_t>(person);
     if (personTerms_[person].empty()) termless_.push_back(number);
     for (const std::int32_t term : personTerms_[person]) {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "search/person_entry.h"
+#include "search/person_table.h"
 #include "search/term_forms.h"
 #include "search/term_scanner.h"
 
@@ -19,18 +19,17 @@ class TermSearch {
   /// Asked now and then while many terms are prepared; false stops the preparation.
   using KeepGoing = std::function<bool()>;
 
-  /// Prepares the terms of persons 1 to the last of the table (slot 0 is not a person), in the
-  /// given byte forms; the code page gives the single-byte form and its case classes. When
+  /// Prepares the terms of every person of the table (numbered from 0), in the given byte forms; the code page gives the single-byte form and its case classes. When
   /// keepGoing answers false, the preparation stops early and Complete() is false.
-  TermSearch(const std::vector<PersonEntry>& persons, TermMatching matching,
+  TermSearch(const std::vector<Person>& persons, TermMatching matching,
              const CodePage& codePage, ByteForms forms = ByteForms::AnsiOnly(),
              const KeepGoing& keepGoing = {});
 
   /// False when the preparation was stopped: the search then lacks terms and must not be used.
   bool Complete() const { return complete_; }
 
-  /// Number of persons prepared; they are numbered from 1.
-  std::int32_t PersonCount() const { return static_cast<std::int32_t>(personTerms_.size()) - 1; }
+  /// Number of persons prepared; they are numbered from 0.
+  std::int32_t PersonCount() const { return static_cast<std::int32_t>(personTerms_.size()); }
   /// The term numbers of a person's search terms in written order; empty when it has none.
   const std::vector<std::int32_t>& TermsOf(std::int32_t person) const {
     return personTerms_[static_cast<std::size_t>(person)];
@@ -64,7 +63,7 @@ class TermSearch {
     std::vector<std::vector<std::int32_t>> personTerms;
     bool complete = true;  ///< false when the collection was stopped
   };
-  static CollectedTerms CollectTerms(const std::vector<PersonEntry>& persons,
+  static CollectedTerms CollectTerms(const std::vector<Person>& persons,
                                      const KeepGoing& keepGoing);
   TermSearch(CollectedTerms collected, TermMatching matching, const CodePage& codePage,
              ByteForms forms, const KeepGoing& keepGoing);

@@ -21,7 +21,6 @@ struct ProgressBarControl {
 struct ListBoxControl {
   std::vector<std::u16string> Items;  ///< appended to, or emptied only through Clear
   std::int32_t ListIndex = -1;        ///< selected item, -1 when none
-  std::u16string Tag;
   /// How often the items were emptied; a front end that showed a number of items can tell from
   /// it whether they are still there (the list only grew) or a new list was built.
   std::uint32_t Clears = 0;
@@ -39,10 +38,9 @@ struct ListBoxControl {
   }
 };
 
-/// A frame with a caption and a tag.
+/// A frame with a caption.
 struct FrameControl {
   std::u16string Caption;
-  std::u16string Tag;
 };
 
 /// A horizontal scroll bar used as a selector. Its range is 32-bit here, so any hit count fits.

@@ -12,7 +12,7 @@
 /// The values one control shows. Only the fields that belong to the control's kind are set; the
 /// views borrow from the form's models and are valid during the call that passes them.
 struct ControlView {
-  ControlId Control = ControlId::Caption;
+  ControlId Control = ControlId::WindowCaption;
   /// Caption of the window, a label, a frame or a button; the text of the text box.
   std::u16string_view Text;
   /// Buttons and the selector take input only when enabled; the start timer runs when enabled.

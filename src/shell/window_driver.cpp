@@ -14,11 +14,11 @@ constexpr std::int64_t kPacingMilliseconds = 15;
 /// run, so they are shown then, once, rather than at every change.
 bool IsStatusControl(ControlId control) {
   switch (control) {
-    case ControlId::processBar:
-    case ControlId::Status:
-    case ControlId::anzFolders:
-    case ControlId::anzFiles:
-    case ControlId::allSize:
+    case ControlId::ProgressBar:
+    case ControlId::StatusLabel:
+    case ControlId::FolderCount:
+    case ControlId::FileCount:
+    case ControlId::TotalSize:
       return true;
     default:
       return false;
@@ -43,8 +43,8 @@ std::u16string ShortenedMessageText(std::u16string_view text, std::size_t limit)
   return std::u16string(text.substr(0, length)) + u"…";
 }
 
-WindowDriver::WindowDriver(FrontEnd& frontEnd, MainFormOptions options, Pacing pacing)
-    : frontEnd_(frontEnd), form_(*this, std::move(options)) {
+WindowDriver::WindowDriver(FrontEnd& frontEnd, RunOptions options, Pacing pacing)
+    : frontEnd_(frontEnd), model_(*this, std::move(options)) {
   if (pacing == Pacing::Paced) pacer_.emplace(kPacingMilliseconds);
 }
 
@@ -65,18 +65,18 @@ void WindowDriver::Painted() {
 }
 
 bool WindowDriver::StartTimerRuns() const {
-  return runArmed_ && painted_ && form_.StartTimer.Enabled && !closed_ && !tearingDown_;
+  return runArmed_ && painted_ && model_.startTimer.Enabled && !closed_ && !tearingDown_;
 }
 
 void WindowDriver::StartTimerTick() {
   if (!StartTimerRuns()) return;
-  form_.StartTimer_Timer();
+  model_.OnStartTimer();
 }
 
 void WindowDriver::CloseRequested() {
   if (unloaded_ || closed_) return;
   unloaded_ = true;
-  form_.Form_Unload();
+  model_.OnClose();
 }
 
 void WindowDriver::TearDown() {
@@ -88,33 +88,33 @@ void WindowDriver::TearDown() {
 
 void WindowDriver::PersonListSelected(std::int32_t index) {
   if (!TakesInput()) return;
-  form_.PersonList.ListIndex = index;
-  form_.PersonList_Click();
+  model_.personList.ListIndex = index;
+  model_.OnPersonSelected();
 }
 
 void WindowDriver::SelectorChanged(std::int32_t value) {
   if (!TakesInput()) return;
-  form_.PersonFundstellenAuswahl.Value = value;
-  form_.PersonFundstellenAuswahl_Change();
+  model_.hitSelector.Value = value;
+  model_.OnSelectorChanged();
 }
 
 void WindowDriver::SelectorScrolled(std::int32_t position) {
   if (!TakesInput()) return;
-  form_.PersonFundstellenAuswahl.Value = position;
-  form_.PersonFundstellenAuswahl_Scroll();
+  model_.hitSelector.Value = position;
+  model_.OnSelectorScrolled();
 }
 
 void WindowDriver::Clicked(ControlId button) {
   if (!TakesInput()) return;
   switch (button) {
-    case ControlId::SortList:
-      if (form_.SortList.Enabled) form_.SortList_Click();
+    case ControlId::SortButton:
+      if (model_.sortButton.Enabled) model_.OnSortClicked();
       break;
-    case ControlId::Command1:
-      if (form_.Command1.Enabled) form_.Command1_Click();
+    case ControlId::OpenButton:
+      if (model_.openButton.Enabled) model_.OnOpenClicked();
       break;
-    case ControlId::Command2:
-      if (form_.Command2.Enabled) form_.Command2_Click();
+    case ControlId::DeleteButton:
+      if (model_.deleteButton.Enabled) model_.OnDeleteClicked();
       break;
     default:
       break;
@@ -139,8 +139,8 @@ void WindowDriver::controlChanged(ControlId control) {
 void WindowDriver::ShowPendingStatus() {
   if (pendingStatus_.none() || closed_ || tearingDown_) return;
   const std::bitset<kControlCount> pending = std::exchange(pendingStatus_, {});
-  for (const ControlId control : {ControlId::processBar, ControlId::Status, ControlId::anzFolders,
-                                  ControlId::anzFiles, ControlId::allSize}) {
+  for (const ControlId control : {ControlId::ProgressBar, ControlId::StatusLabel, ControlId::FolderCount,
+                                  ControlId::FileCount, ControlId::TotalSize}) {
     if (pending.test(static_cast<std::size_t>(control))) Show(control);
   }
 }
@@ -161,59 +161,59 @@ ControlView WindowDriver::ViewOf(ControlId control) const {
     view.Enabled = model.Enabled;
   };
   switch (control) {
-    case ControlId::Caption:
-      caption(form_.Caption);
+    case ControlId::WindowCaption:
+      caption(model_.windowCaption);
       break;
-    case ControlId::processBar:
+    case ControlId::ProgressBar:
       // The model's width is in twips of the frame's inside; a wider bar is clipped by it.
-      view.Fill = std::clamp(static_cast<double>(form_.processBar.Width) /
+      view.Fill = std::clamp(static_cast<double>(model_.progressBar.Width) /
                                  static_cast<double>(kProgressInnerWidthTwips),
                              0.0, 1.0);
       break;
-    case ControlId::Status:
-      caption(form_.Status);
+    case ControlId::StatusLabel:
+      caption(model_.statusLabel);
       break;
-    case ControlId::anzFolders:
-      caption(form_.anzFolders);
+    case ControlId::FolderCount:
+      caption(model_.folderCountLabel);
       break;
-    case ControlId::anzFiles:
-      caption(form_.anzFiles);
+    case ControlId::FileCount:
+      caption(model_.fileCountLabel);
       break;
-    case ControlId::allSize:
-      caption(form_.allSize);
+    case ControlId::TotalSize:
+      caption(model_.totalSizeLabel);
       break;
     case ControlId::PersonFrame:
-      view.Text = form_.PersonFrame.Caption;
+      view.Text = model_.personFrame.Caption;
       break;
-    case ControlId::PersonHäufigkeit:
-      caption(form_.PersonHäufigkeit);
+    case ControlId::HitCount:
+      caption(model_.hitCountLabel);
       break;
-    case ControlId::PersonFundstelle:
-      caption(form_.PersonFundstelle);
+    case ControlId::HitNumber:
+      caption(model_.hitNumberLabel);
       break;
-    case ControlId::PersonFundstelleVerzeichnis:
-      view.Text = form_.PersonFundstelleVerzeichnis.Text;
+    case ControlId::PathBox:
+      view.Text = model_.pathBox.Text;
       break;
-    case ControlId::PersonFundstellenAuswahl: {
-      const ScrollBarControl& selector = form_.PersonFundstellenAuswahl;
+    case ControlId::HitSelector: {
+      const ScrollBarControl& selector = model_.hitSelector;
       view.Enabled = selector.Enabled;
       view.Minimum = selector.Min;
       view.Maximum = selector.Max;
       view.Value = selector.Value;
       break;
     }
-    case ControlId::SortList:
-      button(form_.SortList);
+    case ControlId::SortButton:
+      button(model_.sortButton);
       break;
-    case ControlId::Command1:
-      button(form_.Command1);
+    case ControlId::OpenButton:
+      button(model_.openButton);
       break;
-    case ControlId::Command2:
-      button(form_.Command2);
+    case ControlId::DeleteButton:
+      button(model_.deleteButton);
       break;
     case ControlId::StartTimer:
       view.Enabled = StartTimerRuns();
-      view.Interval = std::max(form_.StartTimer.Interval, 0);
+      view.Interval = std::max(model_.startTimer.Interval, 0);
       break;
     default:
       // The static controls keep the text the layout gave them.
@@ -226,7 +226,7 @@ ControlView WindowDriver::ViewOf(ControlId control) const {
 }
 
 ControlView WindowDriver::PersonListView() {
-  const ListBoxControl& list = form_.PersonList;
+  const ListBoxControl& list = model_.personList;
   ControlView view;
   view.Control = ControlId::PersonList;
   view.Items = list.Items;

@@ -11,7 +11,7 @@
 
 #include "platform/system.h"
 #include "search/read_ahead.h"
-#include "support/fileio_code.h"
+#include "support/text_file.h"
 #include "testing/test_program.h"
 
 namespace {

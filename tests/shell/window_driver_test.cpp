@@ -27,7 +27,7 @@ std::string Describe(const ControlView& view) {
   }
   const auto number = [](auto value) { return std::to_string(value); };
   switch (view.Control) {
-    case ControlId::processBar:
+    case ControlId::ProgressBar:
       return name + " " + number(std::lround(view.Fill * 100)) + "%";
     case ControlId::PersonList:
       return name + " keep " + number(view.UnchangedItems) + " of " + number(view.Items.size()) +
@@ -111,7 +111,7 @@ TEST_F(WindowDriverTest, StatusIsShownWhenEventsRunOnceWhateverTheNumberOfChange
 
   // Other controls are shown at once.
   form.PersonHäufigkeit.Caption = u"3";
-  driver.controlChanged(ControlId::PersonHäufigkeit);
+  driver.controlChanged(ControlId::HitCount);
   EXPECT_EQ(frontEnd.Take(), Lines{"PersonHäufigkeit 3"});
 }
 

@@ -22,7 +22,7 @@ class FakeWindow : public Window {
   void AnswerNext(MessageAnswer answer) { answers_.push_back(answer); }
 
   void controlChanged(ControlId control) override {
-    if (control == ControlId::Status && form_ != nullptr)
+    if (control == ControlId::StatusLabel && form_ != nullptr)
       StatusTexts.push_back(form_->Status.Caption);
   }
   void processPendingMessages() override {

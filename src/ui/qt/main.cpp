@@ -6,7 +6,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  // The window decides when the program ends: after Form_Unload and the running handler.
+  // The window decides when the program ends: after the model closed it and the running handler returned.
   QApplication::setQuitOnLastWindowClosed(false);
 
   QtWindow window;
@@ -17,14 +17,14 @@ int main(int argc, char* argv[]) {
         &window, [&window] { window.close(); }, Qt::QueuedConnection);
   });
 
-  // Every way of ending goes through the window's close, so the form unloads exactly once.
+  // Every way of ending goes through the window's close, so the model closes exactly once.
   QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
                    [&window](QSessionManager&) { window.close(); });
   QObject::connect(&application, &QCoreApplication::aboutToQuit, &window, &QWidget::close);
   QObject::connect(&window, &QtWindow::windowClosed, &application,
                    [] { QCoreApplication::exit(0); });
 
-  window.form().Form_Load();
+  window.driver().Load();
   window.show();
   window.startRunWhenShown();
   return QApplication::exec();

@@ -42,7 +42,7 @@ QFont WindowFont() {
 
 }  // namespace
 
-QtWindow::QtWindow(MainFormOptions options, Pacing pacing)
+QtWindow::QtWindow(RunOptions options, Pacing pacing)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -83,7 +83,7 @@ void QtWindow::buildControls() {
   for (const ControlLayout& layout : kWindowLayout) {
     QWidget* parent = this;
     if (layout.Parent == Container::PersonFrame) parent = personFrame_;
-    if (layout.Parent == Container::processBar_Parent) parent = progressInside_;
+    if (layout.Parent == Container::ProgressFrame) parent = progressInside_;
     const QString text = ToQString(layout.Text);
 
     QWidget* widget = nullptr;
@@ -170,7 +170,7 @@ void QtWindow::buildControls() {
     }
   }
 
-  QWidget* bar = control(ControlId::processBar);
+  QWidget* bar = control(ControlId::ProgressBar);
   bar->setAutoFillBackground(true);
   QPalette palette = bar->palette();
   palette.setColor(QPalette::Window, QColor(0, 0, 255));
@@ -234,16 +234,16 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void QtWindow::showControl(const ControlView& view) {
   switch (view.Control) {
-    case ControlId::Caption:
+    case ControlId::WindowCaption:
       setWindowTitle(ToQString(view.Text));
       return;
-    case ControlId::processBar:
+    case ControlId::ProgressBar:
       showProgressBar(view.Fill);
       return;
     case ControlId::PersonList:
       showPersonList(view);
       return;
-    case ControlId::PersonFundstellenAuswahl:
+    case ControlId::HitSelector:
       showSelector(view);
       return;
     case ControlId::StartTimer:
@@ -271,7 +271,7 @@ void QtWindow::showControl(const ControlView& view) {
 
 void QtWindow::showProgressBar(double fill) {
   // The inside's real width makes a full bar fill it exactly at any resolution.
-  QWidget* bar = control(ControlId::processBar);
+  QWidget* bar = control(ControlId::ProgressBar);
   bar->resize(static_cast<int>(std::lround(fill * progressInside_->width())), bar->height());
 }
 

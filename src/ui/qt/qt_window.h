@@ -6,7 +6,7 @@
 #include <array>
 
 #include "shell/front_end.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/window_driver.h"
 
 class QCloseEvent;
@@ -21,20 +21,20 @@ class QPushButton;
 class QScrollBar;
 
 /// The main window on Qt Widgets: builds the controls from the layout table, shows what the
-/// window driver hands it and reports the user's input to the driver, which owns the form.
+/// window driver hands it and reports the user's input to the driver, which owns the window model.
 class QtWindow : public QWidget, public FrontEnd {
   Q_OBJECT
 
  public:
-  /// Builds the window and a form that uses options; the form is not loaded yet.
-  explicit QtWindow(MainFormOptions options = {}, Pacing pacing = Pacing::Paced);
+  /// Builds the window and a window model whose run uses options; nothing is loaded yet.
+  explicit QtWindow(RunOptions options = {}, Pacing pacing = Pacing::Paced);
   ~QtWindow() override;
   QtWindow(const QtWindow&) = delete;
   QtWindow& operator=(const QtWindow&) = delete;
 
-  /// The form this window shows.
-  MainForm& form() { return driver_.Form(); }
-  /// The driver between the form and these widgets.
+  /// The window model this window shows.
+  MainWindow& model() { return driver_.Model(); }
+  /// The driver between the window model and these widgets.
   WindowDriver& driver() { return driver_; }
 
   /// Arms the start timer: the run starts its interval after the window was first painted.
@@ -43,7 +43,7 @@ class QtWindow : public QWidget, public FrontEnd {
   /// The widget made for control, nullptr for the caption and the start timer.
   QWidget* control(ControlId control) const;
 
-  /// Whether the form has closed the window.
+  /// Whether the model has closed the window.
   bool isWindowClosed() const { return driver_.Closed(); }
 
   /// Pixels for a length in twips at this window's logical resolution.
@@ -56,7 +56,7 @@ class QtWindow : public QWidget, public FrontEnd {
   void closeWindow() override;
 
  signals:
-  /// The form closed the window; the program may end once the running handler returns.
+  /// The model closed the window; the program may end once the running handler returns.
   void windowClosed();
 
  protected:

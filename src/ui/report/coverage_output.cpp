@@ -22,8 +22,8 @@ std::string Number(long long value) {
   return std::to_string(value);
 }
 
-std::string FilePath(const MainForm& form, const MissedFile& file) {
-  return Line(form.GetFilePath(file.File));
+std::string FilePath(const RunSession& session, const MissedFile& file) {
+  return Line(session.Catalog().FilePath(file.File));
 }
 
 /// {"count": n, "truncated": b, "items": [...]} with each entry written by item.
@@ -60,15 +60,15 @@ std::string FolderText(const MissedFolder& folder) {
 
 }  // namespace
 
-std::string CoverageJson(const MainForm& form) {
-  const RunCoverage& coverage = form.Coverage();
+std::string CoverageJson(const RunSession& session) {
+  const RunCoverage& coverage = session.Coverage();
   std::string out = "{\"stopped\": ";
-  out += form.Outcome().Stopped ? "true" : "false";
+  out += session.Outcome().Stopped ? "true" : "false";
   out += ",\n  \"foldersMissing\": " + JsonList(coverage.FoldersMissing, FolderItem);
   out += ",\n  \"foldersUnreadable\": " + JsonList(coverage.FoldersUnreadable, FolderItem);
   out += ",\n  \"filesUnreadable\": " +
-         JsonList(coverage.FilesUnreadable, [&form](const MissedFile& file) {
-           return "\"path\": " + Json(form.GetFilePath(file.File)) +
+         JsonList(coverage.FilesUnreadable, [&session](const MissedFile& file) {
+           return "\"path\": " + Json(session.Catalog().FilePath(file.File)) +
                   ", \"reason\": " + Json(file.Reason);
          });
   // Documents whose text could not be extracted will be listed here, beside the files.
@@ -91,16 +91,16 @@ std::string CoverageJson(const MainForm& form) {
   return out + "}";
 }
 
-std::string CoverageText(const MainForm& form) {
-  const RunCoverage& coverage = form.Coverage();
+std::string CoverageText(const RunSession& session) {
+  const RunCoverage& coverage = session.Coverage();
   std::string out = "Abdeckung: ";
-  out += form.Outcome().Stopped  ? "abgebrochen\n"
+  out += session.Outcome().Stopped  ? "abgebrochen\n"
          : coverage.Incomplete() ? "unvollständig\n"
                                  : "vollständig\n";
   TextList(out, "fehlendes Verzeichnis", coverage.FoldersMissing, FolderText);
   TextList(out, "nicht lesbares Verzeichnis", coverage.FoldersUnreadable, FolderText);
-  TextList(out, "nicht lesbare Datei", coverage.FilesUnreadable, [&form](const MissedFile& file) {
-    return FilePath(form, file) + ": " + Line(file.Reason);
+  TextList(out, "nicht lesbare Datei", coverage.FilesUnreadable, [&session](const MissedFile& file) {
+    return FilePath(session, file) + ": " + Line(file.Reason);
   });
   TextList(out, "ohne Suchbegriffe", coverage.PersonsWithoutTerms,
            [](const TermlessPerson& person) {
@@ -120,8 +120,8 @@ std::string CoverageText(const MainForm& form) {
   return out;
 }
 
-std::string CoverageWarnings(const std::string& config, const MainForm& form) {
-  const RunCoverage& coverage = form.Coverage();
+std::string CoverageWarnings(const std::string& config, const RunSession& session) {
+  const RunCoverage& coverage = session.Coverage();
   const std::string source = TextField(config);
   // Warnings about configuration lines come in line order, as a compiler gives them.
   std::vector<std::pair<std::int32_t, std::string>> byLine;
@@ -151,7 +151,7 @@ std::string CoverageWarnings(const std::string& config, const MainForm& form) {
       out += FolderText(folder) + "\n";
   }
   for (const MissedFile& file : coverage.FilesUnreadable.Entries)
-    out += FilePath(form, file) + ": " + Line(file.Reason) + "\n";
+    out += FilePath(session, file) + ": " + Line(file.Reason) + "\n";
 
   const auto unnamed = [&out](const auto& list, const char* what) {
     if (!list.Truncated()) return;

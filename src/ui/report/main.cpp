@@ -1,4 +1,4 @@
-// fundort-report: the window's run on a configuration file, without a window.
+// fundort-report: the window's run on a configuration file, shown on the console.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "console_window.h"
+#include "console_observer.h"
 #include "coverage_output.h"
 #include "platform/console.h"
 #include "platform/output_pipe.h"
@@ -14,7 +14,7 @@
 #include "platform/system.h"
 #include "platform/utf8.h"
 #include "report_output.h"
-#include "shell/main_form.h"
+#include "run/run_session.h"
 
 namespace {
 
@@ -47,8 +47,8 @@ std::string LogConflict(platform::System& system, const ReportRequest& request) 
   return {};
 }
 
-MainFormOptions OptionsFor(const ReportRequest& request) {
-  MainFormOptions options;
+RunOptions OptionsFor(const ReportRequest& request) {
+  RunOptions options;
   const std::u16string config = platform::FromUtf8(request.Config);
   // The configuration's base name plays the program's part: it names the log beside it.
   options.ProgramPathOverride = config;
@@ -90,22 +90,21 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
 
-  ConsoleWindow window(request.Config);
-  const platform::StopRequests stopRequests([&window] { window.RequestStop(); });
-  MainForm form(window, OptionsFor(request));
-  window.Attach(form);
+  ConsoleObserver observer(request.Config);
+  const platform::StopRequests stopRequests([&observer] { observer.RequestStop(); });
+  RunSession session(OptionsFor(request), observer);
 
-  form.Form_Load();
+  session.Load();
   // The log beside the configuration is the configuration itself under another name (a link).
-  if (form.Outcome().LogIsConfiguration) {
+  if (session.Outcome().LogIsConfiguration) {
     std::fprintf(stderr,
                  "fundort-report: the log would be the configuration itself; use --log FILE or "
                  "--no-log\n");
     return kUsageOrConfigurationError;
   }
-  form.StartTimer_Timer();
-  if (!form.Outcome().Stopped) form.Form_Unload();
-  const RunOutcome& outcome = form.Outcome();
+  session.Run();
+  session.End();
+  const RunOutcome outcome = session.Outcome();
   // The run goes on without the lines it could not log, but does not pass for complete.
   if (outcome.LogLinesLost != 0) {
     std::fprintf(stderr, "fundort-report: %d log lines could not be written: %s\n",
@@ -114,11 +113,9 @@ int main(int argc, char** argv) {
 
   if (outcome.Configuration != ConfigurationState::Read) return kUsageOrConfigurationError;
 
-  // The order "Liste sortieren" gives at the end of the run; only the list's items move.
-  form.SortPersonList();
-  const std::string warnings = CoverageWarnings(request.Config, form);
+  const std::string warnings = CoverageWarnings(request.Config, session);
   std::fputs(warnings.c_str(), stderr);
-  const ReportData data{request.Config, &form, form.PersonList.Items, window.Messages()};
+  const ReportData data{request.Config, &session, observer.Errors()};
   const std::string output = FormatReport(data, request.Format);
   const bool written = std::fwrite(output.data(), 1, output.size(), stdout) == output.size() &&
                        std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
@@ -129,8 +126,8 @@ int main(int argc, char** argv) {
   }
 
   if (outcome.Stopped) return kStopped;
-  if (outcome.MessagesShown != 0) return kCompletedWithMessages;
-  const RunCoverage& coverage = form.Coverage();
+  if (outcome.ErrorsReported != 0) return kCompletedWithMessages;
+  const RunCoverage& coverage = session.Coverage();
   const bool termless = request.Strict && coverage.PersonsWithoutTerms.Count > 0;
   return coverage.Incomplete() || termless || outcome.LogLinesLost != 0 ? kIncomplete : kCompleted;
 }

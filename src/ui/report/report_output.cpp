@@ -5,8 +5,9 @@
 
 #include "coverage_output.h"
 #include "platform/utf8.h"
-#include "search/hit_list.h"
-#include "support/text_code.h"
+#include "run/person_order.h"
+#include "support/field_list.h"
+#include "support/number_text.h"
 
 namespace {
 
@@ -19,11 +20,7 @@ std::string OneLine(std::u16string_view text) {
   return TextField(Display(text));
 }
 
-std::vector<std::int32_t> HitFiles(const PersonEntry& person) {
-  return ::HitFiles(person.Hits);
-}
-
-std::vector<std::u16string> Terms(const PersonEntry& person) {
+std::vector<std::u16string> Terms(const Person& person) {
   const std::vector<std::u16string_view> fields = SplitFields(person.Terms, u"|");
   return std::vector<std::u16string>(fields.begin(), fields.end());
 }
@@ -44,44 +41,50 @@ std::string EncodingNames(platform::TextEncodings encodings) {
   return names;
 }
 
+/// The total size as the window shows it.
+std::u16string TotalSizeText(const FileCatalog& catalog) {
+  return FormatSize(static_cast<double>(catalog.TotalSize()), 2);
+}
+
 std::string TextReport(const ReportData& data) {
-  const MainForm& form = *data.Form;
-  std::string out = "Anzahl Verzeichnisse: " + Display(form.anzFolders.Caption) +
-                    "  Anzahl Dateien: " + Display(form.anzFiles.Caption) +
-                    "  Gesamtgröße: " + Display(form.allSize.Caption) + "\n";
-  for (std::size_t p = 1; p < form.Persons.size(); ++p) {
-    const PersonEntry& person = form.Persons[p];
-    const std::vector<std::int32_t> files = HitFiles(person);
-    out += OneLine(person.Name) + " (" + Integer(static_cast<long long>(files.size())) + ")\n";
-    for (const std::int32_t file : files)
-      out += "  " + OneLine(form.GetFilePath(file)) + "\n";
+  const RunSession& session = *data.Session;
+  const FileCatalog& catalog = session.Catalog();
+  std::string out = "Anzahl Verzeichnisse: " + Integer(static_cast<long long>(catalog.FolderCount())) +
+                    "  Anzahl Dateien: " + Integer(static_cast<long long>(catalog.FileCount())) +
+                    "  Gesamtgröße: " + Display(TotalSizeText(catalog)) + "\n";
+  for (std::size_t p = 0; p < session.Persons().Count(); ++p) {
+    const PersonId id = IdOf<PersonId>(p);
+    const std::vector<FileId>& files = session.Hits().FilesOf(id);
+    out += OneLine(session.Persons()[id].Name) + " (" +
+           Integer(static_cast<long long>(files.size())) + ")\n";
+    for (const FileId file : files)
+      out += "  " + OneLine(catalog.FilePath(file)) + "\n";
   }
   // Documents whose text could not be read were searched by their raw bytes only.
-  if (!form.NotExtractedFiles.empty()) out += "Dokumente, nur als Bytes durchsucht:\n";
-  for (const NotExtractedFile& entry : form.NotExtractedFiles)
-    out += "  " + OneLine(form.GetFilePath(entry.File)) + " (" + TextField(entry.Reason) + ")\n";
-  return out + CoverageText(form);
+  if (!session.NotExtractedFiles().empty()) out += "Dokumente, nur als Bytes durchsucht:\n";
+  for (const NotExtractedFile& entry : session.NotExtractedFiles())
+    out += "  " + OneLine(catalog.FilePath(entry.File)) + " (" + TextField(entry.Reason) + ")\n";
+  return out + CoverageText(session);
 }
 
 std::string JsonReport(const ReportData& data) {
-  const MainForm& form = *data.Form;
+  const RunSession& session = *data.Session;
+  const FileCatalog& catalog = session.Catalog();
   std::string out = "{\"config\": " + JsonString(Display(platform::FromUtf8(data.Config)));
   out += ", \"searchMode\": ";
-  out += form.SearchMode == 2 ? "\"TEXT\"" : "\"BINARY\"";
-  out += ", \"encodings\": [" + EncodingNames(form.Encodings) + "]";
-  out += ", \"folderCount\": " + Integer(static_cast<long long>(form.Folders.size()) - 1);
-  out += ", \"fileCount\": " + Integer(static_cast<long long>(form.Files.size()) - 1);
-  char size[64];
-  std::snprintf(size, sizeof size, "%.0f", form.TotalSize);
-  out += ", \"totalSize\": " + std::string(size);
-  out += ", \"allSize\": " + JsonString(Display(form.allSize.Caption));
-  out += ", \"status\": " + JsonString(Display(form.Status.Caption));
+  out += session.Settings().Mode == SearchMode::Text ? "\"TEXT\"" : "\"BINARY\"";
+  out += ", \"encodings\": [" + EncodingNames(session.Settings().Encodings) + "]";
+  out += ", \"folderCount\": " + Integer(static_cast<long long>(catalog.FolderCount()));
+  out += ", \"fileCount\": " + Integer(static_cast<long long>(catalog.FileCount()));
+  out += ", \"totalSize\": " + Integer(static_cast<long long>(catalog.TotalSize()));
+  out += ", \"allSize\": " + JsonString(Display(TotalSizeText(catalog)));
+  out += ", \"status\": " + JsonString(Display(session.Status()));
   out += ",\n \"persons\": [";
-  for (std::size_t p = 1; p < form.Persons.size(); ++p) {
-    const PersonEntry& person = form.Persons[p];
-    const std::vector<std::int32_t> files = HitFiles(person);
-    out += p == 1 ? "\n  " : ",\n  ";
-    out += "{\"number\": " + Integer(static_cast<long long>(p));
+  for (std::size_t p = 0; p < session.Persons().Count(); ++p) {
+    const Person& person = session.Persons()[IdOf<PersonId>(p)];
+    const std::vector<FileId>& files = session.Hits().FilesOf(IdOf<PersonId>(p));
+    out += p == 0 ? "\n  " : ",\n  ";
+    out += "{\"number\": " + Integer(static_cast<long long>(p) + 1);
     out += ", \"name\": " + JsonString(Display(person.Name));
     out += ", \"terms\": [";
     const std::vector<std::u16string> terms = Terms(person);
@@ -91,44 +94,46 @@ std::string JsonReport(const ReportData& data) {
     out += "], \"hits\": " + Integer(static_cast<long long>(files.size()));
     out += ", \"files\": [";
     for (std::size_t f = 0; f < files.size(); ++f) {
-      out += (f == 0 ? "" : ", ") + JsonString(Display(form.GetFilePath(files[f])));
+      out += (f == 0 ? "" : ", ") + JsonString(Display(catalog.FilePath(files[f])));
     }
     out += "]}";
   }
+  // The order "Liste sortieren" gives at the end of the run.
   out += "],\n \"sortedNames\": [";
-  for (std::size_t i = 0; i < data.SortedNames.size(); ++i) {
-    out += (i == 0 ? "" : ", ") + JsonString(Display(data.SortedNames[i]));
+  const std::vector<PersonId> sorted = PersonsByHits(session.Persons(), session.Hits());
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    out += (i == 0 ? "" : ", ") + JsonString(Display(session.Persons()[sorted[i]].Name));
   }
   out += "],\n \"unreadable\": [";
-  for (std::size_t i = 0; i < form.UnreadableFiles.size(); ++i) {
-    out += (i == 0 ? "" : ", ") + JsonString(Display(form.GetFilePath(form.UnreadableFiles[i])));
+  for (std::size_t i = 0; i < session.UnreadableFiles().size(); ++i) {
+    out += (i == 0 ? "" : ", ") + JsonString(Display(catalog.FilePath(session.UnreadableFiles()[i])));
   }
   out += "],\n \"notExtracted\": [";
-  for (std::size_t i = 0; i < form.NotExtractedFiles.size(); ++i) {
-    const NotExtractedFile& entry = form.NotExtractedFiles[i];
+  for (std::size_t i = 0; i < session.NotExtractedFiles().size(); ++i) {
+    const NotExtractedFile& entry = session.NotExtractedFiles()[i];
     out += (i == 0 ? "" : ", ");
-    out += "{\"file\": " + JsonString(Display(form.GetFilePath(entry.File))) +
+    out += "{\"file\": " + JsonString(Display(catalog.FilePath(entry.File))) +
            ", \"reason\": " + JsonString(entry.Reason) + "}";
   }
+  // Every error the run reported came in a "Fehler" box in the window.
   out += "],\n \"messages\": [";
-  for (std::size_t i = 0; i < data.Messages.size(); ++i) {
+  for (std::size_t i = 0; i < data.Errors.size(); ++i) {
     out += (i == 0 ? "" : ", ");
-    out += "{\"title\": " + JsonString(Display(data.Messages[i].Title)) +
-           ", \"text\": " + JsonString(Display(data.Messages[i].Text)) +
-           ", \"line\": " + Integer(data.Messages[i].ConfigurationLine) + "}";
+    out += "{\"title\": \"Fehler\", \"text\": " + JsonString(Display(data.Errors[i].Text)) +
+           ", \"line\": " + Integer(data.Errors[i].Line) + "}";
   }
-  out += "],\n \"coverage\": " + CoverageJson(form) + "}\n";
+  out += "],\n \"coverage\": " + CoverageJson(session) + "}\n";
   return out;
 }
 
 std::string CsvReport(const ReportData& data) {
-  const MainForm& form = *data.Form;
+  const RunSession& session = *data.Session;
   std::string out = "person,file\r\n";
-  for (std::size_t p = 1; p < form.Persons.size(); ++p) {
-    const PersonEntry& person = form.Persons[p];
-    const std::string name = CsvField(Display(person.Name));
-    for (const std::int32_t file : HitFiles(person)) {
-      out += name + "," + CsvField(Display(form.GetFilePath(file))) + "\r\n";
+  for (std::size_t p = 0; p < session.Persons().Count(); ++p) {
+    const PersonId person = IdOf<PersonId>(p);
+    const std::string name = CsvField(Display(session.Persons()[person].Name));
+    for (const FileId file : session.Hits().FilesOf(person)) {
+      out += name + "," + CsvField(Display(session.Catalog().FilePath(file))) + "\r\n";
     }
   }
   return out;

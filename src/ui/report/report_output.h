@@ -4,15 +4,14 @@
 #include <vector>
 
 #include "command_line.h"
-#include "shell/main_form.h"
-#include "shell/window.h"
+#include "console_observer.h"
+#include "run/run_session.h"
 
-/// Everything the report prints, gathered from a form after its run.
+/// Everything the report prints, gathered from a session after its run.
 struct ReportData {
   std::string Config;  ///< the configuration path as given
-  const MainForm* Form = nullptr;
-  std::vector<std::u16string> SortedNames;
-  std::vector<MessageRequest> Messages;
+  const RunSession* Session = nullptr;
+  std::vector<ReportedError> Errors;
 };
 
 /// The report in the chosen format, UTF-8.

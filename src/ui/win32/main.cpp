@@ -18,7 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
   // "EXIT". A request arrives on another thread; the close is posted to the window's own.
   const platform::StopRequests stopRequests([&window] { window.RequestClose(); });
 
-  window.form().Form_Load();
+  window.driver().Load();
   window.ShowAndStart();
   return window.RunMessageLoop();
 }

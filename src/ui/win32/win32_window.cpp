@@ -94,7 +94,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC windowProc) {
 
 }  // namespace
 
-Win32Window::Win32Window(HINSTANCE instance, MainFormOptions options, Pacing pacing)
+Win32Window::Win32Window(HINSTANCE instance, RunOptions options, Pacing pacing)
     : dpi_(SystemDpi()), driver_(*this, std::move(options), pacing) {
   RegisterClasses(instance, &Win32Window::WindowProc);
   font_ = CreateWindowFont(L"Verdana", dpi_);
@@ -141,8 +141,8 @@ void Win32Window::BuildControls(HINSTANCE instance) {
   for (const ControlLayout& layout : kWindowLayout) {
     HWND parent = window_;
     if (layout.Parent == Container::PersonFrame) parent = Control(ControlId::PersonFrame);
-    if (layout.Parent == Container::processBar_Parent) {
-      parent = Control(ControlId::processBar_Parent);
+    if (layout.Parent == Container::ProgressFrame) {
+      parent = Control(ControlId::ProgressFrame);
     }
     const std::wstring text = Wide(layout.Text);
     const wchar_t* windowClass = L"STATIC";
@@ -157,14 +157,14 @@ void Win32Window::BuildControls(HINSTANCE instance) {
         font = barFont_;
         break;
       case ControlKind::Label:
-        if (layout.Id == ControlId::processBar) {
+        if (layout.Id == ControlId::ProgressBar) {
           windowClass = kBarClass;
           font = barFont_;
         } else {
           // A file name in the status line is cut at the right edge rather than wrapped away.
           // A label never paints over a control it touches.
           style |= WS_CLIPSIBLINGS | SS_NOPREFIX |
-                   (layout.Id == ControlId::Status ? SS_LEFTNOWORDWRAP : SS_LEFT);
+                   (layout.Id == ControlId::StatusLabel ? SS_LEFTNOWORDWRAP : SS_LEFT);
         }
         break;
       case ControlKind::ListBox:
@@ -305,7 +305,7 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnCommand(wParam, lParam);
       return 0;
     case WM_HSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == Control(ControlId::PersonFundstellenAuswahl)) {
+      if (reinterpret_cast<HWND>(lParam) == Control(ControlId::HitSelector)) {
         OnSelectorScroll(LOWORD(wParam));
       }
       return 0;
@@ -327,7 +327,7 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return DefWindowProcW(window_, message, wParam, lParam);
     case WM_CLOSE:
-      // The close box, Alt+F4 and a stop request: the form unloads and closes the window.
+      // The close box, Alt+F4 and a stop request: the model closes the run and the window.
       driver_.CloseRequested();
       return 0;
     case WM_QUERYENDSESSION:
@@ -351,14 +351,14 @@ void Win32Window::OnCommand(WPARAM wParam, LPARAM lParam) {
     const LRESULT selected = SendMessageW(Control(control), LB_GETCURSEL, 0, 0);
     driver_.PersonListSelected(selected == LB_ERR ? -1 : static_cast<std::int32_t>(selected));
   } else if (notification == BN_CLICKED &&
-             (control == ControlId::SortList || control == ControlId::Command1 ||
-              control == ControlId::Command2)) {
+             (control == ControlId::SortButton || control == ControlId::OpenButton ||
+              control == ControlId::DeleteButton)) {
     driver_.Clicked(control);
   }
 }
 
 void Win32Window::OnSelectorScroll(WORD request) {
-  HWND selector = Control(ControlId::PersonFundstellenAuswahl);
+  HWND selector = Control(ControlId::HitSelector);
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_ALL;
@@ -405,16 +405,16 @@ void Win32Window::OnSelectorScroll(WORD request) {
 
 void Win32Window::showControl(const ControlView& view) {
   switch (view.Control) {
-    case ControlId::Caption:
+    case ControlId::WindowCaption:
       SetWindowTextW(window_, Wide(view.Text).c_str());
       return;
-    case ControlId::processBar:
+    case ControlId::ProgressBar:
       ShowProgressBar(view.Fill);
       return;
     case ControlId::PersonList:
       ShowPersonList(view);
       return;
-    case ControlId::PersonFundstellenAuswahl:
+    case ControlId::HitSelector:
       ShowSelector(view);
       return;
     case ControlId::StartTimer:
@@ -432,8 +432,8 @@ void Win32Window::showControl(const ControlView& view) {
   std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
   shown.resize(static_cast<std::size_t>(GetWindowTextW(control, shown.data(), length + 1)));
   if (shown != text) SetWindowTextW(control, text.c_str());
-  if (view.Control == ControlId::SortList || view.Control == ControlId::Command1 ||
-      view.Control == ControlId::Command2) {
+  if (view.Control == ControlId::SortButton || view.Control == ControlId::OpenButton ||
+      view.Control == ControlId::DeleteButton) {
     EnableWindow(control, view.Enabled ? TRUE : FALSE);
   }
 }
@@ -441,9 +441,9 @@ void Win32Window::showControl(const ControlView& view) {
 void Win32Window::ShowProgressBar(double fill) {
   // The frame's inside is its client area: a full bar fills it exactly at any resolution.
   RECT inside{};
-  GetClientRect(Control(ControlId::processBar_Parent), &inside);
+  GetClientRect(Control(ControlId::ProgressFrame), &inside);
   const int width = static_cast<int>(std::lround(fill * inside.right));
-  SetWindowPos(Control(ControlId::processBar), nullptr, 0, 0, width, inside.bottom,
+  SetWindowPos(Control(ControlId::ProgressBar), nullptr, 0, 0, width, inside.bottom,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -481,7 +481,7 @@ void Win32Window::ShowPersonList(const ControlView& view) {
 }
 
 void Win32Window::ShowSelector(const ControlView& view) {
-  HWND selector = Control(ControlId::PersonFundstellenAuswahl);
+  HWND selector = Control(ControlId::HitSelector);
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_RANGE | SIF_POS | SIF_DISABLENOSCROLL;

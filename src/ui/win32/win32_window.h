@@ -7,33 +7,33 @@
 #include <functional>
 
 #include "shell/front_end.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/window_driver.h"
 
 /// Command identifier of a control's child window: this base plus the control's ControlId.
 inline constexpr int kFirstControlCommandId = 1000;
 
 /// The main window with plain Win32 controls: builds them from the layout table, shows what the
-/// window driver hands it and reports the user's input to the driver, which owns the form.
+/// window driver hands it and reports the user's input to the driver, which owns the window model.
 class Win32Window final : public FrontEnd {
  public:
-  /// Creates the window, hidden, and a form that uses options; the form is not loaded yet.
-  explicit Win32Window(HINSTANCE instance, MainFormOptions options = {},
+  /// Creates the window, hidden, and a window model whose run uses options; nothing is loaded yet.
+  explicit Win32Window(HINSTANCE instance, RunOptions options = {},
                        Pacing pacing = Pacing::Paced);
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
 
-  /// The form this window shows.
-  MainForm& form() { return driver_.Form(); }
-  /// The driver between the form and these controls.
+  /// The window model this window shows.
+  MainWindow& model() { return driver_.Model(); }
+  /// The driver between the window model and these controls.
   WindowDriver& driver() { return driver_; }
   /// The top-level window.
   HWND handle() const { return window_; }
 
   /// Arms the run, shows the window centred and paints it; the run starts after that paint.
   void ShowAndStart();
-  /// Runs the event loop until the form has closed the window; returns the exit status.
+  /// Runs the event loop until the model has closed the window; returns the exit status.
   int RunMessageLoop();
   /// Asks to close as the user does; safe from any thread.
   void RequestClose() const;

@@ -133,12 +133,12 @@ class QtWindowTest : public testing::Test {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     QStringList shown{selected.isEmpty() ? "" : selected.front()->text()};
     for (const ControlId control :
-         {ControlId::PersonFrame, ControlId::PersonHäufigkeit, ControlId::PersonFundstelle,
-          ControlId::PersonFundstelleVerzeichnis})
+         {ControlId::PersonFrame, ControlId::HitCount, ControlId::HitNumber,
+          ControlId::PathBox})
       shown << TextOf(control).remove(Path(""));
     const bool enabled = selector->isEnabled() &&
-                         window.control(ControlId::Command1)->isEnabled() &&
-                         window.control(ControlId::Command2)->isEnabled();
+                         window.control(ControlId::OpenButton)->isEnabled() &&
+                         window.control(ControlId::DeleteButton)->isEnabled();
     shown << QString("%1/%2").arg(selector->sliderPosition()).arg(selector->maximum())
           << (enabled ? "on" : "off");
     return shown.replaceInStrings(QRegularExpression("^$"), "-").join(' ');
@@ -149,7 +149,7 @@ class QtWindowTest : public testing::Test {
   MainForm& form = window.form();
   QListWidget* list = qobject_cast<QListWidget*>(window.control(ControlId::PersonList));
   QScrollBar* selector =
-      qobject_cast<QScrollBar*>(window.control(ControlId::PersonFundstellenAuswahl));
+      qobject_cast<QScrollBar*>(window.control(ControlId::HitSelector));
 };
 
 TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
@@ -161,7 +161,7 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
 
   // Positions count from the container; the bar's container is its frame's inside.
   const QWidget* containers[] = {&window,
-                                 window.control(ControlId::processBar_Parent)
+                                 window.control(ControlId::ProgressFrame)
                                      ->findChild<QWidget*>({}, Qt::FindDirectChildrenOnly),
                                  window.control(ControlId::PersonFrame)};
   std::map<const QWidget*, std::u16string> names;
@@ -216,10 +216,10 @@ TEST_F(QtWindowTest, ANewPersonAddsOneItemAndKeepsTheOthers) {
 
 TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
   Run();
-  ASSERT_EQ(TextOf(ControlId::Status), "fertig");
+  ASSERT_EQ(TextOf(ControlId::StatusLabel), "fertig");
   const Lines runLog = program.LogLines();
   // The progress bar is blue and fills the inside of its frame at most.
-  const QWidget* bar = window.control(ControlId::processBar);
+  const QWidget* bar = window.control(ControlId::ProgressBar);
   const int inside = bar->parentWidget()->width();
   EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0, 0, 255));
   for (const auto& [fraction, width] :
@@ -239,9 +239,9 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
     form.PersonList.ListIndex = 3;
     window.driver().controlChanged(ControlId::PersonList);
     form.PersonFundstellenAuswahl.Value = 3;
-    window.driver().controlChanged(ControlId::PersonFundstellenAuswahl);
+    window.driver().controlChanged(ControlId::HitSelector);
   };
-  const auto remove = [this] { Push(ControlId::Command2); };
+  const auto remove = [this] { Push(ControlId::DeleteButton); };
   const QString ask = QString::fromUtf8(
       "Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen? [Ja Nein*]");
   const struct {
@@ -251,18 +251,18 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
   } steps[] = {
       {[&] { Pick("Nord"); }, "Nord Nord 3 1 a.txt 1/3 on"},
       {[&] { Pick("Leer"); }, "Leer Leer 0 - - 1/1 off"},
-      {[&] { Push(ControlId::Command1); },
+      {[&] { Push(ControlId::OpenButton); },
        "Leer Leer 0 - - 1/1 off"},  // disabled buttons start nothing
       {remove, "Leer Leer 0 - - 1/1 off"},
       {[&] { QTest::keyClick(list, Qt::Key_Up); }, "Hafen Hafen 1 1 c.txt 1/1 on"},
       {[&] { Pick("Nord"); }, "Nord Nord 3 1 a.txt 1/3 on"},
       {[&] { QTest::keyClick(selector, Qt::Key_End); }, "Nord Nord 3 3 d.txt 3/3 on"},
-      {[&] { Push(ControlId::Command1); }, "Nord Nord 3 3 d.txt 3/3 on"},
+      {[&] { Push(ControlId::OpenButton); }, "Nord Nord 3 3 d.txt 3/3 on"},
       {[&] { QTest::keyClick(selector, Qt::Key_Left); }, "Nord Nord 3 2 c.txt 2/3 on"},
       {drag(3, true), "Nord Nord 3 3 d.txt 3/3 on"},  // a dragged thumb shows its hit at once
       {drag(2, false), "Nord Nord 3 2 c.txt 2/3 on"},
       // Sorting keeps the selection without showing the person again (back at hit 1).
-      {[&] { Push(ControlId::SortList); }, "Nord Nord 3 2 c.txt 2/3 on"},
+      {[&] { Push(ControlId::SortButton); }, "Nord Nord 3 2 c.txt 2/3 on"},
       // Deleting asks first, "Nein" the default; a deleted file stays shown as the hit.
       {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Nein"}, {ask}},
       {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Return"}, {ask}},
@@ -300,9 +300,9 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
   const bool inTheDeleteBox = GetParam();
   // What the widgets show and the model holds.
   const auto snapshot = [this] {
-    QStringList state{View().section(' ', 1), TextOf(ControlId::Status),
-                      TextOf(ControlId::anzFiles),
-                      QString::number(window.control(ControlId::processBar)->width())};
+    QStringList state{View().section(' ', 1), TextOf(ControlId::StatusLabel),
+                      TextOf(ControlId::FileCount),
+                      QString::number(window.control(ControlId::ProgressBar)->width())};
     for (int row = 0; row < list->count(); ++row)
       state << list->item(row)->text();
     for (const std::u16string& item : form.PersonList.Items)
@@ -323,7 +323,7 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
   window.Input = [&] {
     if (inTheDeleteBox) {
       Pick("Nord");
-      Push(ControlId::Command2);  // its box is answered by closing the window
+      Push(ControlId::DeleteButton);  // its box is answered by closing the window
     } else {
       window.close();
     }
@@ -335,7 +335,7 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
 
   // Input that arrives after the close reaches nothing.
   list->setCurrentRow(2);
-  for (const ControlId button : {ControlId::SortList, ControlId::Command1, ControlId::Command2})
+  for (const ControlId button : {ControlId::SortButton, ControlId::OpenButton, ControlId::DeleteButton})
     qobject_cast<QPushButton*>(window.control(button))->click();
   EXPECT_EQ(snapshot(), atClose);
   EXPECT_TRUE(program.system().Edited.empty());

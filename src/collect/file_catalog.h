@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collect/catalog_ids.h"
+#include "platform/system.h"
+
+/// The folders the walk entered and the files it kept, in walk order. Every name lives in one
+/// shared store and each entry is a few numbers, so a million files cost a few dozen megabytes.
+/// Paths are composed on demand from the folder chain.
+class FileCatalog {
+ public:
+  /// A catalog whose paths are composed with separator ("/" or "\").
+  explicit FileCatalog(char16_t separator) : separator_(separator) {}
+
+  /// Adds a root folder; path loses one trailing separator, so the root "/" is kept as "".
+  FolderId AddRoot(std::u16string_view path);
+  /// Adds a folder named name inside parent.
+  FolderId AddFolder(FolderId parent, std::u16string_view name);
+  /// Adds a file of folder with its size and the identity the walk listed, if known.
+  FileId AddFile(FolderId folder, std::u16string_view name, std::int64_t size,
+                 std::optional<platform::FileIdentity> identity);
+
+  std::size_t FolderCount() const { return folders_.size(); }
+  std::size_t FileCount() const { return files_.size(); }
+  /// The sum of the sizes of all files, in bytes.
+  std::int64_t TotalSize() const { return totalSize_; }
+
+  /// True when the folder is a root (the start of a FOLDER line's walk).
+  bool IsRoot(FolderId folder) const { return Folder(folder).Parent < 0; }
+  /// The folder's full path, ending in the separator.
+  std::u16string FolderPath(FolderId folder) const;
+  /// The file's full path.
+  std::u16string FilePath(FileId file) const;
+  /// The file's bare name as the system listed it.
+  std::u16string_view FileName(FileId file) const;
+  std::int64_t FileSize(FileId file) const { return File(file).Size; }
+  /// The walk's root, the names below it and the identity recorded for the file, so that an
+  /// action reaches the very file the walk found.
+  platform::FoundFile Locate(FileId file) const;
+
+ private:
+  /// Where a name lies in the shared store.
+  struct NameSpan {
+    std::uint64_t Offset = 0;
+    std::uint32_t Length = 0;
+  };
+  struct FolderEntry {
+    NameSpan Name;
+    std::int32_t Parent = -1;  ///< index of the containing folder; negative for a root
+  };
+  struct FileEntry {
+    NameSpan Name;
+    std::int32_t Folder = 0;
+    bool HasIdentity = false;
+    std::int64_t Size = 0;
+    platform::FileIdentity Identity;
+  };
+
+  NameSpan Store(std::u16string_view name);
+  std::u16string_view NameOf(NameSpan span) const { return {names_.data() + span.Offset, span.Length}; }
+  const FolderEntry& Folder(FolderId folder) const { return folders_[IndexOf(folder)]; }
+  const FileEntry& File(FileId file) const { return files_[IndexOf(file)]; }
+
+  char16_t separator_;
+  std::u16string names_;
+  std::vector<FolderEntry> folders_;
+  std::vector<FileEntry> files_;
+  std::int64_t totalSize_ = 0;
+};

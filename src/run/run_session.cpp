@@ -1,0 +1,303 @@
+#include "run/run_session.h"
+
+#include <type_traits>
+#include <utility>
+
+#include "support/field_list.h"
+#include "support/text_file.h"
+
+RunSession::RunSession(RunOptions options, RunObserver& observer)
+    : options_(std::move(options)),
+      observer_(observer),
+      log_(
+          options_.System,
+          [this]() -> std::u16string {
+            switch (options_.Log) {
+              case LogDestination::BesideProgram:
+                return programFolder_ + BaseName() + u".log";
+              case LogDestination::File:
+                return options_.LogFile;
+              case LogDestination::None:
+                break;
+            }
+            return {};
+          },
+          [this] { return configFile_; }),
+      rules_(options_.System.CodePage()),
+      catalog_(options_.System.PathSeparator()) {}
+
+RunSession::~RunSession() = default;
+
+std::u16string RunSession::ProgramPath() const {
+  return options_.ProgramPathOverride ? *options_.ProgramPathOverride : System().ExecutablePath();
+}
+
+std::u16string RunSession::BaseName() const {
+  const std::u16string path = ProgramPath();
+  const std::size_t slash = path.rfind(System().PathSeparator());
+  std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+RunOutcome RunSession::Outcome() const {
+  RunOutcome outcome = outcome_;
+  outcome.LogLinesLost = log_.LinesLost();
+  outcome.LogFailure = log_.Failure();
+  outcome.LogIsConfiguration = log_.HitProtectedFile();
+  return outcome;
+}
+
+void RunSession::Load() {
+  observer_.ProgressChanged(0);
+  SetStatus(u"Start");
+  observer_.FoldersCounted(0);
+  observer_.FilesCounted(0, 0);
+
+  rules_ = FileTypeRules(System().CodePage());
+  catalog_ = FileCatalog(System().PathSeparator());
+  persons_ = PersonTable();
+  hits_ = HitTable();
+  unreadable_.clear();
+  notExtracted_.clear();
+  coverage_ = RunCoverage();
+  roots_ = RootOverlaps();
+
+  settings_ = SearchSettings{};
+  settings_.Documents = System().ReadsDocumentsByDefault() && DocumentsReadable()
+                            ? DocumentReading::On
+                            : DocumentReading::Off;
+  settings_.Encodings = platform::DefaultEncodings(System().TextFiles());
+  settings_.Reading = options_.Reading;
+
+  const char16_t separator = System().PathSeparator();
+  const std::u16string program = ProgramPath();
+  const std::size_t slash = program.rfind(separator);
+  programFolder_ =
+      slash == std::u16string::npos ? std::u16string(u".") : program.substr(0, slash + 1);
+  if (programFolder_.empty() || programFolder_.back() != separator) programFolder_ += separator;
+  configFile_ = options_.ConfigFileOverride ? *options_.ConfigFileOverride
+                                            : programFolder_ + BaseName() + u".cfg";
+
+  stopRequested_ = false;
+  log_.Write(u"START " + BaseName());
+}
+
+void RunSession::Run() {
+  // The program's own configuration counts as missing when hidden; a file named explicitly by a
+  // front end is taken as it is.
+  const bool exists = System().IsRegularFile(configFile_) &&
+                      (options_.ConfigFileOverride || !System().IsHidden(configFile_));
+  if (exists) {
+    ReadConfiguration();
+  } else {
+    outcome_.Configuration = ConfigurationState::Missing;
+    ReportError(u"Die Konfigurationsdatei wurde nicht gefunden.");
+  }
+  Search();
+  outcome_.Stopped = stopRequested_;
+}
+
+void RunSession::ReadConfiguration() {
+  LineReader reader(System());
+  if (auto error = reader.Open(configFile_)) {
+    // A configuration that exists but cannot be read is reported, and the run goes on without it.
+    outcome_.Configuration = ConfigurationState::Unreadable;
+    ReportError(u"Die Konfigurationsdatei kann nicht gelesen werden. " + error->Description);
+    return;
+  }
+  while (!reader.AtEnd()) {
+    if (stopRequested_) break;
+    SetStatus(u"lade Konfigurationen...");
+    ++configLine_;
+    ExecuteLine(reader.ReadLine());
+    // A configuration of many lines keeps the window answering, and a stop is seen before the
+    // next line.
+    if (!stopRequested_) Checkpoint();
+  }
+  configLine_ = 0;
+  reader.Close();
+  outcome_.Configuration = ConfigurationState::Read;
+}
+
+void RunSession::ExecuteLine(const std::u16string& line) {
+  const ConfigLine parsed = ParseConfigLine(line, System().CodePage());
+  if (parsed.Logged) log_.Write(u"CONFIG: " + line);
+  if (parsed.Error) {
+    ReportError(*parsed.Error);
+    return;
+  }
+  std::visit(
+      [this](const auto& command) {
+        using Command = std::decay_t<decltype(command)>;
+        if constexpr (std::is_same_v<Command, FolderCommand>) {
+          FolderWalker(System(), rules_, catalog_, *this).Walk(command.Path);
+        } else if constexpr (std::is_same_v<Command, NameCommand>) {
+          AddPerson(command.Name, command.Terms);
+        } else if constexpr (std::is_same_v<Command, SearchModeCommand>) {
+          settings_.Mode = command.Mode;
+        } else if constexpr (std::is_same_v<Command, DocumentsCommand>) {
+          if (command.Reading == DocumentReading::On && !DocumentsReadable()) {
+            ReportError(u"Dokumente lesen ist in dieser Version nicht möglich.");
+          } else {
+            settings_.Documents = command.Reading;
+          }
+        } else if constexpr (std::is_same_v<Command, FileTypeCommand>) {
+          rules_.Add(command.Pattern, command.MaxSize);
+        } else if constexpr (std::is_same_v<Command, EncodingCommand>) {
+          settings_.Encodings = command.Encodings;
+        }
+      },
+      parsed.Action);
+}
+
+void RunSession::AddPerson(const std::u16string& name, const std::u16string& terms) {
+  if (persons_.Find(name)) return;
+  // A person no term can fail for is "found" in every file read; the coverage says so. An empty
+  // field is an empty term, which stands in every file that is not empty.
+  const bool noTerms = FieldCount(terms, u"|") <= 0;
+  const bool emptyTerm = !noTerms && terms.find(u"||") != std::u16string::npos;
+  if (noTerms || emptyTerm) {
+    coverage_.PersonsWithoutTerms.Add([&] { return TermlessPerson{name, configLine_, emptyTerm}; });
+  }
+  if (const auto person = persons_.Add(name, terms)) observer_.PersonAdded(*person);
+}
+
+void RunSession::Search() {
+  if (stopRequested_) return;
+  ContentSearch search(System(), catalog_, persons_, settings_, *this);
+  activeSearch_ = &search;
+  search.Run();
+  activeSearch_ = nullptr;
+}
+
+void RunSession::End() {
+  stopRequested_ = true;
+  log_.Write(u"EXIT");
+}
+
+std::optional<platform::SystemError> RunSession::DeleteFound(const std::u16string& path,
+                                                             std::optional<FileId> file) {
+  log_.Write(u"KILL: " + path);
+  // A hit's own path deletes the very file the walk found, reached from its root without
+  // following links. Any other text is taken as it is.
+  const auto error = file && catalog_.FilePath(*file) == path
+                         ? System().DeleteFoundFile(catalog_.Locate(*file))
+                         : System().DeleteFile(path);
+  // The deleted file may be one the search has yet to reach: it must then find it gone.
+  if (activeSearch_ != nullptr) activeSearch_->FilesChanged();
+  if (error) log_.Write(u"ERROR: " + error->Description);
+  return error;
+}
+
+void RunSession::ReportError(const std::u16string& text) {
+  ++outcome_.ErrorsReported;
+  observer_.ErrorReported(text, configLine_);
+}
+
+void RunSession::SetStatus(std::u16string_view text) {
+  status_ = text;
+  observer_.StatusChanged(status_);
+}
+
+bool RunSession::Checkpoint() {
+  if (stopRequested_) return false;
+  if (!observer_.Checkpoint()) stopRequested_ = true;
+  return !stopRequested_;
+}
+
+// ---- The walk. ----
+
+void RunSession::FolderEntered(FolderId) {
+  observer_.FoldersCounted(catalog_.FolderCount());
+  SetStatus(u"lese Verzeichnis aus...");
+}
+
+void RunSession::FolderNotListed(FolderId folder, const platform::SystemError& failure) {
+  if (failure.Kind == platform::ErrorKind::PseudoFileSystem) {
+    ++coverage_.PseudoFileSystems;
+    return;
+  }
+  // The path is composed only for the listed entries: a tree of many unreadable folders costs
+  // one increment per folder past the limit.
+  const auto entry = [this, folder, &failure] {
+    std::u16string path = catalog_.FolderPath(folder);
+    if (path.size() > 1) path.pop_back();  // the root "/" keeps its separator
+    return MissedFolder{std::move(path), failure.Description, configLine_};
+  };
+  // A FOLDER path that names nothing is a mistake in the configuration; a folder below a root
+  // that cannot be listed is a gap in the search.
+  const bool missingRoot =
+      catalog_.IsRoot(folder) && failure.Kind == platform::ErrorKind::NotFound;
+  (missingRoot ? coverage_.FoldersMissing : coverage_.FoldersUnreadable).Add(entry);
+}
+
+void RunSession::RootListed(FolderId folder) {
+  const std::u16string path = catalog_.FolderPath(folder);
+  if (const auto earlierLine = roots_.Note(System(), path, configLine_)) {
+    coverage_.OverlappingFolders.Add([&] {
+      std::u16string shown = path;
+      if (shown.size() > 1) shown.pop_back();
+      return OverlappingFolder{std::move(shown), configLine_, *earlierLine};
+    });
+  }
+}
+
+void RunSession::FileKept(FileId) {
+  observer_.FilesCounted(catalog_.FileCount(), catalog_.TotalSize());
+}
+
+void RunSession::EntrySkipped(SkippedEntry entry) {
+  switch (entry) {
+    case SkippedEntry::Hidden:
+      ++coverage_.HiddenEntries;
+      break;
+    case SkippedEntry::FolderLink:
+      ++coverage_.FolderLinks;
+      break;
+    case SkippedEntry::Special:
+      ++coverage_.SpecialFiles;
+      break;
+    case SkippedEntry::NotAccepted:
+      ++coverage_.FilesNotAccepted;
+      break;
+    case SkippedEntry::TooLarge:
+      ++coverage_.FilesTooLarge;
+      break;
+  }
+}
+
+// ---- The search. ----
+
+void RunSession::SearchStarted() {
+  SetStatus(u"durchsuche Dateien...");
+}
+
+void RunSession::FileStarted(FileId file) {
+  SetStatus(catalog_.FileName(file));
+}
+
+void RunSession::HitFound(PersonId person, FileId file) {
+  log_.Write(u"found new file: " + catalog_.FilePath(file));
+  hits_.Add(person, file);
+  observer_.HitAdded(person, file);
+}
+
+void RunSession::FileUnreadable(FileId file, const platform::SystemError& failure) {
+  log_.Write(u"ERROR: cannot read file: " + catalog_.FilePath(file));
+  unreadable_.push_back(file);
+  coverage_.FilesUnreadable.Add([&] { return MissedFile{file, failure.Description}; });
+}
+
+void RunSession::DocumentNotExtracted(FileId file, std::string reason) {
+  notExtracted_.push_back(NotExtractedFile{file, std::move(reason)});
+}
+
+void RunSession::FileSearched(FileId, double searched) {
+  observer_.ProgressChanged(searched);
+}
+
+void RunSession::SearchFinished() {
+  SetStatus(u"fertig");
+}

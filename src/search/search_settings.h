@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/text_encoding.h"
+#include "search/read_limits.h"
+
+/// How contents are compared with the terms.
+enum class SearchMode {
+  Binary,  ///< BINARY: letters compared without regard to case
+  Text,    ///< TEXT: exactly as written
+};
+
+/// Whether the texts inside documents are searched beside their raw bytes.
+enum class DocumentReading { Off, On };
+
+/// What a search run is told by the configuration and the front end.
+struct SearchSettings {
+  SearchMode Mode = SearchMode::Binary;
+  DocumentReading Documents = DocumentReading::Off;
+  /// The encodings every term is looked for in.
+  platform::TextEncodings Encodings;
+  /// How files are read (block size, read-ahead).
+  ReadLimits Reading{};
+};

@@ -265,7 +265,7 @@ TEST(SystemWin32Test, TheAnsiCodePageComesFromTheSystem) {
   EXPECT_TRUE(folds('a', 'A'));
   EXPECT_FALSE(folds(0xDF, 's'));  // ß
   EXPECT_FALSE(folds(0xB5, 'M'));  // µ has no upper case in the code page
-  EXPECT_TRUE(Real().ExecutablePath().ends_with(u"\\fundort_tests.exe"));
+  EXPECT_TRUE(Real().ExecutablePath().ends_with(u"\\fundort_platform_tests.exe"));
   EXPECT_EQ(Real().PathSeparator(), u'\\');
 }
 

@@ -5,29 +5,29 @@
 #include <map>
 #include <vector>
 
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/window.h"
 
-/// A scripted window for headless tests: records what the core shows, answers message boxes
-/// from a queue, and runs user actions at chosen pending-message points.
+/// A scripted window for headless tests of the window model: records what the model shows,
+/// answers message boxes from a queue, and runs user actions at chosen pending-message points.
 class FakeWindow : public Window {
  public:
-  using Action = std::function<void(MainForm&)>;
+  using Action = std::function<void(MainWindow&)>;
 
-  /// The form that scripted actions act on.
-  void Attach(MainForm& form) { form_ = &form; }
+  /// The window model that scripted actions act on.
+  void Attach(MainWindow& model) { model_ = &model; }
   /// Runs action at the n-th pending-message point (counting from 1).
   void At(int point, Action action) { actions_[point].push_back(std::move(action)); }
   /// Answers the next message box with answer (boxes without a queued answer get OK, or No).
   void AnswerNext(MessageAnswer answer) { answers_.push_back(answer); }
 
   void controlChanged(ControlId control) override {
-    if (control == ControlId::StatusLabel && form_ != nullptr)
-      StatusTexts.push_back(form_->Status.Caption);
+    if (control == ControlId::StatusLabel && model_ != nullptr)
+      StatusTexts.push_back(model_->statusLabel.Caption);
   }
   void processPendingMessages() override {
     for (auto& action : actions_[++Points])
-      action(*form_);
+      action(*model_);
   }
   MessageAnswer messageBox(const MessageRequest& request) override {
     Boxes.push_back(request);
@@ -45,12 +45,22 @@ class FakeWindow : public Window {
   bool Closed = false;
 
  private:
-  MainForm* form_ = nullptr;
+  MainWindow* model_ = nullptr;
   std::map<int, std::vector<Action>> actions_;
   std::deque<MessageAnswer> answers_;
 };
 
-/// Closes the window as the user would.
-inline FakeWindow::Action UserCloses() {
-  return [](MainForm& form) { form.Form_Unload(); };
-}
+/// One window model on a scripted window.
+struct WindowRun {
+  explicit WindowRun(RunOptions options) : model(std::make_unique<MainWindow>(window, std::move(options))) {
+    window.Attach(*model);
+  }
+  /// Load followed by the start timer's run.
+  void LoadAndRun() {
+    model->Load();
+    model->OnStartTimer();
+  }
+
+  FakeWindow window;
+  std::unique_ptr<MainWindow> model;
+};

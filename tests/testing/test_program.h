@@ -11,9 +11,10 @@
 
 #include "platform/code_page.h"
 #include "platform/utf8.h"
-#include "shell/main_form.h"
+#include "run/run_options.h"
+#include "run/run_session.h"
 #include "testing/fake_system.h"
-#include "testing/fake_window.h"
+#include "testing/recording_observer.h"
 
 /// Text from a UTF-8 literal (test sources are UTF-8).
 inline std::u16string U16(std::string_view utf8) {
@@ -96,9 +97,9 @@ class TestProgram {
   std::vector<std::string> LogLines() const {
     return LogLinesOf(system_.Contents(LogPath()), system_.TextFiles());
   }
-  /// Options that run the form on the fake system, its log going where log says.
-  MainFormOptions Options(LogDestination log = LogDestination::BesideProgram) {
-    return MainFormOptions{.System = system_, .Log = log};
+  /// Options that run a session on the fake system, its log going where log says.
+  RunOptions Options(LogDestination log = LogDestination::BesideProgram) {
+    return RunOptions{.System = system_, .Log = log};
   }
 
  private:
@@ -155,9 +156,9 @@ class InstalledProgram {
     bytes << std::ifstream(LogPath(), std::ios::binary).rdbuf();
     return LogLinesOf(bytes.str());
   }
-  /// Options that run the form on the real system as if it were this program.
-  MainFormOptions Options() const {
-    return MainFormOptions{.ProgramPathOverride = U16(ProgramPath().string())};
+  /// Options that run a session on the real system as if it were this program.
+  RunOptions Options() const {
+    return RunOptions{.ProgramPathOverride = U16(ProgramPath().string())};
   }
 
  private:
@@ -165,19 +166,19 @@ class InstalledProgram {
   std::string baseName_;
 };
 
-/// One run of the program with a scripted window.
+/// One run of the program, shown to a recording observer.
 struct TestRun {
   explicit TestRun(TestProgram& program) : TestRun(program.Options()) {}
-  explicit TestRun(MainFormOptions options)
-      : form(std::make_unique<MainForm>(window, std::move(options))) {
-    window.Attach(*form);
+  explicit TestRun(RunOptions options)
+      : session(std::make_unique<RunSession>(std::move(options), observer)) {
+    observer.Attach(*session);
   }
-  /// Form_Load followed by the timer's run.
+  /// Load followed by the whole run.
   void LoadAndRun() {
-    form->Form_Load();
-    form->StartTimer_Timer();
+    session->Load();
+    session->Run();
   }
 
-  FakeWindow window;
-  std::unique_ptr<MainForm> form;
+  RecordingObserver observer;
+  std::unique_ptr<RunSession> session;
 };

@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "browse/pick_order.h"
+#include "run/person_order.h"
 
 namespace {
 

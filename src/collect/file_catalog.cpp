@@ -2,10 +2,75 @@
 
 #include <algorithm>
 
+namespace {
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+// Names are stored as UTF-8, extended so that a lone surrogate (a file name byte that was not
+// UTF-8 comes in as U+DC80 + byte) is written as a three-byte sequence of its own value: every
+// 16-bit text survives the round trip, and the usual ASCII name takes half the room.
 FileCatalog::NameSpan FileCatalog::Store(std::u16string_view name) {
-  const NameSpan span{names_.size(), static_cast<std::uint32_t>(name.size())};
-  names_.append(name);
-  return span;
+  const std::uint64_t offset = names_.size();
+  for (std::size_t at = 0; at < name.size(); ++at) {
+    std::uint32_t code = name[at];
+    if (IsHighSurrogate(name[at]) && at + 1 < name.size() && IsLowSurrogate(name[at + 1])) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (name[at + 1] - 0xDC00U);
+      ++at;
+    }
+    if (code < 0x80) {
+      names_ += static_cast<char>(code);
+    } else if (code < 0x800) {
+      names_ += static_cast<char>(0xC0 | (code >> 6));
+      names_ += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      names_ += static_cast<char>(0xE0 | (code >> 12));
+      names_ += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      names_ += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      names_ += static_cast<char>(0xF0 | (code >> 18));
+      names_ += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      names_ += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      names_ += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return NameSpan{offset, static_cast<std::uint32_t>(names_.size() - offset)};
+}
+
+void FileCatalog::AppendName(NameSpan span, std::u16string& text) const {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(names_.data() + span.Offset);
+  const auto* const end = bytes + span.Length;
+  // Only what Store wrote is read back, so every sequence is whole and well formed.
+  while (bytes < end) {
+    const unsigned lead = *bytes++;
+    if (lead < 0x80) {
+      text += static_cast<char16_t>(lead);
+      continue;
+    }
+    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    std::uint32_t code = lead & (0x3FU >> more);
+    for (int next = 0; next < more; ++next)
+      code = (code << 6) | (*bytes++ & 0x3FU);
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      text += static_cast<char16_t>(0xD800 + (code >> 10));
+      text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+      text += static_cast<char16_t>(code);
+    }
+  }
+}
+
+std::u16string FileCatalog::NameOf(NameSpan span) const {
+  std::u16string name;
+  AppendName(span, name);
+  return name;
 }
 
 FolderId FileCatalog::AddRoot(std::u16string_view path) {
@@ -23,8 +88,10 @@ FolderId FileCatalog::AddFolder(FolderId parent, std::u16string_view name) {
 
 FileId FileCatalog::AddFile(FolderId folder, std::u16string_view name, std::int64_t size,
                             std::optional<platform::FileIdentity> identity) {
-  files_.push_back(FileEntry{Store(name), static_cast<std::int32_t>(folder), identity.has_value(),
-                             size, identity.value_or(platform::FileIdentity{})});
+  const NameSpan span = Store(name);
+  files_.push_back(FileEntry{span.Offset, span.Length | (identity ? kIdentityKnown : 0U),
+                             static_cast<std::int32_t>(folder), size,
+                             identity.value_or(platform::FileIdentity{})});
   totalSize_ += size;
   return IdOf<FileId>(files_.size() - 1);
 }
@@ -36,7 +103,7 @@ std::u16string FileCatalog::FolderPath(FolderId folder) const {
     chain.push_back(folders_[static_cast<std::size_t>(chain.back())].Parent);
   std::u16string path;
   for (auto link = chain.rbegin(); link != chain.rend(); ++link) {
-    path += NameOf(folders_[static_cast<std::size_t>(*link)].Name);
+    AppendName(folders_[static_cast<std::size_t>(*link)].Name, path);
     path += separator_;
   }
   return path;
@@ -44,24 +111,26 @@ std::u16string FileCatalog::FolderPath(FolderId folder) const {
 
 std::u16string FileCatalog::FilePath(FileId file) const {
   const FileEntry& entry = File(file);
-  return FolderPath(IdOf<FolderId>(static_cast<std::size_t>(entry.Folder))) +
-         std::u16string(NameOf(entry.Name));
+  std::u16string path = FolderPath(IdOf<FolderId>(static_cast<std::size_t>(entry.Folder)));
+  AppendName(NameOf(entry), path);
+  return path;
 }
 
-std::u16string_view FileCatalog::FileName(FileId file) const {
-  return NameOf(File(file).Name);
+std::u16string FileCatalog::FileName(FileId file) const {
+  return NameOf(NameOf(File(file)));
 }
 
 platform::FoundFile FileCatalog::Locate(FileId file) const {
   const FileEntry& entry = File(file);
+  const bool identityKnown = (entry.NameLengthAndIdentity & kIdentityKnown) != 0;
   platform::FoundFile found{.Root = {},
-                            .Names = {std::u16string(NameOf(entry.Name))},
-                            .Identity = entry.HasIdentity
+                            .Names = {NameOf(NameOf(entry))},
+                            .Identity = identityKnown
                                             ? std::optional<platform::FileIdentity>(entry.Identity)
                                             : std::nullopt};
   std::int32_t folder = entry.Folder;
   while (folders_[static_cast<std::size_t>(folder)].Parent >= 0) {
-    found.Names.emplace_back(NameOf(folders_[static_cast<std::size_t>(folder)].Name));
+    found.Names.push_back(NameOf(folders_[static_cast<std::size_t>(folder)].Name));
     folder = folders_[static_cast<std::size_t>(folder)].Parent;
   }
   std::reverse(found.Names.begin(), found.Names.end());

@@ -10,8 +10,9 @@
 #include "platform/system.h"
 
 /// The folders the walk entered and the files it kept, in walk order. Every name lives in one
-/// shared store and each entry is a few numbers, so a million files cost a few dozen megabytes.
-/// Paths are composed on demand from the folder chain.
+/// shared store, eight bits a character for most names (any 16-bit text, lone surrogates
+/// included, comes back as it went in), and each entry is a few numbers: a million files cost
+/// well under a hundred megabytes. Paths are composed on demand from the folder chain.
 class FileCatalog {
  public:
   /// A catalog whose paths are composed with separator ("/" or "\").
@@ -37,14 +38,14 @@ class FileCatalog {
   /// The file's full path.
   std::u16string FilePath(FileId file) const;
   /// The file's bare name as the system listed it.
-  std::u16string_view FileName(FileId file) const;
+  std::u16string FileName(FileId file) const;
   std::int64_t FileSize(FileId file) const { return File(file).Size; }
   /// The walk's root, the names below it and the identity recorded for the file, so that an
   /// action reaches the very file the walk found.
   platform::FoundFile Locate(FileId file) const;
 
  private:
-  /// Where a name lies in the shared store.
+  /// Where a name lies in the shared store, in bytes.
   struct NameSpan {
     std::uint64_t Offset = 0;
     std::uint32_t Length = 0;
@@ -54,20 +55,27 @@ class FileCatalog {
     std::int32_t Parent = -1;  ///< index of the containing folder; negative for a root
   };
   struct FileEntry {
-    NameSpan Name;
+    std::uint64_t NameOffset = 0;
+    /// The name's length in bytes; the top bit tells whether Identity is known.
+    std::uint32_t NameLengthAndIdentity = 0;
     std::int32_t Folder = 0;
-    bool HasIdentity = false;
     std::int64_t Size = 0;
     platform::FileIdentity Identity;
   };
+  static constexpr std::uint32_t kIdentityKnown = 0x80000000U;
 
   NameSpan Store(std::u16string_view name);
-  std::u16string_view NameOf(NameSpan span) const { return {names_.data() + span.Offset, span.Length}; }
+  /// Appends the stored name to text.
+  void AppendName(NameSpan span, std::u16string& text) const;
+  std::u16string NameOf(NameSpan span) const;
+  static NameSpan NameOf(const FileEntry& file) {
+    return {file.NameOffset, file.NameLengthAndIdentity & ~kIdentityKnown};
+  }
   const FolderEntry& Folder(FolderId folder) const { return folders_[IndexOf(folder)]; }
   const FileEntry& File(FileId file) const { return files_[IndexOf(file)]; }
 
   char16_t separator_;
-  std::u16string names_;
+  std::string names_;
   std::vector<FolderEntry> folders_;
   std::vector<FileEntry> files_;
   std::int64_t totalSize_ = 0;

@@ -36,9 +36,11 @@ bool StandsAt(std::string_view content, std::size_t at, const Alternatives& term
   return false;
 }
 
-/// The loop of reference::Occurs with each character's byte strings worked out once.
-bool Occurs(std::string_view content, std::u16string_view term, ByteForms forms,
-            TermMatching matching) {
+}  // namespace
+
+// The loop of reference::Occurs with each character's byte strings worked out once.
+bool ReferenceOccurs(std::string_view content, std::u16string_view term, ByteForms forms,
+                     TermMatching matching) {
   if (content.empty()) return false;
   for (const ByteForm form : reference::kForms) {
     if (!forms.Has(form)) continue;
@@ -49,17 +51,6 @@ bool Occurs(std::string_view content, std::u16string_view term, ByteForms forms,
     }
   }
   return false;
-}
-
-}  // namespace
-
-bool ReferenceOccurs(std::string_view content, std::u16string_view term, ByteForms forms,
-                     TermMatching matching) {
-  const bool occurs = Occurs(content, term, forms, matching);
-  // On short contents the shared reference itself is cheap enough to vouch for the loop above.
-  if (content.size() <= 256 && occurs != reference::Occurs(content, term, forms, matching))
-    __builtin_trap();
-  return occurs;
 }
 
 std::string ReferenceEncode(std::u16string_view text, std::size_t form) {

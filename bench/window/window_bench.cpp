@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/utf8.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "ui/qt/qt_window.h"
 
 namespace {
@@ -23,12 +23,9 @@ class NoWindow : public Window {
   void closeWindow() override {}
 };
 
-MainFormOptions OptionsFor(const std::u16string& config) {
-  MainFormOptions options;
-  options.ProgramPathOverride = config;
-  options.ConfigFileOverride = config;
-  options.Log = LogDestination::None;
-  return options;
+RunOptions OptionsFor(const std::u16string& config) {
+  return RunOptions{
+      .ProgramPathOverride = config, .ConfigFileOverride = config, .Log = LogDestination::None};
 }
 
 double Seconds(std::chrono::steady_clock::time_point start) {
@@ -57,10 +54,10 @@ int main(int argc, char* argv[]) {
   for (int repetition = 0; repetition < repetitions; ++repetition) {
     {
       NoWindow window;
-      MainForm form(window, OptionsFor(config));
+      MainWindow model(window, OptionsFor(config));
       const auto start = std::chrono::steady_clock::now();
-      form.Form_Load();
-      form.StartTimer_Timer();
+      model.Load();
+      model.OnStartTimer();
       without.push_back(Seconds(start));
     }
     {
@@ -68,11 +65,10 @@ int main(int argc, char* argv[]) {
       window.show();
       QApplication::processEvents();
       const auto start = std::chrono::steady_clock::now();
-      window.form().Form_Load();
-      window.form().StartTimer_Timer();
+      window.driver().Load();
+      window.model().OnStartTimer();
       QApplication::processEvents();
       with.push_back(Seconds(start));
-      window.form().StopRequested = true;
     }
   }
   const double plain = Median(without);

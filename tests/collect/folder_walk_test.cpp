@@ -1,165 +1,82 @@
+#include "collect/folder_walker.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <ranges>
-
-#include "shell/main_form.h"
+#include "platform/code_page.h"
 #include "testing/test_program.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using platform::EntryKind;
-
-/// A loaded form with rules without limit, whose walk reads the given system.
-struct Walk {
-  Walk(std::initializer_list<std::u16string> rules, MainFormOptions options)
-      : run(std::move(options)) {
-    run.form->Form_Load();
-    for (const auto& rule : rules)
-      run.form->AddFileType(rule, -1);
+// A root loses one trailing separator ("/" is kept as "") and gets it back when composed.
+TEST(FileCatalogTest, PathsAreComposedFromTheFolderChain) {
+  // clang-format off
+  const std::tuple<char16_t, std::u16string, std::u16string> roots[] = {
+      {u'/', u"/d/Docs/", u"/d/Docs/"}, {u'/', u"/d/Docs", u"/d/Docs/"}, {u'/', u"/", u"/"},
+      {u'/', u"/d/Docs//", u"/d/Docs//"}, {u'\\', u"E:\\", u"E:\\"},
+      {u'\\', u"/d/Docs/", u"/d/Docs/\\"}};  // clang-format on
+  for (const auto& [separator, root, composed] : roots) {
+    FileCatalog catalog(separator);
+    const FolderId top = catalog.AddRoot(root);
+    const FolderId old = catalog.AddFolder(top, u"Old");
+    const FileId file = catalog.AddFile(old, u"c.txt", 5368709120, platform::FileIdentity{7, 9});
+    const FileId other = catalog.AddFile(top, u"a.txt", 3221225472, std::nullopt);
+    EXPECT_EQ(catalog.FilePath(file) + u" " + catalog.FilePath(other),
+              composed + u"Old" + separator + u"c.txt " + composed + u"a.txt");
+    EXPECT_EQ(catalog.TotalSize(), 8589934592);
+    // The walk's root as it opened it, the names below it and the identity it listed.
+    const platform::FoundFile found = catalog.Locate(file);
+    EXPECT_EQ(found.Root + u" " + found.Names[0] + u" " + found.Names[1], composed + u" Old c.txt");
+    EXPECT_EQ(found.Identity, (platform::FileIdentity{7, 9}));
   }
-  /// Walks root, then gives the folders as "parent:name" and the files as
-  /// "| type:folder:name:size", with "@" for the real root.
-  std::string Tables(const std::u16string& root, const std::string& real = "\n") {
-    run.form->ReadFolder(root, 0);
-    std::string text;
-    for (const FolderEntry& folder : run.form->Folders | std::views::drop(1))
-      text += std::to_string(folder.Parent) + ":" + Utf8(folder.Name) + " ";
-    for (const FileEntry& file : run.form->Files | std::views::drop(1)) {
-      text += "| " + std::to_string(file.TypeIndex) + ":" + std::to_string(file.FolderIndex) + ":" +
-              Utf8(file.Name) + ":" + std::to_string(file.Size) + " ";
-    }
-    for (std::size_t at; (at = text.find(real)) != std::string::npos;)
-      text.replace(at, real.size(), "@");
-    return text;
-  }
+}
 
-  TestRun run;
+constexpr const char16_t* kSkipped[] = {u"hidden", u"link", u"special", u"other", u"too large"};
+
+/// Keeps what the walk tells as one text; a checkpoint fails right after stopAfter was told.
+struct WalkRecorder : WalkListener {
+  WalkRecorder(const FileCatalog& files, std::string stop) : catalog(files), stopAfter(stop) {}
+  void FolderEntered(FolderId folder) override { Add(u"enter " + catalog.FolderPath(folder)); }
+  void FolderNotListed(FolderId folder, const platform::SystemError& failure) override {
+    Add(u"unlisted " + catalog.FolderPath(folder) + u" " + failure.Description);
+  }
+  void RootListed(FolderId folder) override { Add(u"root " + catalog.FolderPath(folder)); }
+  void FileKept(FileId file) override { Add(u"kept " + catalog.FilePath(file)); }
+  void EntrySkipped(SkippedEntry entry) override { Add(kSkipped[static_cast<int>(entry)]); }
+  bool Checkpoint() override { return stopAfter.empty() || !events.ends_with(stopAfter + ", "); }
+  void Add(const std::u16string& event) { events += Utf8(event) + ", "; }
+
+  const FileCatalog& catalog;
+  std::string stopAfter, events;
 };
 
-/// The fake system, with no log written into it.
-MainFormOptions On(FakeSystem& system) {
-  return MainFormOptions{.System = system, .Log = LogDestination::None};
-}
-
-/// A folder of three files and two subfolders, one of them hidden by its dot, listed with "."
-/// and ".." first as many systems do.
-void AddDocs(FakeSystem& system) {
-  system.AddEntry(u"/d/Docs/", u".", EntryKind::Folder);
-  system.AddEntry(u"/d/Docs/", u"..", EntryKind::Folder);
-  system.AddFile(u"/d/Docs/.svn/secret.txt", "x");
-  system.AddSizedFile(u"/d/Docs/a.txt", 120);
-  system.AddSizedFile(u"/d/Docs/b.doc", 300);
-  system.AddEntry(u"/d/Docs/Old/", u".", EntryKind::Folder);
-  system.AddEntry(u"/d/Docs/Old/", u"..", EntryKind::Folder);
-  system.AddSizedFile(u"/d/Docs/Old/c.txt", 50);
-  system.AddSizedFile(u"/d/Docs/z.txt", 7);
-}
-
-TEST(FolderWalkTest, DepthFirstWalkAndClosingTheWindowAtEachPoint) {
-  const struct {
-    int point;  // pending-message point at which the user closes the window, 0 for none
-    std::string tables;
-    int fetches;  // each enclosing level fetches at most one more entry after the close
-  } cases[] = {
-      {0, "0:/d/Docs 1:Old | 1:1:a.txt:120 | 1:2:c.txt:50 | 1:1:z.txt:7 ", 12},
-      {1, "0:/d/Docs ", 2},
-      {6, "0:/d/Docs 1:Old | 1:1:a.txt:120 ", 9},
-      {9, "0:/d/Docs 1:Old | 1:1:a.txt:120 | 1:2:c.txt:50 ", 11},
-  };
-  for (const auto& c : cases) {
-    FakeSystem system;
-    AddDocs(system);
-    Walk walk({u"*.TXT"}, On(system));
-    MainForm& form = *walk.run.form;
-    form.AddFileType(u"*.DOC", 100);
-    if (c.point > 0) walk.run.window.At(c.point, UserCloses());
-    EXPECT_EQ(walk.Tables(u"/d/Docs/"), c.tables) << "closed at " << c.point;
-    EXPECT_EQ(system.Fetches, c.fetches) << "closed at " << c.point;
-    EXPECT_EQ(system.OpenNow, 0) << "closed at " << c.point;
-    if (c.point > 0) continue;
-    EXPECT_EQ(Utf8(form.anzFolders.Caption + u" " + form.anzFiles.Caption + u" " +
-                   form.allSize.Caption + u" " + form.Status.Caption),
-              "2 3 177 B lese Verzeichnis aus...");
-    EXPECT_EQ(form.GetFolderPath(2) + u" " + form.GetFilePath(2),
-              u"/d/Docs/Old/ /d/Docs/Old/c.txt");
-    EXPECT_EQ(walk.run.window.Points, 10);
-  }
-}
-
-TEST(FolderWalkTest, RootPathsLoseOneSeparatorAndComposeBack) {
-  using Rules = FakeSystem::Rules;
-  const struct {
-    Rules rules;
-    std::u16string root, stored, file;
-  } cases[] = {
-      // clang-format off
-      {Rules::Posix, u"/d/Docs/", u"/d/Docs", u"/d/Docs/a.txt"},
-      {Rules::Posix, u"/d/Docs", u"/d/Docs", u"/d/Docs/a.txt"},
-      {Rules::Posix, u"/d/Docs//", u"/d/Docs/", u"/d/Docs//a.txt"},
-      {Rules::Posix, u"/", u"", u"/a.txt"}, {Rules::Posix, u"docs", u"docs", u"docs/a.txt"},
-      {Rules::Windows, u"C:\\Data\\", u"C:\\Data", u"C:\\Data\\a.txt"},
-      {Rules::Windows, u"C:\\Data\\\\", u"C:\\Data\\", u"C:\\Data\\\\a.txt"},
-      {Rules::Windows, u"E:\\", u"E:", u"E:\\a.txt"},
-      {Rules::Windows, u"/d/Docs/", u"/d/Docs/", u"/d/Docs/\\a.txt"},
-      // clang-format on
-  };
-  for (const auto& c : cases) {
-    FakeSystem system(c.rules);
-    system.AddFile(c.file, "x");
-    Walk walk({u"*"}, On(system));
-    EXPECT_EQ(walk.Tables(c.root), "0:" + Utf8(c.stored) + " | 1:1:a.txt:1 ") << Utf8(c.root);
-    EXPECT_EQ(walk.run.form->GetFilePath(1), c.file);
-  }
-}
-
-TEST(FolderWalkTest, FilesOfTwoGibibytesAndMoreAreSizedTestedAndCounted) {
-  const std::int64_t gibibyte = std::int64_t{1} << 30;
+TEST(FolderWalkerTest, WalksDepthFirstInListingOrderAndUnwindsWhenACheckpointFails) {
   FakeSystem system;
-  system.AddSizedFile(u"/d/five.dat", 5 * gibibyte);
-  system.AddSizedFile(u"/d/three.dat", 3 * gibibyte);
-  Walk walk({}, On(system));
-  walk.run.form->AddFileType(u"*.DAT", static_cast<double>(3 * gibibyte));
-  walk.run.form->AddFileType(u"*.DAT", -1);
-  EXPECT_EQ(walk.Tables(u"/d"), "0:/d | 2:1:five.dat:5368709120 | 1:1:three.dat:3221225472 ");
-  EXPECT_EQ(walk.run.form->allSize.Caption, u"8 GB");
+  // "." and ".." first, as many systems list them, a folder link and a special file; then a
+  // hidden folder, a file too large, a folder that cannot be listed and a file no rule accepts.
+  system.AddEntry(u"/d/Docs/", u".", platform::EntryKind::Folder);
+  system.AddEntry(u"/d/Docs/", u"..", platform::EntryKind::Folder);
+  system.AddEntry(u"/d/Docs/", u"link", platform::EntryKind::FolderLink);
+  system.AddEntry(u"/d/Docs/", u"fifo", platform::EntryKind::Special);
+  for (const std::u16string file :
+       {u".svn/a.txt", u"a.txt", u"b.doc", u"Old/c.txt", u"Locked/d.txt", u"z.png", u"z.txt"})
+    system.AddSizedFile(u"/d/Docs/" + file, 120);
+  system.Fail(FakeSystem::Operation::List, u"/d/Docs/Locked/");
+  FileTypeRules rules(platform::Windows1252CodePage());
+  rules.Add(u"*.TXT", -1);
+  rules.Add(u"*.DOC", 100);
+  const std::string all =
+      "enter /d/Docs/, root /d/Docs/, link, special, hidden, kept /d/Docs/a.txt, too large, "
+      "enter /d/Docs/Old/, kept /d/Docs/Old/c.txt, enter /d/Docs/Locked/, unlisted "
+      "/d/Docs/Locked/ Zugriff verweigert, other, kept /d/Docs/z.txt, ";
+  // Stopped deep down, the enclosing folders list nothing more.
+  for (const std::string stopAfter : {"", "kept /d/Docs/a.txt", "kept /d/Docs/Old/c.txt"}) {
+    FileCatalog catalog(u'/');
+    WalkRecorder recorder(catalog, stopAfter);
+    EXPECT_EQ(FolderWalker(system, rules, catalog, recorder).Walk(u"/d/Docs/"), stopAfter.empty());
+    EXPECT_EQ(recorder.events,
+              stopAfter.empty() ? all : all.substr(0, all.find(stopAfter) + stopAfter.size() + 2));
+    EXPECT_EQ(system.OpenNow, 0) << stopAfter;
+  }
 }
-
-// ---- Real folder trees (Linux: byte names, descriptors; Windows has its own tests). ----
-#if !defined(_WIN32)
-
-/// The operating system, with no log written.
-MainFormOptions RealSystem() {
-  return MainFormOptions{.Log = LogDestination::None};
-}
-
-TEST(FolderWalkTreeTest, DotNamesEmptyMissingAndRepeatedFoldersAndLateRules) {
-  TempDir dir;
-  for (const char* file : {"b.txt", "a.txt", "Z.TXT", ".hidden.txt", ".git/x.txt", "note.bin"})
-    dir.Write(file, "x");
-  dir.Write("sub/c.txt", "cc");
-  dir.Write("sub/deep/caf\xE9.txt", "latin");  // not UTF-8
-  fs::create_directory(dir.path() / "empty");
-  const std::string root = dir.path().string();
-  const auto descriptors = std::distance(fs::directory_iterator("/proc/self/fd"), {});
-  Walk walk({u"*.txt"}, RealSystem());
-  walk.Tables(U16(root + "/"));
-  walk.Tables(U16(root + "/missing"));
-  walk.run.form->AddFileType(u"*.BIN", -1);  // changes nothing recorded
-  EXPECT_EQ(walk.Tables(U16(root), root),
-            "0:@ 1:empty 1:sub 3:deep 0:@/missing 0:@ 6:empty 6:sub 8:deep "
-            "| 1:1:Z.TXT:1 | 1:1:a.txt:1 | 1:1:b.txt:1 | 1:3:c.txt:2 | 1:4:caf\xE9.txt:5 "
-            "| 1:6:Z.TXT:1 | 1:6:a.txt:1 | 1:6:b.txt:1 | 2:6:note.bin:1 | 1:8:c.txt:2 "
-            "| 1:9:caf\xE9.txt:5 ");
-  EXPECT_EQ(walk.run.form->anzFolders.Caption + u" " + walk.run.form->anzFiles.Caption, u"9 11");
-  EXPECT_EQ(walk.run.form->TotalSize, 21);
-  EXPECT_EQ(std::distance(fs::directory_iterator("/proc/self/fd"), {}), descriptors);
-  std::string content;
-  std::getline(std::ifstream(Utf8(walk.run.form->GetFilePath(5))), content);
-  EXPECT_EQ(content, "latin");
-}
-#endif
 
 }  // namespace

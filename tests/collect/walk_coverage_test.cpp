@@ -1,106 +1,47 @@
-// What a run leaves out of its search, and why, on the in-memory system.
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "shell/main_form.h"
-#include "testing/cpu_time.h"
+#include "support/number_text.h"
 #include "testing/test_program.h"
 
 namespace {
 
-using platform::EntryKind;
 using platform::ErrorKind;
-using Operation = FakeSystem::Operation;
 
-/// The coverage lists in one line as "kind:path-or-name@line", then the pseudo file systems.
+/// What a run left out of its search, and why, as "kind:path@line", then the pseudo file systems.
 std::string Summary(const RunCoverage& c) {
-  std::string out;
-  const auto add = [&out](const char* kind, std::u16string_view what, std::int32_t line) {
-    out += std::string(kind) + ":" + Utf8(what) + "@" + std::to_string(line) + " ";
-  };
-  for (const MissedFolder& folder : c.FoldersMissing.Entries)
-    add("missing", folder.Path, folder.Line);
-  for (const MissedFolder& folder : c.FoldersUnreadable.Entries)
-    add("unreadable", folder.Path + u"(" + folder.Reason + u")", folder.Line);
-  for (const TermlessPerson& person : c.PersonsWithoutTerms.Entries)
-    add(person.EmptyTerm ? "emptyTerm" : "noTerms", person.Name, person.Line);
-  for (const OverlappingFolder& folder : c.OverlappingFolders.Entries)
-    add("overlap", folder.Path + u"~" + U16(std::to_string(folder.EarlierLine)), folder.Line);
-  return out + "pseudo=" + std::to_string(c.PseudoFileSystems);
+  std::u16string out;
+  const auto at = [](std::int32_t line) { return u"@" + NumberText(line) + u" "; };
+  for (const auto& folder : c.FoldersMissing.Entries)
+    out += u"missing:" + folder.Path + at(folder.Line);
+  for (const auto& folder : c.FoldersUnreadable.Entries)
+    out += u"unreadable:" + folder.Path + u"(" + folder.Reason + u")" + at(folder.Line);
+  for (const auto& folder : c.OverlappingFolders.Entries)
+    out += u"overlap:" + folder.Path + u"~" + NumberText(folder.EarlierLine) + at(folder.Line);
+  return Utf8(out) + "pseudo=" + std::to_string(c.PseudoFileSystems);
 }
 
-// The kinds the real tree cannot show (or not cheaply): how a failed listing is classed, pseudo
-// file systems, which persons no term can fail for, and which FOLDER lines overlap.
-TEST(WalkCoverageTest, FailedListingsTermlessPersonsAndOverlappingFolders) {
-  struct Case {
-    std::string lines;  // from line 2 on, after "FILETYPE|*.txt|"
-    std::function<void(FakeSystem&)> setup;
-    std::string coverage;
-  };
-  const auto none = [](FakeSystem&) {};
-  const Case cases[] = {
+TEST(WalkCoverageTest, MissingUnreadableAndPseudoFoldersAndOverlappingRoots) {
+  // Lines from line 2 on, after "FILETYPE|*.txt|"; the folder whose listing fails, and how.
+  const std::tuple<std::string, std::u16string, ErrorKind, std::string> cases[] = {
       // Only a root that is not there is missing; a root refused, or a folder below gone, is
-      // unreadable.
-      {"FOLDER|/prog/nirgends/|\nFOLDER|/prog/D|",
-       [](FakeSystem& s) {
-         s.AddFolder(u"/prog/D/sub");
-         s.Fail(Operation::List, u"/prog/D/sub/", ErrorKind::NotFound);
-       },
-       "missing:/prog/nirgends@2 unreadable:/prog/D/sub(Datei nicht gefunden)@3 pseudo=0"},
-      {"FOLDER|/prog/D|", [](FakeSystem& s) { s.Fail(Operation::List, u"/prog/D/"); },
-       "unreadable:/prog/D(Zugriff verweigert)@2 pseudo=0"},
-      {"FOLDER|/prog/D|",
-       [](FakeSystem& s) {
-         s.AddFile(u"/prog/D/proc/1/status", "x");
-         s.Fail(Operation::List, u"/prog/D/proc/", ErrorKind::PseudoFileSystem);
-       },
-       "pseudo=1"},
-      // A repeated name declares nobody; an empty term stands in every file that is not empty.
-      {"NAME|A|a\nNAME|B|b|\nNAME|C||\nNAME|D|d||\nNAME|A|\nNAME||", none,
-       "noTerms:A@2 emptyTerm:C@4 emptyTerm:D@5 noTerms:@7 pseudo=0"},
+      // unreadable. The root "/" keeps its separator.
+      {"FOLDER|/prog/nirgends/|\nFOLDER|/prog/D|", u"/prog/D/x/", ErrorKind::NotFound,
+       "missing:/prog/nirgends@2 unreadable:/prog/D/x(Datei nicht gefunden)@3 pseudo=0"},
+      {"FOLDER|/|", u"/", ErrorKind::AccessDenied, "unreadable:/(Zugriff verweigert)@2 pseudo=0"},
+      {"FOLDER|/prog/D|", u"/prog/D/proc/", ErrorKind::PseudoFileSystem, "pseudo=1"},
       // The same folder, one inside an earlier one, a sibling, and one holding an earlier one.
-      {"FOLDER|/prog/D|\nFOLDER|/prog/D/|\nFOLDER|/prog/D/s|\nFOLDER|/prog/E|\nFOLDER|/prog|",
-       [](FakeSystem& s) {
-         s.AddFolder(u"/prog/D/s");
-         s.AddFolder(u"/prog/E");
-       },
-       "overlap:/prog/D~2@3 overlap:/prog/D/s~2@4 overlap:/prog~2@6 pseudo=0"},
-  };
-  for (const Case& row : cases) {
-    SCOPED_TRACE(row.lines);
+      {"FOLDER|/prog/D|\nFOLDER|/prog/D/|\nFOLDER|/prog/D/s|\nFOLDER|/prog/E|\nFOLDER|/prog|", u"",
+       ErrorKind::Other, "overlap:/prog/D~2@3 overlap:/prog/D/s~2@4 overlap:/prog~2@6 pseudo=0"}};
+  for (const auto& [lines, failing, failure, coverage] : cases) {
     TestProgram program;
-    program.system().AddFolder(u"/prog/D");
-    row.setup(program.system());
-    program.WriteConfig("FILETYPE|*.txt|\n" + row.lines + "\n");
+    for (const std::u16string folder : {u"/prog/D/s", u"/prog/D/x", u"/prog/D/proc/1", u"/prog/E"})
+      program.system().AddFolder(folder);
+    program.system().Fail(FakeSystem::Operation::List, failing, failure);
+    program.WriteConfig("FILETYPE|*.txt|\n" + lines + "\n");
     TestRun run(program);
     run.LoadAndRun();
-    EXPECT_EQ(Summary(run.form->Coverage()), row.coverage);
+    EXPECT_EQ(Summary(run.session->Coverage()), coverage) << lines;
   }
-}
-
-TEST(WalkCoverageTest, ManyUnreadableFoldersAreCountedWithABoundedList) {
-  FakeSystem system;
-  // 100 readable folders of 1,000 unreadable ones each.
-  constexpr int kFolders = 100'000;
-  for (int folder = 0; folder < kFolders; ++folder) {
-    const std::u16string path =
-        u"/t/" + U16(std::to_string(folder / 1000) + "/" + std::to_string(folder % 1000));
-    system.AddFolder(path);
-    system.Fail(Operation::List, path + u"/");
-  }
-  TestRun run(MainFormOptions{.System = system, .Log = LogDestination::None});
-  run.form->Form_Load();
-  const double start = ThreadCpuSeconds();
-  run.form->ReadFolder(u"/t", 0);
-  const double took = ThreadCpuSeconds() - start;
-  const CappedList<MissedFolder>& unreadable = run.form->Coverage().FoldersUnreadable;
-  EXPECT_EQ(unreadable.Count, kFolders);
-  EXPECT_EQ(unreadable.Entries.size(), CappedList<MissedFolder>::kLimit);
-  EXPECT_TRUE(unreadable.Truncated());
-  EXPECT_EQ(Utf8(unreadable.Entries.front().Path), "/t/0/0");
-  EXPECT_EQ(run.form->Folders.size(), kFolders + 102u);
-  EXPECT_LT(took, 5.0);
 }
 
 }  // namespace

@@ -1,95 +1,83 @@
-// The texts inside documents searched beside their raw bytes, through the whole search.
+// The texts inside documents searched beside their raw bytes, through the whole content search.
 #include <gtest/gtest.h>
 
 #include "extract/samples.h"
-#include "testing/search_fixture.h"
+#include "search/search_recorder.h"
 
 namespace {
 
 using samples::Docx;
 using samples::Zip;
-using Lines = std::vector<std::string>;
+using Events = std::vector<std::string>;
+constexpr SearchMode kBinary = SearchMode::Binary;
+constexpr SearchMode kText = SearchMode::Text;
 
-// Each kind's text is checked with the extraction; here a document's text reaches the search.
+/// A search that reads documents, with one person of the given terms.
+struct DocumentRecorder : SearchRecorder {
+  explicit DocumentRecorder(const std::string& terms, ReadLimits reading = {})
+      : SearchRecorder(reading) {
+    settings.Documents = DocumentReading::On;
+    AddPerson("P", terms);
+  }
+};
+
+// Each kind's text is checked with the extraction; here a document's text reaches the search,
+// in UTF-8, and only while documents are read. Texts never match across their boundaries: a
+// sheet's strings, a zip's members and the raw bytes around them are apart.
 TEST(DocumentSearchTest, TheTextsAreSearchedInUtf8) {
+  const std::string schroeder = Docx({{"Herr Schr", "\xC3\xB6", "der"}});  // "ö" a run alone
+  const std::string xlsx = Zip({{"[Content_Types].xml", "<Types/>"},
+                                {"xl/sharedStrings.xml", "<sst><si><t>Ha</t></si></sst>"},
+                                {"xl/worksheets/sheet1.xml", "<worksheet>ns</worksheet>"}});
   const struct {
     const char* kind;
     std::string bytes;
-    std::string terms;  // of the one person
-    std::int32_t mode;  // 1 ignores case, 2 compares exactly
+    std::string terms;
+    SearchMode mode;
     bool found;
   } cases[] = {
-      {"docx, case ignored", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|SCHRÖDER|", 1, true},
-      {"docx, case exact", Docx({{"Herr Schr", "\xC3\xB6", "der"}}), "|SCHRÖDER|", 2, false},
-      {"zip holding a docx", Zip({{"a.docx", Docx({{"Lena Vogt"}})}}), "|Vogt|", 2, true},
-      {"zip member searched raw in the code page", Zip({{"a.txt", samples::Cp1252("Weiß")}}),
-       "|weiß|", 1, true},
+      {"docx, case ignored", schroeder, "|SCHRÖDER|", kBinary, true},
+      {"docx, case exact", schroeder, "|SCHRÖDER|", kText, false},
+      {"zip holding a docx", Zip({{"a.docx", Docx({{"Lena Vogt"}})}}), "|Vogt|", kText, true},
+      {"zip member searched raw", Zip({{"a.txt", samples::Cp1252("Weiß")}}), "|weiß|", kBinary,
+       true},
+      {"sheet strings apart", xlsx, "|Hans|", kBinary, false},
+      {"zip members apart", Zip({{"1.txt", "Ha"}, {"2.txt", "ns"}}), "|Hans|", kBinary, false},
   };
   for (const auto& c : cases) {
-    SearchFixture fixture;
-    fixture.form().SearchMode = c.mode;
-    fixture.AddFile("plain.txt", "nichts");
-    fixture.AddFile("doc", c.bytes);
-    fixture.AddPerson("P", c.terms);
-    fixture.form().SearchFiles();
-    EXPECT_EQ(fixture.HitsOf(1), c.found ? "|2|" : "|") << c.kind;
-    EXPECT_EQ(fixture.Log(), c.found ? Lines{"found new file: @doc"} : Lines{}) << c.kind;
-    EXPECT_TRUE(fixture.form().NotExtractedFiles.empty()) << c.kind;
-
-    // Turned off, only the raw bytes count.
-    SearchFixture off;
-    off.form().Documents = DocumentReading::Off;
-    off.form().SearchMode = c.mode;
-    off.AddFile("doc", c.bytes);
-    off.AddPerson("P", c.terms);
-    off.form().SearchFiles();
-    EXPECT_EQ(off.HitsOf(1), "|") << c.kind;
+    for (const DocumentReading reading : {DocumentReading::On, DocumentReading::Off}) {
+      DocumentRecorder search(c.terms);
+      search.settings.Documents = reading;
+      search.settings.Mode = c.mode;
+      search.AddFile("plain.txt", "nichts");
+      search.AddFile("doc", c.bytes);
+      search.Run();
+      const bool found = c.found && reading == DocumentReading::On;
+      EXPECT_EQ(search.Events, (found ? Events{"doc: P", "end"} : Events{"end"})) << c.kind;
+    }
   }
 }
 
 TEST(DocumentSearchTest, RawAndTextHitsMakeOneHitPerPersonAndFileInOrder) {
-  SearchFixture fixture;
+  DocumentRecorder search("|Adler|Berger|");
   // Stored, so "Adler" stands in the raw bytes; "Berger" only in the text.
-  const std::string docx = Zip({{"[Content_Types].xml", "<Types/>"},
+  search.AddFile("a.docx", Zip({{"[Content_Types].xml", "<Types/>"},
                                 {"word/document.xml",
                                  "<w:document><w:p><w:r><w:t>Ad</w:t></w:r>"
                                  "<w:r><w:t>ler, Berger</w:t></w:r></w:p>"
                                  "</w:document>"},
                                 {"Adler.txt", "x"}},
-                               "zip:compression=store");
-  fixture.AddFile("a.docx", docx);
-  fixture.AddFile("b.txt", "Adler");
-  fixture.AddPerson("Adler", "|Adler|Berger|");
-  fixture.AddPerson("Berger", "|Berger|");
-  fixture.AddPerson("Keiner", "|Keiner|");
-  fixture.AddPerson("Alle", "|");
-  fixture.form().SearchFiles();
-  EXPECT_EQ(fixture.HitsOf(1), "|1|2|");
-  EXPECT_EQ(fixture.HitsOf(2), "|1|");
-  EXPECT_EQ(fixture.HitsOf(3), "|");
-  EXPECT_EQ(fixture.HitsOf(4), "|1|2|");
-  EXPECT_EQ(fixture.Log(),
-            (Lines{"found new file: @a.docx", "found new file: @a.docx", "found new file: @a.docx",
-                   "found new file: @b.txt", "found new file: @b.txt"}));
-}
-
-TEST(DocumentSearchTest, TextsDoNotMatchAcrossTheirBoundaries) {
-  // The sheet's two strings, the zip's two members and the raw bytes around them are separate.
-  const std::string xlsx = Zip({{"[Content_Types].xml", "<Types/>"},
-                                {"xl/sharedStrings.xml", "<sst><si><t>Ha</t></si></sst>"},
-                                {"xl/worksheets/sheet1.xml", "<worksheet>ns</worksheet>"}});
-  const std::string zip = Zip({{"1.txt", "Ha"}, {"2.txt", "ns"}});
-  for (const std::string& bytes : {xlsx, zip}) {
-    SearchFixture fixture;
-    fixture.AddFile("doc", bytes);
-    fixture.AddPerson("P", "|Hans|");
-    fixture.form().SearchFiles();
-    EXPECT_EQ(fixture.HitsOf(1), "|");
-  }
+                               "zip:compression=store"));
+  search.AddFile("b.txt", "Adler");
+  search.AddPerson("Berger", "|Berger|");
+  search.AddPerson("Keiner", "|Keiner|");
+  search.AddPerson("Alle", "|");
+  search.Run();
+  EXPECT_EQ(search.Events, (Events{"a.docx: P", "a.docx: Berger", "a.docx: Alle", "b.txt: P",
+                                   "b.txt: Alle", "end"}));
 }
 
 TEST(DocumentSearchTest, DamagedDocumentsAreListedAndStillSearchedRaw) {
-  const std::string docx = Docx({{"Herr Huber"}});
   const struct {
     const char* kind;
     std::string bytes;
@@ -103,38 +91,28 @@ TEST(DocumentSearchTest, DamagedDocumentsAreListedAndStillSearchedRaw) {
        "damaged zip"},
   };
   for (const auto& c : cases) {
-    SearchFixture fixture;
-    fixture.AddFile("plain.txt", "Huber");
-    fixture.AddFile("doc", c.bytes);
-    fixture.AddPerson("P", "|Huber|");
-    fixture.form().SearchFiles();
-    EXPECT_EQ(fixture.HitsOf(1), "|1|2|") << c.kind;
-    EXPECT_EQ(fixture.Log(), (Lines{"found new file: @plain.txt", "found new file: @doc"}))
+    DocumentRecorder search("|Huber|");
+    search.AddFile("plain.txt", "Huber");
+    search.AddFile("doc", c.bytes);
+    search.Run();
+    EXPECT_EQ(search.Events, (Events{"plain.txt: P", "doc? " + c.reason, "doc: P", "end"}))
         << c.kind;
-    EXPECT_TRUE(fixture.form().UnreadableFiles.empty()) << c.kind;
-    ASSERT_EQ(fixture.form().NotExtractedFiles.size(), 1u) << c.kind;
-    EXPECT_EQ(fixture.form().NotExtractedFiles[0].File, 2) << c.kind;
-    EXPECT_EQ(fixture.form().NotExtractedFiles[0].Reason, c.reason) << c.kind;
   }
 }
 
-TEST(DocumentSearchTest, ClosingTheWindowStopsALongExtraction) {
-  // Several MB of text that compresses little (the extraction's ratio limit stays far), the name
-  // only at its end.
+TEST(DocumentSearchTest, AStopEndsALongExtraction) {
+  // Several MB of text that compresses little (far from the extraction's ratio limit), the name
+  // at its end; read in one block, so the checkpoints once the file started are the extraction's.
   std::string text;
   for (std::uint32_t seed = 1; text.size() < (std::size_t{6} << 20);) {
     seed = seed * 1103515245u + 12345u;
     text += static_cast<char>('a' + (seed >> 16) % 26);
   }
-  const std::string docx = Docx({{text + " Ende Huber"}});
-  SearchFixture fixture;
-  fixture.AddFile("big.docx", docx);
-  fixture.AddPerson("P", "|Huber|");
-  fixture.window().At(1, UserCloses());
-  fixture.form().SearchFiles();
-  EXPECT_TRUE(fixture.form().StopRequested);
-  EXPECT_EQ(fixture.HitsOf(1), "|");
-  EXPECT_TRUE(fixture.form().NotExtractedFiles.empty());
+  DocumentRecorder search("|Huber|", ReadLimits{.BlockBytes = std::size_t{16} << 20});
+  search.AddFile("big.docx", Docx({{text + " Ende Huber"}}));
+  search.AtCheckpoint = [&] { return search.Current.empty(); };
+  EXPECT_FALSE(search.Run());
+  EXPECT_EQ(search.Events, Events{"stop"});
 }
 
 }  // namespace

@@ -10,29 +10,20 @@
 
 namespace samples {
 
-std::string CollectingSink::AllText() const {
+std::string CollectingSink::All(bool raw) const {
   std::string all;
-  for (const Stream& stream : streams_) {
-    if (!stream.raw) all += stream.bytes + "\n";
-  }
-  return all;
-}
-
-std::string CollectingSink::AllRaw() const {
-  std::string all;
-  for (const Stream& stream : streams_) {
-    if (stream.raw) all += stream.bytes + "\n";
-  }
+  for (const auto& [isRaw, bytes] : streams_)
+    if (isRaw == raw) all += bytes + "\n";
   return all;
 }
 
 bool CollectingSink::Add(bool raw, std::string_view piece) {
-  if (!open_ || streams_.back().raw != raw) {
+  if (!open_ || streams_.back().first != raw) {
     if (open_) throw std::logic_error("a stream mixes text and raw bytes");
-    streams_.push_back({raw, {}});
+    streams_.emplace_back(raw, std::string());
     open_ = true;
   }
-  streams_.back().bytes.append(piece);
+  streams_.back().second.append(piece);
   total_ += piece.size();
   return total_ < stopAfter;
 }
@@ -54,28 +45,20 @@ Extraction Extract(std::string_view bytes, const extract::Limits& limits) {
   return extraction;
 }
 
-namespace {
-
-la_ssize_t Append(archive*, void* out, const void* data, size_t size) {
-  static_cast<std::string*>(out)->append(static_cast<const char*>(data), size);
-  return static_cast<la_ssize_t>(size);
-}
-
-}  // namespace
-
 std::string Zip(const std::vector<std::pair<std::string, std::string>>& members,
                 const char* options) {
   std::string out;
   archive* writer = archive_write_new();
   archive_write_set_format_zip(writer);
   archive_write_set_bytes_per_block(writer, 0);
-  if (options != nullptr) {
-    if (archive_write_set_options(writer, options) != ARCHIVE_OK) {
-      throw std::runtime_error(archive_error_string(writer));
-    }
-    archive_write_set_passphrase(writer, "geheim");
-  }
-  archive_write_open(writer, &out, nullptr, Append, nullptr);
+  if (options != nullptr && archive_write_set_options(writer, options) != ARCHIVE_OK)
+    throw std::runtime_error(archive_error_string(writer));
+  archive_write_set_passphrase(writer, "geheim");  // used only when the options encrypt
+  const auto append = [](archive*, void* to, const void* data, size_t size) {
+    static_cast<std::string*>(to)->append(static_cast<const char*>(data), size);
+    return static_cast<la_ssize_t>(size);
+  };
+  archive_write_open(writer, &out, nullptr, append, nullptr);
   for (const auto& [name, content] : members) {
     archive_entry* entry = archive_entry_new();
     archive_entry_set_pathname(entry, name.c_str());
@@ -95,9 +78,8 @@ std::string Docx(const std::vector<std::vector<std::string>>& paragraphs) {
   std::string body;
   for (const auto& runs : paragraphs) {
     body += "<w:p><w:pPr><w:jc w:val=\"left\"/></w:pPr>";
-    for (const std::string& run : runs) {
+    for (const std::string& run : runs)
       body += "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">" + run + "</w:t></w:r>";
-    }
     body += "</w:p>";
   }
   return Zip({
@@ -116,11 +98,8 @@ std::string Cp1252(std::string_view utf8) {
   std::string out;
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0xC2 && c <= 0xC3 && i + 1 < utf8.size()) {
-      out.push_back(static_cast<char>(((c & 0x1F) << 6) | (utf8[++i] & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(c));
-    }
+    const bool pair = c >= 0xC2 && c <= 0xC3 && i + 1 < utf8.size();  // U+0080 to U+00FF
+    out.push_back(static_cast<char>(pair ? ((c & 0x1F) << 6) | (utf8[++i] & 0x3F) : c));
   }
   return out;
 }
@@ -136,20 +115,13 @@ std::string Deflate(std::string_view data) {
   return out;
 }
 
+/// A PDF string of the Windows-1252 bytes of text, every byte an octal escape.
 std::string PdfString(std::string_view utf8) {
   std::string out = "(";
+  char octal[8];
   for (const char c : Cp1252(utf8)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '(' || c == ')' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte >= 0x80) {
-      char octal[8];
-      std::snprintf(octal, sizeof octal, "\\%03o", byte);
-      out += octal;
-    } else {
-      out += c;
-    }
+    std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(c));
+    out += octal;
   }
   return out + ")";
 }
@@ -159,25 +131,25 @@ std::string PdfString(std::string_view utf8) {
 std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption) {
   std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
   std::vector<std::size_t> offsets;
-  const auto object = [&](const std::string& body) {
+  const auto object = [&](const std::string& body) {  // numbered from 1
     offsets.push_back(pdf.size());
     pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
   };
-  const std::size_t fontObject = 3 + 2 * pages.size();
   std::string kids;
   for (std::size_t i = 0; i < pages.size(); ++i)
     kids += std::to_string(3 + 2 * i) + " 0 R ";
   object("<< /Type /Catalog /Pages 2 0 R >>");
   object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>");
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 " +
-           std::to_string(fontObject) + " 0 R >> >> /Contents " + std::to_string(4 + 2 * i) +
-           " 0 R >>");
-    const std::string stream = Deflate("BT /F1 12 Tf 72 700 Td " + PdfString(pages[i]) + " Tj ET");
+  for (const std::string& page : pages) {
+    object(
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 << "
+        "/Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >> >> >> "
+        "/Contents " +
+        std::to_string(offsets.size() + 2) + " 0 R >>");
+    const std::string stream = Deflate("BT /F1 12 Tf 72 700 Td " + PdfString(page) + " Tj ET");
     object("<< /Length " + std::to_string(stream.size()) + " /Filter /FlateDecode >>\nstream\n" +
            stream + "\nendstream");
   }
-  object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
   std::string trailerExtra;
   if (!encryption.empty()) {
     object(encryption);
@@ -202,13 +174,12 @@ std::string MailWithAttachment(const std::string& attachment) {
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string base64;
   for (std::size_t i = 0; i < attachment.size(); i += 3) {
-    unsigned group = static_cast<unsigned char>(attachment[i]) << 16;
-    if (i + 1 < attachment.size()) group |= static_cast<unsigned char>(attachment[i + 1]) << 8;
-    if (i + 2 < attachment.size()) group |= static_cast<unsigned char>(attachment[i + 2]);
-    base64 += kAlphabet[(group >> 18) & 63];
-    base64 += kAlphabet[(group >> 12) & 63];
-    base64 += i + 1 < attachment.size() ? kAlphabet[(group >> 6) & 63] : '=';
-    base64 += i + 2 < attachment.size() ? kAlphabet[group & 63] : '=';
+    const std::string_view group = std::string_view(attachment).substr(i, 3);
+    unsigned bits = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+      bits = bits << 8 | (k < group.size() ? static_cast<unsigned char>(group[k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k)
+      base64 += k <= group.size() ? kAlphabet[bits >> (18 - 6 * k) & 63] : '=';
     if (i % 57 == 54) base64 += "\n";
   }
   return "From: x@example.org\nTo: y@example.org\nContent-Type: multipart/mixed; boundary=b\n\n"

@@ -10,25 +10,16 @@
 
 namespace samples {
 
-/// One stream the sink received: raw bytes or text.
-struct Stream {
-  bool raw = false;
-  std::string bytes;
-};
-
-/// Keeps every stream; can ask to stop once it holds a number of bytes.
+/// Keeps every stream the extraction gives, text or raw.
 class CollectingSink final : public extract::TextSink {
  public:
   bool Text(std::string_view utf8) override { return Add(false, utf8); }
   bool Raw(std::string_view bytes) override { return Add(true, bytes); }
   void Separate() override { open_ = false; }
 
-  /// The streams so far.
-  const std::vector<Stream>& streams() const { return streams_; }
-  /// All text streams, one per line.
-  std::string AllText() const;
-  /// All raw streams, one per line.
-  std::string AllRaw() const;
+  /// All text streams, or all raw streams, each ended by a line break.
+  std::string AllText() const { return All(false); }
+  std::string AllRaw() const { return All(true); }
   /// Total bytes received.
   std::uint64_t Total() const { return total_; }
   /// Asks to stop once this many bytes were received.
@@ -36,7 +27,8 @@ class CollectingSink final : public extract::TextSink {
 
  private:
   bool Add(bool raw, std::string_view piece);
-  std::vector<Stream> streams_;
+  std::string All(bool raw) const;
+  std::vector<std::pair<bool, std::string>> streams_;  ///< raw or not, and the bytes
   bool open_ = false;
   std::uint64_t total_ = 0;
 };
@@ -54,12 +46,11 @@ class ChoppySource final : public extract::ByteSource {
   std::size_t readSize_;
 };
 
-/// The result and the streams of extracting bytes.
+/// The result and the streams of extracting bytes held in memory.
 struct Extraction {
   extract::Result result;
   CollectingSink sink;
 };
-/// Extracts bytes held in memory.
 Extraction Extract(std::string_view bytes, const extract::Limits& limits = {});
 
 /// A zip archive made with libarchive; members deflated unless stored; optionally encrypted.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/code_page.h"
 #include "testing/fake_system.h"
 #include "testing/test_program.h"
 
@@ -10,17 +11,16 @@ namespace {
 using platform::TextConvention;
 using Lines = std::vector<std::string>;
 
-/// The configuration lines of content under a convention, as UTF-8 for readable failures.
-Lines LinesOf(std::string_view content, TextConvention convention) {
-  const FakeSystem system;
-  Lines lines;
-  for (const std::u16string& line :
-       platform::ConfigurationLines(content, convention, system.CodePage()))
-    lines.push_back(Utf8(line));
-  return lines;
-}
-
 TEST(TextEncodingTest, ConfigurationIsDecodedAsAWholeAndSplitIntoLines) {
+  const FakeSystem system;
+  // The configuration lines under a convention, as UTF-8 for readable failures.
+  const auto linesOf = [&system](std::string_view content, TextConvention convention) {
+    Lines lines;
+    for (const std::u16string& line :
+         platform::ConfigurationLines(content, convention, system.CodePage()))
+      lines.push_back(Utf8(line));
+    return lines;
+  };
   const std::string bom = "\xEF\xBB\xBF";
   const struct {
     std::string content;
@@ -34,9 +34,7 @@ TEST(TextEncodingTest, ConfigurationIsDecodedAsAWholeAndSplitIntoLines) {
       {bom + "NAME|\xC5\x81ukasz|\r\n", {"NAME|Łukasz|"}, {"NAME|Łukasz|"}},
       {"NAME|M\xFCller|Wei\xDF|\x80\r", {"NAME|Müller|Weiß|€"}, {"NAME|Müller|Weiß|€"}},
       // One byte that is no UTF-8 makes the whole file the code page, earlier lines included.
-      {"NAME|M\xC3\xBCller|\r\nNAME|Wei\xDF|",
-       {"NAME|MÃ¼ller|", "NAME|Weiß|"},
-       {"NAME|MÃ¼ller|", "NAME|Weiß|"}},
+      {"M\xC3\xBCller\r\nWei\xDF", {"MÃ¼ller", "Weiß"}, {"MÃ¼ller", "Weiß"}},
       {bom + "NAME|Wei\xDF|\r\n", {"NAME|Weiß|"}, {"NAME|Weiß|"}},
       {bom + "\xC3", {"Ã"}, {"Ã"}},  // a sequence cut off at the end
       {"\xEF\xBB", {"ï»"}, {"ï»"}},  // not quite a mark
@@ -47,12 +45,12 @@ TEST(TextEncodingTest, ConfigurationIsDecodedAsAWholeAndSplitIntoLines) {
       {"a\r\r\n", {"a", ""}, {"a", ""}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(LinesOf(c.content, TextConvention::Utf8), c.onLinux) << c.content;
-    EXPECT_EQ(LinesOf(c.content, TextConvention::CodePage), c.onWindows) << c.content;
+    EXPECT_EQ(linesOf(c.content, TextConvention::Utf8), c.onLinux) << c.content;
+    EXPECT_EQ(linesOf(c.content, TextConvention::CodePage), c.onWindows) << c.content;
   }
 }
 
-TEST(TextEncodingTest, LogLinesAreUtf8OrTheCodePage) {
+TEST(TextEncodingTest, LogLinesAreUtf8OrTheCodePageAndFileNamesRoundTrip) {
   const FakeSystem system;
   // Ж has no code page byte; U+DCFF stands for the raw file-name byte FF.
   const std::u16string line = u"Weiß Ж café" + std::u16string(1, char16_t{0xDCFF});
@@ -60,6 +58,20 @@ TEST(TextEncodingTest, LogLinesAreUtf8OrTheCodePage) {
             "Wei\xC3\x9F \xD0\x96 caf\xC3\xA9\xFF");
   EXPECT_EQ(platform::LogLineBytes(line, TextConvention::CodePage, system.CodePage()),
             "Wei\xDF ? caf\xE9\xFF");
+
+  std::string all;
+  for (int i = 0; i < 256; ++i)
+    all += static_cast<char>(i);
+  const std::u16string text = platform::DecodeCodePage(all);
+  EXPECT_EQ(text.substr(0x80, 2) + text.substr(0x8A, 1) + text.substr(0xE4, 1), u"€\u0081Šä");
+  EXPECT_EQ(platform::EncodeCodePage(text), all);
+  EXPECT_EQ(platform::EncodeCodePage(u"a\u0416b\u4E2D"), "a?b?");
+  // A file name byte that was not UTF-8 is logged as that byte, so such names stay apart.
+  EXPECT_EQ(platform::EncodeCodePage(platform::FromUtf8("caf\xE9")), "caf\xE9");
+  // Bytes that are no UTF-8 come back unchanged, so every file the walk meets can be opened.
+  for (const std::string name :
+       {"M\xC3\xBCller", "bad\xFF\xFE", "\xC3", "\xF0\x9F\x98\x80x", "\xED\xA0\x80", "\xC0\xAF"})
+    EXPECT_EQ(platform::ToUtf8(platform::FromUtf8(name)), name);
 }
 
 }  // namespace

@@ -1,15 +1,52 @@
+#include "run/run_session.h"
+
 #include <gtest/gtest.h>
 
-#include "shell/main_form.h"
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
 #include "testing/test_program.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-using Texts = std::vector<std::u16string>;
+using Errors = std::vector<RecordedError>;
 using Rules = FakeSystem::Rules;
+using Operation = FakeSystem::Operation;
 
-TEST(RunSequenceTest, MissingOrUnreadableConfigurationIsReportedAndTheRunGoesOn) {
+const std::string kConfig = "FILETYPE|*.txt|\r\nFOLDER|/prog/data|\r\n";
+
+// A whole run: every known configuration line logged as written before it acts, then the hits of
+// the walked files in order, every file that could not be read, and the end. A faulty line is
+// reported with its number and the run goes on. The program's extension names nothing.
+TEST(RunSessionTest, ARunLogsWhatItDoesInOrder) {
+  for (const Rules rules : {Rules::Posix, Rules::Windows}) {
+    TestProgram program("fundort", rules);
+    program.system().SetExecutablePath(program.Path("fundort.exe"));
+    program.Write("data/a.txt", Cp1252("Herr Weiß"));
+    program.Write("data/b.txt", "Weiß");
+    program.Write("data/c.log", "Weiß");
+    program.system().Fail(Operation::Open, program.Path("data/b.txt"));
+    const std::string folder = Utf8(program.Path("data"));
+    program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + folder +
+                        "|\r\nNAME|Jürgen Weiß|weiß|\r\nSUCHE|x|\r\nNAME|Alle|\r\n");
+    TestRun run(program);
+    run.LoadAndRun();
+    run.session->End();
+    const std::string a = "found new file: " + Utf8(program.Path("data/a.txt"));
+    EXPECT_EQ(program.LogLines(),
+              (Lines{"START fundort", "CONFIG: FILETYPE|*.txt|", "CONFIG: FOLDER|" + folder + "|",
+                     "CONFIG: NAME|Jürgen Weiß|weiß|", "CONFIG: NAME|Alle|", a, a,
+                     "ERROR: cannot read file: " + Utf8(program.Path("data/b.txt")), "EXIT"}));
+    EXPECT_EQ(run.observer.Errors, (Errors{{u"Unbekannter Befehl: \"SUCHE\"", 4}}));
+    EXPECT_EQ(run.session->UnreadableFiles(), std::vector{FileId{1}});
+    EXPECT_EQ(run.session->Outcome().Configuration, ConfigurationState::Read);
+  }
+}
+
+TEST(RunSessionTest, AMissingHiddenOrUnreadableConfigurationIsReportedAndTheRunGoesOn) {
   const std::u16string missing = u"Die Konfigurationsdatei wurde nicht gefunden.";
   const std::u16string unreadable = u"Die Konfigurationsdatei kann nicht gelesen werden. ";
   const struct {
@@ -26,121 +63,135 @@ TEST(RunSequenceTest, MissingOrUnreadableConfigurationIsReportedAndTheRunGoesOn)
       {"broken", Rules::Windows, unreadable + u"E/A-Fehler", ConfigurationState::Unreadable},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     TestProgram program(c.name, c.rules);
     FakeSystem& system = program.system();
-    if (c.name == "folder") {
-      system.AddFolder(program.ConfigPath());
-    } else if (c.name == "attribute") {
+    if (c.name == "folder") system.AddFolder(program.ConfigPath());
+    if (c.name == "attribute")
       system.AddFile(program.ConfigPath(), "NAME|P|\r\n", FakeSystem::Attribute::Hidden);
-    } else if (c.name != "fundort") {
+    if (c.name == ".hidden" || c.name == "closed" || c.name == "broken")
       program.WriteConfig("NAME|P|\r\n");
-    }
-    if (c.name == "closed") system.Fail(FakeSystem::Operation::Open, program.ConfigPath());
-    if (c.name == "broken") {
-      system.Fail(FakeSystem::Operation::Read, program.ConfigPath(), platform::ErrorKind::Other);
-    }
+    if (c.name == "closed") system.Fail(Operation::Open, program.ConfigPath());
+    if (c.name == "broken")
+      system.Fail(Operation::Read, program.ConfigPath(), platform::ErrorKind::Other);
     TestRun run(program);
     run.LoadAndRun();
-    ASSERT_EQ(run.window.Boxes.size(), 1u) << c.name;
-    const MessageRequest& box = run.window.Boxes[0];
-    EXPECT_EQ(box.Title + u": " + box.Text, u"Fehler: " + c.message);
-    EXPECT_TRUE(box.Buttons == MessageButtons::Ok);
-    EXPECT_EQ(run.window.StatusTexts.back(), u"fertig");
-    EXPECT_EQ(
-        run.form->Caption.Caption + u" " + run.form->allSize.Caption + u" " + run.form->ConfigFile,
-        U16(c.name) + u" 0 B " + program.ConfigPath());
-    EXPECT_EQ(run.form->Outcome().Configuration, c.state) << c.name;
-    EXPECT_EQ(run.form->Outcome().MessagesShown, 1);
-    run.form->Form_Unload();
-    EXPECT_TRUE(run.window.Closed);
+    run.session->End();
+    EXPECT_EQ(run.observer.Errors, (Errors{{c.message, 0}}));
+    EXPECT_EQ(run.session->Status(), u"fertig");
+    EXPECT_EQ(run.session->Persons().Count(), 0u);
+    EXPECT_EQ(run.session->Outcome().Configuration, c.state);
+    EXPECT_EQ(run.session->Outcome().ErrorsReported, 1);
     EXPECT_EQ(program.LogLines(), (Lines{"START " + c.name, "EXIT"}));
   }
 }
 
-TEST(RunSequenceTest, ProgramFolderAndBaseNameComeFromTheExecutable) {
-  const struct {
-    std::u16string executable;
-    Rules rules;
-    std::u16string appDir, configFile;
-  } cases[] = {
-      {u"/opt/fundort/finder", Rules::Posix, u"/opt/fundort/", u"/opt/fundort/finder.cfg"},
-      {u"/finder.bin", Rules::Posix, u"/", u"/finder.cfg"},
-      {u"D:\\Tools\\finder.exe", Rules::Windows, u"D:\\Tools\\", u"D:\\Tools\\finder.cfg"},
-      {u"C:\\finder.exe", Rules::Windows, u"C:\\", u"C:\\finder.cfg"},
-      {u"C:\\a.b\\finder", Rules::Windows, u"C:\\a.b\\", u"C:\\a.b\\finder.cfg"},
-  };
-  for (const auto& c : cases) {
-    FakeSystem system(c.rules);
-    system.SetExecutablePath(c.executable);
-    TestRun run(MainFormOptions{.System = system});
-    run.form->Form_Load();
-    EXPECT_EQ(run.form->AppDir + u" " + run.form->ConfigFile + u" " + run.form->Caption.Caption,
-              c.appDir + u" " + c.configFile + u" finder");
-    EXPECT_EQ(system.Contents(c.appDir + u"finder.log"), "START finder\r\n");
-  }
-}
-
-TEST(RunSequenceTest, EveryLineIsHandedOnThenTheSearchRuns) {
-  // The loop shows the loading text before every line it hands on ("|": an empty command).
-  const std::pair<std::string, int> cases[] = {
-      {"", 0},       {"|", 1},      {"|\r\n", 1},          {"|\r\n|", 2},
-      {"|\r|\r", 2}, {"|\n|\n", 2}, {"|\r\n\r\n|\r\n", 3}, {"|\n\r|", 3},
-  };
-  for (const auto& [bytes, lines] : cases) {
-    TestProgram program;
-    program.WriteConfig(bytes);
-    TestRun run(program);
-    run.LoadAndRun();
-    Texts expected{u"Start"};
-    expected.insert(expected.end(), lines, u"lade Konfigurationen...");
-    expected.insert(expected.end(), {u"durchsuche Dateien...", u"fertig"});
-    EXPECT_EQ(run.window.StatusTexts, expected) << bytes;
-    EXPECT_TRUE(run.window.Boxes.empty());
-    EXPECT_EQ(run.form->Outcome().Configuration, ConfigurationState::Read);
-  }
-}
-
-// Closing while the configuration is read is tested on the report program, while the tree is
-// walked or searched on the walk and the search; closed before the timer fires, the run does not
-// start.
-TEST(RunSequenceTest, AWindowClosedBeforeTheRunStartsNeverRunsIt) {
+// Closed at any checkpoint (between configuration lines, folder entries, files, blocks or terms),
+// the run stops there: "EXIT" is the last line, the lines before it are those a whole run
+// writes first, so no hit comes from half a file.
+TEST(RunSessionTest, AStopAtAnyCheckpointEndsTheRunThere) {
   TestProgram program;
-  program.WriteConfig("NAME|Alle|\r\n");
-  TestRun run(program);
-  run.form->Form_Load();
-  run.form->Form_Unload();
-  run.form->StartTimer_Timer();
-  EXPECT_EQ(run.form->Status.Caption, u"Start");
-  EXPECT_TRUE(run.form->Outcome().Stopped);
-  EXPECT_EQ(program.LogLines(), (Lines{"START fundort", "EXIT"}));
+  program.Write("data/a.txt", "xx Nord xx");
+  program.Write("data/sub/b.txt", "Nord Hafen");
+  program.WriteConfig(kConfig + "NAME|Nord|x|Nord|\r\nNAME|Hafen|Hafen|\r\n");
+  RunOptions options = program.Options();
+  options.Reading.BlockBytes = 4;
+  TestRun(options).LoadAndRun();
+  const Lines whole = program.LogLines();
+  int stops = 0;
+  for (int at = 1; at < 1000; ++at, ++stops) {
+    program.system().DeleteFile(program.LogPath());
+    TestRun run(options);
+    run.observer.At(at, UserCloses());
+    run.LoadAndRun();
+    if (!run.session->Outcome().Stopped) break;  // no checkpoint left to stop at
+    Lines log = program.LogLines();
+    ASSERT_EQ(log.back(), "EXIT") << at;
+    log.pop_back();
+    EXPECT_EQ(log, Lines(whole.begin(), whole.begin() + std::ssize(log))) << at;
+  }
+  EXPECT_GT(stops, 0);
 }
 
-TEST(RunSequenceTest, NamesReachListAndLogAsTheConfigurationWroteThem) {
-  const std::string bom = "\xEF\xBB\xBF";
+// Deleting a hit's file logs "KILL:" first, then deletes the very file the walk found: a file
+// replaced since, or one the system will not delete, stays, and the failure is logged.
+TEST(RunSessionTest, DeleteFoundDeletesTheFileTheWalkFound) {
+  const std::string replaced = Utf8(platform::FileReplacedError().Description);
   const struct {
-    Rules rules;
-    std::string config;  // raw bytes
-    std::u16string person;
-    std::string logLine;  // raw bytes: UTF-8 under Linux rules, the code page under Windows rules
+    std::string name;
+    std::function<void(TestProgram&)> change;  // done to a.txt after the run
+    std::string error;                         // empty: deleted
   } cases[] = {
-      {Rules::Posix, "NAME|\xC5\x81ukasz M\xC3\xBCller|\n", u"Łukasz Müller",
-       "CONFIG: NAME|\xC5\x81ukasz M\xC3\xBCller|"},
-      {Rules::Posix, bom + "NAME|\xC5\x81ukasz|", u"Łukasz", "CONFIG: NAME|\xC5\x81ukasz|"},
-      {Rules::Posix, "NAME|J\xFCrgen|\r\n", u"Jürgen", "CONFIG: NAME|J\xC3\xBCrgen|"},
-      {Rules::Windows, "NAME|J\xFCrgen|\r\n", u"Jürgen", "CONFIG: NAME|J\xFCrgen|"},
-      {Rules::Windows, "NAME|J\xC3\xBCrgen|", u"JÃ¼rgen", "CONFIG: NAME|J\xC3\xBCrgen|"},
-      {Rules::Windows, bom + "NAME|\xC5\x81ukasz|", u"Łukasz", "CONFIG: NAME|?ukasz|"},
+      {"unchanged", [](TestProgram&) {}, ""},
+      {"replaced", [](TestProgram& p) { p.Write("data/a.txt", "neu"); }, replaced},
+      {"refused", [](TestProgram& p) { p.system().Fail(Operation::Delete, p.Path("data/a.txt")); },
+       "Zugriff verweigert"},
   };
   for (const auto& c : cases) {
-    TestProgram program("fundort", c.rules);
-    program.system().AddFile(program.ConfigPath(), c.config);
+    SCOPED_TRACE(c.name);
+    TestProgram program;
+    const std::u16string path = program.Write("data/a.txt", "x");
+    program.WriteConfig(kConfig + "NAME|Alle|\r\n");
     TestRun run(program);
     run.LoadAndRun();
-    EXPECT_EQ(run.form->PersonList.Items, Texts{c.person}) << c.config;
-    EXPECT_EQ(program.system().Contents(program.LogPath()),
-              "START fundort\r\n" + c.logLine + "\r\n")
-        << c.config;
+    c.change(program);
+    const auto error = run.session->DeleteFound(path, FileId{0});
+    EXPECT_EQ(error ? Utf8(error->Description) : "", c.error);
+    Lines expected{"KILL: /prog/data/a.txt"};
+    if (error) expected.push_back("ERROR: " + c.error);
+    const Lines log = program.LogLines();
+    EXPECT_EQ(Lines(log.end() - std::ssize(expected), log.end()), expected);
+    EXPECT_EQ(program.system().Exists(path), c.name == "replaced" || c.name == "refused");
   }
+}
+
+// A file deleted while the search runs is gone for it when the search has yet to reach it,
+// even when it was read ahead, and the file being read goes on, however the files are read.
+TEST(RunSessionTest, AFileDeletedDuringTheSearchIsGoneForIt) {
+  for (const ReadThread thread : {ReadThread::Helper, ReadThread::Caller}) {
+    for (const std::int64_t mapFrom : {std::int64_t{0}, std::int64_t{1} << 40}) {
+      TestProgram program;
+      for (const char* name : {"data/a.txt", "data/b.txt", "data/c.txt"})
+        program.Write(name, "xx Nord xx");
+      program.WriteConfig(kConfig + "NAME|Nord|Nord|\r\n");
+      RunOptions options = program.Options();
+      options.Reading = {.BlockBytes = 4, .MapFrom = mapFrom, .MapBytes = 4, .Thread = thread};
+      TestRun run(options);
+      const std::u16string c = program.Path("data/c.txt");
+      for (int at = 1; at < 100; ++at) {
+        run.observer.At(at, [&](RunSession& session) {
+          if (session.Status() != u"a.txt" || !program.system().Exists(c)) return;
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));  // time to read c ahead
+          session.DeleteFound(c, FileId{2});
+        });
+      }
+      run.LoadAndRun();
+      EXPECT_EQ(program.LogLines(),
+                (Lines{"START fundort", "CONFIG: FILETYPE|*.txt|", "CONFIG: FOLDER|/prog/data|",
+                       "CONFIG: NAME|Nord|Nord|", "KILL: /prog/data/c.txt",
+                       "found new file: /prog/data/a.txt", "found new file: /prog/data/b.txt",
+                       "ERROR: cannot read file: /prog/data/c.txt"}));
+    }
+  }
+}
+
+// The same on the real system: the log beside the program, the found file deleted for good.
+TEST(RunSessionTest, ARunOnARealTreeLogsAndDeletesTheFoundFile) {
+  InstalledProgram program;
+  program.dir().Write("tree/sub/a.txt", "Herr Nord");
+  program.dir().Write("tree/b.txt", "nichts");
+  const std::string tree = (program.dir().path() / "tree").string();
+  const std::string file = (program.dir().path() / "tree" / "sub" / "a.txt").string();
+  program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + tree + "|\r\nNAME|Nord|nord|\r\n");
+  TestRun run(program.Options());
+  run.LoadAndRun();
+  ASSERT_EQ(run.session->Hits().CountOf(PersonId{0}), 1u);
+  EXPECT_FALSE(run.session->DeleteFound(U16(file), run.session->Hits().FilesOf(PersonId{0})[0]));
+  run.session->End();
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(program.LogLines(),
+            (Lines{"START fundort", "CONFIG: FILETYPE|*.txt|", "CONFIG: FOLDER|" + tree + "|",
+                   "CONFIG: NAME|Nord|nord|", "found new file: " + file, "KILL: " + file, "EXIT"}));
 }
 
 }  // namespace

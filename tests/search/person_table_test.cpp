@@ -1,59 +1,44 @@
+#include "search/person_table.h"
+
 #include <gtest/gtest.h>
 
 #include "testing/cpu_time.h"
-#include "testing/fake_window.h"
 #include "testing/test_program.h"
 
 namespace {
 
-/// A loaded form whose log goes nowhere, so many configuration lines cost no file writes.
-struct QuietRun {
-  QuietRun() { run.form->Form_Load(); }
-  MainForm& form() { return *run.form; }
-
-  TestProgram program;
-  TestRun run{program.Options(LogDestination::None)};
-};
-
-// Lookups are exact and find the first declaration; they follow the table when a new run starts
-// it afresh and when entries are appended to it directly.
-TEST(PersonTableTest, LookupsAreExactAndFollowTheTable) {
-  QuietRun quiet;
-  MainForm& form = quiet.form();
-  for (const char16_t* line : {u"NAME|Nord|a|", u"NAME|nord|b|", u"NAME||d|"})
-    form.ExecConfigLine(line);
-  EXPECT_EQ(std::vector({form.FindPerson(u"nord"), form.FindPerson(u""), form.FindPerson(u"Nord "),
-                         form.FindPerson(u"NORD")}),
-            std::vector({2, 3, 0, 0}));
-  form.Form_Load();
-  form.Persons.push_back({u"nord", u"|", u"|"});
-  EXPECT_EQ(form.FindPerson(u"Nord") + form.FindPerson(u""), 0);
-  EXPECT_EQ(form.FindPerson(u"nord"), 1);
-  form.AddPerson(u"Nord", u"|x|");
-  form.AddPerson(u"nord", u"|y|");
-  EXPECT_EQ(form.FindPerson(u"Nord"), 2);
-  EXPECT_EQ(form.Persons.size(), 3u);
+// A name is taken once, by its first declaration with its terms; names are compared exactly.
+// Hits stay in the order found; a person without hits has none, however high their number.
+TEST(PersonTableTest, TheFirstDeclarationOfANameWinsAndHitsKeepTheirOrder) {
+  PersonTable persons;
+  for (const char16_t* name : {u"Nord", u"nord", u"Nord", u""})
+    persons.Add(name, u"|" + std::u16string(name) + u"|");
+  EXPECT_EQ(persons.Count(), 3u);
+  EXPECT_EQ(persons[PersonId{0}].Terms, u"|Nord|");
+  const std::pair<std::u16string, std::optional<PersonId>> lookups[] = {
+      {u"Nord", PersonId{0}},   {u"nord", PersonId{1}},  {u"", PersonId{2}},
+      {u"Nord ", std::nullopt}, {u"NORD", std::nullopt},
+  };
+  for (const auto& [name, person] : lookups)
+    EXPECT_EQ(persons.Find(name), person) << Utf8(name);
+  HitTable hits;
+  hits.Add(PersonId{1}, FileId{4});
+  hits.Add(PersonId{1}, FileId{2});
+  EXPECT_EQ(hits.FilesOf(PersonId{1}), (std::vector{FileId{4}, FileId{2}}));
+  EXPECT_EQ(hits.CountOf(PersonId{0}) + hits.CountOf(PersonId{7}), 0u);
 }
 
-// Declaring persons must stay linear: comparing each NAME line with every earlier name took ten
-// seconds for this many.
-TEST(PersonTableTest, AHundredThousandNameLinesAreDeclaredQuickly) {
-  QuietRun quiet;
-  MainForm& form = quiet.form();
-  constexpr int kLines = 100'000;
+// Declaring must stay linear: comparing each name with every earlier one took ten seconds for
+// this many.
+TEST(PersonTableTest, AHundredThousandNamesAreDeclaredQuickly) {
+  PersonTable persons;
   const double start = ThreadCpuSeconds();
-  for (int line = 0; line < kLines; ++line) {
-    // Every tenth line repeats an earlier name with other terms, which must change nothing.
-    const int name = line % 10 == 9 ? line - 9 : line;
-    form.ExecConfigLine(u"NAME|Person " + U16(std::to_string(name)) + u"|" +
-                        U16(std::to_string(line)) + u"|");
+  for (int line = 0; line < 100'000; ++line) {
+    const int name = line % 10 == 9 ? line - 9 : line;  // every tenth repeats an earlier name
+    persons.Add(u"Person " + U16(std::to_string(name)), u"|");
   }
-  const double took = ThreadCpuSeconds() - start;
-  EXPECT_EQ(form.Persons.size(), 1u + kLines - kLines / 10);
-  EXPECT_EQ(form.FindPerson(u"Person 4"), 5);
-  EXPECT_EQ(form.Persons[5].Terms, u"|4|");
-  EXPECT_EQ(form.FindPerson(u"Person 99998"), static_cast<std::int32_t>(form.Persons.size()) - 1);
-  EXPECT_LT(took, 10.0);  // comparing with every earlier name needs far longer
+  EXPECT_LT(ThreadCpuSeconds() - start, 10.0);
+  EXPECT_EQ(persons.Count(), 90'000u);
 }
 
 }  // namespace

@@ -147,51 +147,6 @@ TEST(ReadAheadTest, AFileCutShortUnderItsMappingEndsThereOrFailsWhenUnreadable) 
   }
 }
 
-TEST(ReadAheadTest, AfterARestartTheNextFilesAreReadAsTheyAreNow) {
-  for (const ReadLimits& limits : AllLimits(2)) {
-    FakeSystem system;
-    for (std::int32_t file = 1; file <= 4; ++file)
-      system.AddFile(PathOf(file), "old" + std::to_string(file));
-    ReadAhead reader(system, 4, PathOf, limits);
-    reader.Start(1);
-    std::string_view block;
-    std::optional<platform::SystemError> failure;
-    ASSERT_TRUE(reader.Next(block, failure));
-    // While file 1 is read (and the next ones perhaps already), file 3 goes and 2 changes.
-    ASSERT_FALSE(system.DeleteFile(PathOf(3)));
-    system.AddFile(PathOf(2), "new2");
-    reader.Restart();
-    std::string rest(block);
-    while (reader.Next(block, failure))
-      rest += block;
-    EXPECT_EQ(rest, "old1");  // the open file goes on
-    EXPECT_EQ(ReadFile(reader, 2).bytes, "new2");
-    EXPECT_EQ(ReadFile(reader, 3).failure, ErrorKind::NotFound);
-    EXPECT_EQ(ReadFile(reader, 4).bytes, "old4");
-  }
-}
-
-TEST(ReadAheadTest, TheCurrentFileCanBeReadAtAnOffsetWhileItsBlocksCome) {
-  for (const ReadLimits& limits : AllLimits(4)) {
-    FakeSystem system;
-    system.AddFile(PathOf(1), Bytes(30));
-    ReadAhead reader(system, 1, PathOf, limits);
-    reader.Start(1);
-    std::string_view block;
-    std::optional<platform::SystemError> failure;
-    ASSERT_TRUE(reader.Next(block, failure));
-    ASSERT_NE(reader.File(), nullptr);
-    char tail[8] = {};
-    std::size_t count = 0;
-    EXPECT_FALSE(reader.File()->ReadAt(26, tail, sizeof tail, count));
-    EXPECT_EQ(std::string(tail, count), Bytes(30).substr(26));
-    std::string all(block);
-    while (reader.Next(block, failure))
-      all += block;
-    EXPECT_EQ(all, Bytes(30));  // reading at an offset did not move the blocks
-  }
-}
-
 TEST(ReadAheadTest, SkippedFilesAndAnEarlyEndLeaveNothingBehind) {
   FakeSystem system;
   for (std::int32_t file = 1; file <= 5; ++file)

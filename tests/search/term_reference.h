@@ -24,15 +24,10 @@ inline const std::map<char16_t, unsigned char>& Cp1252Bytes() {
       map[c] = static_cast<unsigned char>(c);
     for (char16_t c = 0xA0; c <= 0xFF; ++c)
       map[c] = static_cast<unsigned char>(c);
-    for (const auto& [c, b] : {std::pair<char16_t, int>{u'€', 0x80},
-                               {u'Š', 0x8A},
-                               {u'Œ', 0x8C},
-                               {u'Ž', 0x8E},
-                               {u'š', 0x9A},
-                               {u'œ', 0x9C},
-                               {u'ž', 0x9E},
-                               {u'Ÿ', 0x9F}})
-      map[c] = static_cast<unsigned char>(b);
+    const std::u16string_view high = u"€ŠŒŽšœžŸ";
+    const unsigned char highBytes[] = {0x80, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F};
+    for (std::size_t i = 0; i < high.size(); ++i)
+      map[high[i]] = highBytes[i];
     return map;
   }();
   return bytes;
@@ -46,21 +41,9 @@ inline const std::vector<std::pair<char16_t, char16_t>>& CasePairs() {
       list.emplace_back(c, c + 0x20);
     for (char16_t c = 0xC0; c <= 0xDE; ++c)
       if (c != 0xD7) list.emplace_back(c, c + 0x20);
-    for (const auto& pair : std::initializer_list<std::pair<char16_t, char16_t>>{{u'Ÿ', u'ÿ'},
-                                                                                 {u'Š', u'š'},
-                                                                                 {u'Œ', u'œ'},
-                                                                                 {u'Ž', u'ž'},
-                                                                                 {u'Ł', u'ł'},
-                                                                                 {u'Ő', u'ő'},
-                                                                                 {u'Ǆ', u'ǆ'},
-                                                                                 {u'Ⱥ', u'ⱥ'},
-                                                                                 {u'Σ', u'σ'},
-                                                                                 {u'Ω', u'ω'},
-                                                                                 {u'Ж', u'ж'},
-                                                                                 {u'И', u'и'},
-                                                                                 {u'Ё', u'ё'},
-                                                                                 {u'Ѣ', u'ѣ'}})
-      list.push_back(pair);
+    const std::u16string_view others = u"ŸÿŠšŒœŽžŁłŐőǄǆȺⱥΣσΩωЖжИиЁёѢѣ";
+    for (std::size_t i = 0; i + 1 < others.size(); i += 2)
+      list.emplace_back(others[i], others[i + 1]);
     return list;
   }();
   return pairs;

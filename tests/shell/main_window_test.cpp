@@ -1,197 +1,238 @@
+// The main window's model on a scripted window: what the user sees of a run, and what the
+// list, the selector and the buttons do.
+#include "shell/main_window.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <ranges>
 
-#include "testing/search_fixture.h"
+#include "shell/window_layout.h"
+#include "testing/fake_window.h"
+#include "testing/test_program.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
-const std::string kReplaced = "Die Datei wurde seit der Suche ersetzt oder verschoben.";
+const std::string kAsk = "Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?";
 
-TEST(DetailViewTest, SelectorPicksHitsReadBackAsHexadecimalPastSixteenBits) {
-  SearchFixture fixture;
-  for (std::int32_t file = 1; file <= 0xFFFF; ++file)
-    fixture.AddFile("f" + std::to_string(file), {}, 1);
-  std::string hits = "|3|A|1A|";
-  for (int hit = 4; hit < 32767; ++hit)
-    hits += "1|";
-  fixture.AddPerson("Nord", "|x|", U16(hits + "FFFF|"));
-  fixture.AddPerson("Kasse", "|y|");
-  MainForm& form = fixture.form();
-  form.ShowPerson(1);
-  EXPECT_EQ(form.PersonFrame.Caption, u"Nord");
-  form.AddHit(1, 0xABCD);  // the count passes 32767 while Nord is shown
-  const std::pair<std::int32_t, std::string> picks[] = {
-      {1, "f3"}, {2, "f10"}, {3, "f26"}, {32767, "f65535"}, {32768, "f43981"}};
-  for (const auto& [hit, file] : picks) {
-    form.PersonFundstellenAuswahl.Value = hit;
-    form.PersonFundstellenAuswahl_Scroll();
-    const std::string number = std::to_string(hit);
-    EXPECT_EQ(fixture.View(), "32768 " + number + " @" + file + " 32768 " + number + " on");
-  }
-  form.ShowPerson(2);  // no hits: cleared and disabled
-  EXPECT_EQ(form.PersonFrame.Caption + u" " + U16(fixture.View()), u"Kasse 0   1 1 off");
+/// Selects the name in the person list, as the user's click does.
+void Select(MainWindow& model, std::u16string_view name) {
+  const std::vector<std::u16string>& items = model.personList.Items;
+  model.personList.ListIndex =
+      static_cast<std::int32_t>(std::ranges::find(items, name) - items.begin());
+  model.OnPersonSelected();
 }
 
-TEST(DetailViewTest, ButtonsActOnThePathBox) {
-  SearchFixture fixture;
-  fixture.AddFile("a", "x");
-  fixture.AddPerson("Nord", "|x|", u"|1|");
-  MainForm& form = fixture.form();
-  form.Command1_Click();  // nothing shown: the empty path box
-  form.ShowPerson(1);
-  form.Command1_Click();
+/// Moves the selector to hit, by a step or by dragging its thumb.
+void Pick(MainWindow& model, std::int32_t hit, bool dragged = false) {
+  model.hitSelector.Value = hit;
+  dragged ? model.OnSelectorScrolled() : model.OnSelectorChanged();
+}
+
+/// How many hits Nord has so far.
+std::size_t NordHits(const MainWindow& model) {
+  const std::optional<PersonId> nord = model.Session().Persons().Find(u"Nord");
+  return nord ? model.Session().Hits().CountOf(*nord) : 0;
+}
+
+/// Runs action once, at the first pending-message point of the run where condition holds.
+void OnceWhen(FakeWindow& window, std::function<bool(MainWindow&)> condition,
+              FakeWindow::Action action) {
+  const auto done = std::make_shared<bool>(false);
+  for (int point = 1; point <= 1000; ++point) {
+    window.At(point, [=](MainWindow& model) {
+      if (*done || !condition(model)) return;
+      *done = true;
+      action(model);
+    });
+  }
+}
+
+/// The person on display: name, count, hit number, path (the data folder as "@"), selector
+/// maximum and value, and whether the selector and both buttons are enabled.
+std::string View(const MainWindow& shown) {
+  const bool enabled =
+      shown.hitSelector.Enabled && shown.openButton.Enabled && shown.deleteButton.Enabled;
+  return Replace(Utf8(shown.personFrame.Caption + u" " + shown.hitCountLabel.Caption + u" " +
+                      shown.hitNumberLabel.Caption + u" " + shown.pathBox.Text),
+                 "/prog/data/", "@") +
+         " " + std::to_string(shown.hitSelector.Max) + " " +
+         std::to_string(shown.hitSelector.Value) + (enabled ? " on" : " off");
+}
+
+/// Every box shown, as "title: text".
+Lines Boxes(const FakeWindow& window) {
+  Lines boxes;
+  for (const MessageRequest& box : window.Boxes)
+    boxes.push_back(Utf8(box.Title + u": " + box.Text));
+  return boxes;
+}
+
+// Four files in "data": Nord (term "nord") is in a, c and d (the search ignores case); Hafen,
+// Lager and Markt in c; Leer nowhere.
+class MainWindowTest : public testing::Test {
+ protected:
+  MainWindowTest() {
+    program.Write("data/a.txt", "Nord");
+    program.Write("data/b.txt", "nichts");
+    program.Write("data/c.txt", "NORD Hafen Lager Markt");
+    program.Write("data/d.txt", "nord");
+    program.WriteConfig(
+        "FILETYPE|*.txt|\r\nNAME|Nord|nord|\r\nNAME|Hafen|hafen|\r\n"
+        "NAME|Lager|lager|\r\nNAME|Markt|markt|\r\nNAME|Leer|zzz|\r\nFOLDER|/prog/data|\r\n");
+  }
+  MainWindow& model() { return *run.model; }
+  /// The log lines written since the last call, the data folder as "@".
+  Lines NewLog() {
+    Lines lines;
+    for (const std::string& line : program.LogLines() | std::views::drop(logRead_))
+      lines.push_back(Replace(line, "/prog/data/", "@"));
+    logRead_ += lines.size();
+    return lines;
+  }
+
+  TestProgram program{"finder"};
+  WindowRun run{program.Options()};
+
+ private:
+  std::size_t logRead_ = 0;
+};
+
+TEST_F(MainWindowTest, ARunIsShownAndASelectedPersonShowsTheHitTheSelectorPicks) {
+  run.LoadAndRun();
+  EXPECT_EQ(Utf8(model().windowCaption.Caption + u" " + model().statusLabel.Caption + u" " +
+                 model().folderCountLabel.Caption + u" " + model().fileCountLabel.Caption + u" " +
+                 model().totalSizeLabel.Caption),
+            "finder fertig 1 4 36 B");
+  EXPECT_EQ(model().progressBar.Width, static_cast<float>(kProgressInnerWidthTwips));
+  const std::pair<std::function<void()>, std::string> steps[] = {
+      {[&] { Select(model(), u"Nord"); }, "Nord 3 1 @a.txt 3 1 on"},
+      {[&] { Pick(model(), 3); }, "Nord 3 3 @d.txt 3 3 on"},
+      {[&] { Pick(model(), 2, true); }, "Nord 3 2 @c.txt 3 2 on"},
+      {[&] { Select(model(), u"Leer"); }, "Leer 0   1 1 off"},
+      {[&] { Pick(model(), 1); }, "Leer 0   1 1 off"},  // a disabled selector picks nothing
+      {[&] { Select(model(), u"Hafen"); }, "Hafen 1 1 @c.txt 1 1 on"},
+  };
+  for (const auto& [act, view] : steps) {
+    act();
+    EXPECT_EQ(View(model()), view);
+  }
+}
+
+TEST_F(MainWindowTest, HitsFoundWhileAPersonIsShownRaiseItsCount) {
+  const std::pair<std::function<bool(MainWindow&)>, std::string> cases[] = {
+      {[](MainWindow& model) { return model.personList.Items.size() == 5; }, "Nord 0   1 1 off"},
+      {[](MainWindow& model) { return NordHits(model) == 1; }, "Nord 1 1 @a.txt 1 1 on"},
+  };
+  for (const auto& [when, view] : cases) {
+    WindowRun other(program.Options());
+    std::string shown;
+    OnceWhen(other.window, when, [&](MainWindow& model) {
+      Select(model, u"Nord");
+      shown = View(model);
+    });
+    other.LoadAndRun();
+    EXPECT_EQ(shown, view);
+    // The first hit shows the person; later ones raise the count and the range, and keep the pick.
+    EXPECT_EQ(View(*other.model), "Nord 3 1 @a.txt 3 1 on");
+  }
+}
+
+TEST_F(MainWindowTest, ButtonsActOnTheHitShownAndReportWhatFailed) {
+  run.LoadAndRun();
+  NewLog();
+  Select(model(), u"Nord");
+  Pick(model(), 2);
+  model().OnOpenClicked();
+  EXPECT_EQ(program.system().Edited, std::vector{program.Path("data/c.txt")});
   for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::Yes})
-    fixture.window().AnswerNext(answer);
-  form.Command2_Click();
-  EXPECT_TRUE(fixture.system().Exists(fixture.PathOf("a")));
-  form.Command2_Click();  // deletes
-  form.Command2_Click();  // finds nothing to delete
-  EXPECT_FALSE(fixture.system().Exists(fixture.PathOf("a")));
-  EXPECT_EQ(fixture.system().Edited, (std::vector<std::u16string>{u"", fixture.PathOf("a")}));
-  EXPECT_EQ(fixture.Log(),
-            (std::vector<std::string>{"KILL: @a", "KILL: @a", "ERROR: Datei nicht gefunden"}));
-  std::u16string boxes;
-  for (const auto& box : fixture.window().Boxes)
-    boxes += box.Title + u": " + box.Text + u"\n";
-  const std::u16string ask =
-      u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?\n";
-  EXPECT_EQ(boxes, ask + ask + ask + u"Fehler: Datei nicht gefunden\n");
-  EXPECT_EQ(fixture.window().Boxes[0].Buttons, MessageButtons::YesNo);
-  EXPECT_EQ(fixture.window().Boxes[0].Default, DefaultButton::Second);
-  EXPECT_EQ(fixture.HitsOf(1), "|1|");  // a deleted file stays a hit
-}
+    run.window.AnswerNext(answer);
+  model().OnDeleteClicked();
+  EXPECT_TRUE(program.system().Exists(program.Path("data/c.txt")));
+  EXPECT_EQ(NewLog(), Lines{});
+  model().OnDeleteClicked();
+  EXPECT_FALSE(program.system().Exists(program.Path("data/c.txt")));
+  model().OnDeleteClicked();  // finds nothing to delete
+  EXPECT_EQ(NewLog(), (Lines{"KILL: @c.txt", "KILL: @c.txt", "ERROR: Datei nicht gefunden"}));
+  EXPECT_EQ(View(model()), "Nord 3 2 @c.txt 3 2 on");  // a deleted file stays a hit
+  EXPECT_EQ(run.window.Boxes[0].Buttons, MessageButtons::YesNo);
+  EXPECT_EQ(run.window.Boxes[0].Default, DefaultButton::Second);
 
-// Links and renames on a Linux tree; the Windows system checks its own deletes.
-#if !defined(_WIN32)
-TEST(DetailViewTest, DeleteOnARealTreeNeverReachesThroughALinkOrAReplacement) {
-  const struct {
-    std::string name;
-    std::function<void(const fs::path& tree, const fs::path& elsewhere)> meddle;
-    std::string error;
-  } cases[] = {
-      {"untouched", [](const fs::path&, const fs::path&) {}, ""},
-      {"file replaced",  // a new file renamed over the old one, so its inode surely differs
-       [](const fs::path& tree, const fs::path&) {
-         std::ofstream(tree / "sub/neu") << "neu";
-         fs::rename(tree / "sub/neu", tree / "sub/a.txt");
-       },
-       kReplaced},
-      {"folder swapped for a link",
-       [](const fs::path& tree, const fs::path& elsewhere) {
-         fs::rename(tree / "sub", tree / "alt");
-         fs::create_directory_symlink(elsewhere, tree / "sub");
-       },
-       kReplaced},
-      {"file swapped for a link",
-       [](const fs::path& tree, const fs::path& elsewhere) {
-         fs::create_symlink(elsewhere / "a.txt", tree / "sub/link");
-         fs::rename(tree / "sub/link", tree / "sub/a.txt");
-       },
-       kReplaced},
-      {"file gone", [](const fs::path& tree, const fs::path&) { fs::remove(tree / "sub/a.txt"); },
-       "Datei nicht gefunden"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    InstalledProgram program;
-    const fs::path tree = program.dir().Write("tree/sub/a.txt", "x").parent_path().parent_path();
-    const fs::path elsewhere = program.dir().Write("elsewhere/a.txt", "fremd").parent_path();
-    program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + tree.string() + "|\r\nNAME|Alle|\r\n");
-    // The run keeps a.txt for Alle; the disk changes; the user deletes Alle's first hit.
-    TestRun run(program.Options());
-    run.LoadAndRun();
-    const std::size_t before = program.LogLines().size();
-    c.meddle(tree, elsewhere);
-    run.form->ShowPerson(1);
+  // The editor's failure is shown but not logged; the delete's is both. The file the walk found
+  // is deleted, not one that replaced it since.
+  program.system().Fail(FakeSystem::Operation::Delete, program.Path("data/a.txt"));
+  program.system().Fail(FakeSystem::Operation::Editor, program.Path("data/a.txt"));
+  program.Write("data/d.txt", "neu");
+  for (const std::int32_t hit : {1, 3}) {
+    Pick(model(), hit);
+    if (hit == 1) model().OnOpenClicked();
     run.window.AnswerNext(MessageAnswer::Yes);
-    run.form->Command2_Click();
-    const std::string kill = "KILL: " + (tree / "sub/a.txt").string();
-    std::vector<std::string> log{kill};
-    if (!c.error.empty()) log.push_back("ERROR: " + c.error);
-    std::vector<std::string> after = program.LogLines();
-    after.erase(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(before));
-    EXPECT_EQ(after, log);
-    const MessageRequest& box = run.window.Boxes.back();
-    EXPECT_EQ(Utf8(box.Title + u": " + box.Text),
-              c.error.empty()
-                  ? "Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?"
-                  : "Fehler: " + c.error);
-    EXPECT_TRUE(fs::exists(elsewhere / "a.txt"));
-    EXPECT_EQ(fs::exists(fs::symlink_status(tree / "sub/a.txt")), c.error == kReplaced);
+    model().OnDeleteClicked();
   }
-}
-#endif
-
-TEST(DetailViewTest, ADeniedDeleteAndAnEditorThatCannotStartAreReported) {
-  SearchFixture fixture;
-  fixture.AddFile("a", "x");
-  fixture.AddPerson("Nord", "|x|", u"|1|");
-  fixture.system().Fail(FakeSystem::Operation::Delete, fixture.PathOf("a"));
-  fixture.system().Fail(FakeSystem::Operation::Editor, fixture.PathOf("a"));
-  MainForm& form = fixture.form();
-  form.ShowPerson(1);
-  form.Command1_Click();
-  fixture.window().AnswerNext(MessageAnswer::Yes);
-  form.Command2_Click();
-  EXPECT_TRUE(fixture.system().Exists(fixture.PathOf("a")));
-  // The editor's failure is shown but not logged; the delete's is both.
-  EXPECT_EQ(fixture.Log(), (std::vector<std::string>{"KILL: @a", "ERROR: Zugriff verweigert"}));
-  std::u16string boxes;
-  for (const MessageRequest& box : fixture.window().Boxes)
-    boxes += box.Title + u": " + box.Text + u"\n";
-  EXPECT_EQ(boxes,
-            u"Fehler: Zugriff verweigert\n"
-            u"Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen?\n"
-            u"Fehler: Zugriff verweigert\n");
+  EXPECT_TRUE(program.system().Exists(program.Path("data/a.txt")));
+  EXPECT_TRUE(program.system().Exists(program.Path("data/d.txt")));
+  const std::string replaced = "Die Datei wurde seit der Suche ersetzt oder verschoben.";
+  EXPECT_EQ(NewLog(), (Lines{"KILL: @a.txt", "ERROR: Zugriff verweigert", "KILL: @d.txt",
+                             "ERROR: " + replaced}));
+  EXPECT_EQ(Boxes(run.window),
+            (Lines{kAsk, kAsk, kAsk, "Fehler: Datei nicht gefunden", "Fehler: Zugriff verweigert",
+                   kAsk, "Fehler: Zugriff verweigert", kAsk, "Fehler: " + replaced}));
 }
 
-}  // namespace
-#include <gtest/gtest.h>
-
-#include "testing/search_fixture.h"
-
-namespace {
-
-TEST(PersonListTest, SortOrdersByHitsWithTheTieRuleAndKeepsTheSelection) {
-  const struct {
-    std::vector<std::pair<std::string, int>> persons;  // name and hit count
-    std::int32_t selected;
-    std::vector<std::u16string> sorted;
-    std::int32_t reselected;
-  } cases[] = {
-      // clang-format off
-      {{{"Nord", 2}, {"Hafen", 1}, {"Lager", 1}, {"Markt", 1}, {"Kasse", 0}}, 2,
-       {u"Nord", u"Hafen", u"Markt", u"Lager", u"Kasse"}, 3},
-      {{{"P1", 0}, {"P2", 0}, {"P3", 0}, {"P4", 0}}, -1, {u"P1", u"P4", u"P3", u"P2"}, -1},
-      {{}, -1, {}, -1},
-      {{{"A", 0}, {"", 1}}, -1, {u"", u"A"}, 0},  // "" is also the text of no selection
-      // clang-format on
-  };
-  for (const auto& c : cases) {
-    SearchFixture fixture;
-    for (const auto& [name, count] : c.persons) {
-      std::string hits = "|";
-      for (int hit = 0; hit < count; ++hit)
-        hits += "1|";
-      fixture.AddPerson(name, "|x|", U16(hits));
-    }
-    fixture.AddFile("a", {}, 1);
-    fixture.form().ShowPerson(1);
-    fixture.form().PersonList.ListIndex = c.selected;
-    const std::string shown = fixture.View();
-    for (int round = 1; round <= 2; ++round) {  // each sort starts from declaration order
-      fixture.form().SortList_Click();
-      EXPECT_EQ(fixture.form().PersonList.Items, c.sorted) << round;
-      EXPECT_EQ(fixture.form().PersonList.ListIndex, c.reselected) << round;
-      EXPECT_EQ(fixture.form().PersonList.Tag, u"");
-    }
-    EXPECT_EQ(fixture.View(), shown);  // the re-selection shows nobody
-    EXPECT_EQ(fixture.form().PersonFrame.Tag, c.persons.empty() ? u"" : u"1");
+TEST_F(MainWindowTest, SortOrdersByHitsWithPickOrderTiesAndKeepsTheSelection) {
+  run.LoadAndRun();
+  Select(model(), u"Nord");
+  Pick(model(), 2);
+  model().personList.ListIndex = 2;           // Lager selected, Nord still shown
+  for (int round = 1; round <= 2; ++round) {  // each sort starts from declaration order
+    model().OnSortClicked();
+    EXPECT_EQ(model().personList.Items,
+              (std::vector<std::u16string>{u"Nord", u"Hafen", u"Markt", u"Lager", u"Leer"}));
+    EXPECT_EQ(model().personList.ListIndex, 3);
   }
+  EXPECT_EQ(View(model()), "Nord 3 2 @c.txt 3 2 on");  // the re-selection shows nobody
+}
+
+TEST(MainWindowErrorTest, ConfigurationErrorsAreShownInBoxesNamingTheirLine) {
+  TestProgram program;
+  program.WriteConfig("NAME|A|\r\nSEARCHMODE|FAST|\r\nBOGUS|\r\n");
+  WindowRun run(program.Options());
+  run.LoadAndRun();
+  Lines boxes;
+  for (const MessageRequest& box : run.window.Boxes) {
+    boxes.push_back(std::to_string(box.ConfigurationLine) + " " +
+                    Utf8(box.Title + u": " + box.Text));
+    EXPECT_EQ(box.Buttons, MessageButtons::Ok);
+  }
+  EXPECT_EQ(boxes, (Lines{"2 Fehler: Unbekannter Suchmodus \"FAST\".",
+                          "3 Fehler: Unbekannter Befehl: \"BOGUS\""}));
+  EXPECT_EQ(run.model->statusLabel.Caption, u"fertig");
+}
+
+TEST_F(MainWindowTest, ClosingLogsExitAndAtAPointOfTheRunStopsIt) {
+  run.LoadAndRun();
+  model().OnClose();
+  EXPECT_TRUE(run.window.Closed);
+  const Lines all = NewLog();
+  EXPECT_EQ(all.back(), "EXIT");
+
+  // Closed once Nord's first hit is found, the run searches no further.
+  WindowRun closing(program.Options());
+  OnceWhen(
+      closing.window, [](MainWindow& model) { return NordHits(model) == 1; },
+      [](MainWindow& model) { model.OnClose(); });
+  closing.LoadAndRun();
+  EXPECT_TRUE(closing.window.Closed);
+  EXPECT_NE(closing.model->statusLabel.Caption, u"fertig");
+  const Lines log = NewLog();
+  EXPECT_EQ(log.back(), "EXIT");
+  EXPECT_EQ(std::ranges::count(log, "EXIT"), 1);
+  EXPECT_LT(log.size(), all.size());
 }
 
 }  // namespace

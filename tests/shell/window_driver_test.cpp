@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "shell/window_layout.h"
@@ -29,9 +28,6 @@ std::string Describe(const ControlView& view) {
   switch (view.Control) {
     case ControlId::ProgressBar:
       return name + " " + number(std::lround(view.Fill * 100)) + "%";
-    case ControlId::PersonList:
-      return name + " keep " + number(view.UnchangedItems) + " of " + number(view.Items.size()) +
-             " sel " + number(view.Selected);
     case ControlId::StartTimer:
       return name + (view.Enabled ? " on " + number(view.Interval) : " off");
     default:
@@ -42,7 +38,10 @@ std::string Describe(const ControlView& view) {
 /// Records what the driver asks of a front end; posted tasks wait for RunPosted.
 class RecordingFrontEnd : public FrontEnd {
  public:
-  void showControl(const ControlView& view) override { Seen.push_back(Describe(view)); }
+  void showControl(const ControlView& view) override {
+    Seen.push_back(Describe(view));
+    if (Echo) Echo(view);
+  }
   void processEvents() override { Seen.emplace_back("pump"); }
   MessageAnswer askUser(const MessageRequest& request) override {
     Seen.push_back("ask " + Utf8(request.Title) + ": " + Utf8(request.Text));
@@ -63,6 +62,7 @@ class RecordingFrontEnd : public FrontEnd {
   Lines Take() { return std::exchange(Seen, {}); }
 
   Lines Seen;
+  std::function<void(const ControlView&)> Echo;  ///< input a widget reports while it is shown
 
  private:
   std::deque<std::function<void()>> posted_;
@@ -70,9 +70,9 @@ class RecordingFrontEnd : public FrontEnd {
 
 class WindowDriverTest : public testing::Test {
  protected:
-  explicit WindowDriverTest(Pacing pacing = Pacing::EveryPoint)
-      : driver(frontEnd, program.Options(), pacing), form(driver.Form()) {
-    form.Form_Load();
+  WindowDriverTest()
+      : driver(frontEnd, program.Options(), Pacing::EveryPoint), model(driver.Model()) {
+    driver.Load();
     frontEnd.RunPosted();
     frontEnd.Take();
   }
@@ -80,66 +80,32 @@ class WindowDriverTest : public testing::Test {
   TestProgram program{"finder"};
   RecordingFrontEnd frontEnd;
   WindowDriver driver;
-  MainForm& form;
+  MainWindow& model;
 };
 
 TEST_F(WindowDriverTest, StatusIsShownWhenEventsRunOnceWhateverTheNumberOfChanges) {
-  form.SetStatus(u"a");
-  form.SetFileCount(7);
-  form.SetStatus(u"b");
+  model.StatusChanged(u"a");
+  model.FilesCounted(7, 2048);
+  model.StatusChanged(u"b");
   EXPECT_EQ(frontEnd.Take(), Lines{});
   driver.processPendingMessages();
-  EXPECT_EQ(frontEnd.Take(), (Lines{"Status b", "anzFiles 7", "pump"}));
+  EXPECT_EQ(frontEnd.Take(), (Lines{"Status b", "anzFiles 7", "allSize 2 KB", "pump"}));
 
   // Before a box, so the user sees where the run is; after a handler, at the loop's next turn.
   // A box shows at most the limit of its text.
-  form.SetAllSize(2048);
+  model.FoldersCounted(3);
   driver.messageBox({std::u16string(WindowDriver::kMessageTextLimit + 1, u'x'), u"Titel"});
-  form.SetProgress(0.5);
+  model.ProgressChanged(0.5);
   frontEnd.RunPosted();
   EXPECT_EQ(frontEnd.Take(),
-            (Lines{"allSize 2 KB",
+            (Lines{"anzFolders 3",
                    "ask Titel: " + std::string(WindowDriver::kMessageTextLimit, 'x') + "…",
                    "processBar 50%"}));
 
   // The bar fills its frame at most.
-  for (const double fraction : {0.25, 2.5, -1.0}) {
-    form.SetProgress(fraction);
-    frontEnd.RunPosted();
-  }
-  EXPECT_EQ(frontEnd.Take(), (Lines{"processBar 25%", "processBar 100%", "processBar 0%"}));
-
-  // Other controls are shown at once.
-  form.PersonHäufigkeit.Caption = u"3";
-  driver.controlChanged(ControlId::HitCount);
-  EXPECT_EQ(frontEnd.Take(), Lines{"PersonHäufigkeit 3"});
-}
-
-class PacedWindowDriverTest : public WindowDriverTest {
- protected:
-  PacedWindowDriverTest() : WindowDriverTest(Pacing::Paced) {}
-};
-
-TEST_F(PacedWindowDriverTest, PointsProcessEventsOncePerIntervalAndShowTheStatusThen) {
-  int pumps = 0;
-  const auto start = std::chrono::steady_clock::now();
-  for (int point = 0; point < 1000; ++point) {
-    form.SetFileCount(point);
-    driver.processPendingMessages();
-  }
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - start);
-  for (const std::string& line : frontEnd.Seen)
-    pumps += line == "pump" ? 1 : 0;
-  // At most one pump per 15 ms interval that passed (a loaded machine lets several pass),
-  // never one per point.
-  EXPECT_GE(pumps, 1);
-  EXPECT_LE(pumps, took.count() / 15 + 2);
-  EXPECT_EQ(frontEnd.Seen.size(), 2u * static_cast<std::size_t>(pumps));
-  frontEnd.Take();
-  std::this_thread::sleep_for(std::chrono::milliseconds(40));
-  driver.processPendingMessages();
-  EXPECT_EQ(frontEnd.Take(), (Lines{"anzFiles 999", "pump"}));
+  model.ProgressChanged(2.5);
+  frontEnd.RunPosted();
+  EXPECT_EQ(frontEnd.Take(), Lines{"processBar 100%"});
 }
 
 TEST_F(WindowDriverTest, TheRunStartsOnceArmedAndPaintedWhicheverComesFirst) {
@@ -150,47 +116,55 @@ TEST_F(WindowDriverTest, TheRunStartsOnceArmedAndPaintedWhicheverComesFirst) {
   for (const auto& order : orders) {
     RecordingFrontEnd shown;
     WindowDriver other(shown, program.Options(), Pacing::EveryPoint);
-    other.Form().Form_Load();
+    other.Load();
     other.StartTimerTick();  // too early: the timer cannot have run yet
     for (const auto& step : order)
       step(other);
-    Lines timer;
-    for (const std::string& line : shown.Seen) {
-      if (line.starts_with("StartTimer")) timer.push_back(line);
-    }
-    EXPECT_EQ(timer.back(), "StartTimer on 1");
-    EXPECT_EQ(std::ranges::count(timer, "StartTimer on 1"), 1);
-    EXPECT_EQ(other.Form().Status.Caption, u"Start");
+    EXPECT_EQ(std::ranges::count(shown.Seen, "StartTimer on 1"), 1);
+    EXPECT_EQ(other.Model().statusLabel.Caption, u"Start");
 
     shown.Take();
     other.StartTimerTick();
-    other.StartTimerTick();  // the form disabled the timer: one run only
+    other.StartTimerTick();  // the model disabled the timer: one run only
     const Lines run = shown.Take();
     EXPECT_EQ(run.front(), "StartTimer off");
     EXPECT_EQ(std::ranges::count(run, "ask Fehler: Die Konfigurationsdatei wurde nicht gefunden."),
               1);
-    EXPECT_EQ(other.Form().Status.Caption, u"fertig");
+    EXPECT_EQ(other.Model().statusLabel.Caption, u"fertig");
   }
 }
 
-TEST_F(WindowDriverTest, TheListGetsOnlyTheNewItemsUntilItIsRebuilt) {
-  for (const char16_t* name : {u"A", u"B", u"C"})
-    form.AddPerson(name, u"|x|");
-  form.Persons[3].Hits = u"|1|";
-  form.PersonList.ListIndex = 1;  // B
-  form.SortList_Click();
-  // Sorting rebuilds the list and selects B again on the way.
-  EXPECT_EQ(frontEnd.Take(),
-            (Lines{"PersonList keep 0 of 1 sel -1", "PersonList keep 1 of 2 sel -1",
-                   "PersonList keep 2 of 3 sel -1", "PersonList keep 0 of 3 sel 2",
-                   "PersonList keep 3 of 3 sel 2", "PersonList keep 3 of 3 sel 2"}));
-  EXPECT_EQ(form.PersonList.Items, (std::vector<std::u16string>{u"C", u"A", u"B"}));
+TEST_F(WindowDriverTest, InputIsIgnoredWhileAControlIsShownAndOnceClosed) {
+  // The list reports the selection it is given, as a toolkit's list does.
+  frontEnd.Echo = [this](const ControlView& view) {
+    if (view.Control == ControlId::PersonList) driver.PersonListSelected(0);
+  };
+  for (const char16_t* line : {u"NAME|A|a|", u"NAME|B|b|"})
+    model.Session().ExecuteLine(line);
+  EXPECT_EQ(model.DisplayedPerson(), std::nullopt);
+  frontEnd.Take();
+  driver.PersonListSelected(1);
+  EXPECT_EQ(model.DisplayedPerson(), model.Session().Persons().Find(u"B"));
+  EXPECT_EQ(frontEnd.Take().front(), "PersonFrame B");  // shown at once, not batched
+
+  driver.CloseRequested();
+  driver.CloseRequested();
+  EXPECT_TRUE(driver.Closed());
+  EXPECT_EQ(frontEnd.Take(), (Lines{"StartTimer off", "close"}));
+  driver.PersonListSelected(0);
+  driver.Clicked(ControlId::SortButton);
+  driver.processPendingMessages();
+  const MessageRequest ask{u"?", u"Frage", MessageButtons::YesNo};
+  EXPECT_EQ(driver.messageBox(ask), MessageAnswer::No);  // nobody is asked
+  EXPECT_EQ(frontEnd.Take(), Lines{});
+  EXPECT_EQ(model.DisplayedPerson(), model.Session().Persons().Find(u"B"));
+  EXPECT_EQ(program.LogLines().back(), "EXIT");
+  EXPECT_EQ(std::ranges::count(program.LogLines(), "EXIT"), 1);
 }
 
 TEST(WindowDriverTextTest, LongMessagesAreCutAfterTheLimit) {
   const std::u16string pair = u"\U0001F600";
   const std::pair<std::u16string, std::u16string> cases[] = {
-      {std::u16string(5, u'a'), std::u16string(5, u'a')},
       {std::u16string(10, u'a'), std::u16string(10, u'a')},
       {std::u16string(11, u'a'), std::u16string(10, u'a') + u"…"},
       {std::u16string(9, u'a') + pair, std::u16string(9, u'a') + u"…"},  // no half pair

@@ -15,25 +15,18 @@ TEST(DocumentsReportTest, ADocumentsTextIsFoundAndTheUnreadableDocumentIsListed)
                                                   "zip:encryption=zipcrypt"));
   const std::string root = (program.dir().path() / "Daten").string();
   program.WriteConfig("FILETYPE|*|\r\nFOLDER|" + root + "|\r\nNAME|Erika Müller|Müller|\r\n");
-
-  const ProcessResult text =
-      RunProcess({FUNDORT_REPORT_BINARY, "--no-log", program.ConfigPath().string()});
-  EXPECT_EQ(text.ExitStatus, 0);
-  EXPECT_EQ(text.Err, "");
-  EXPECT_NE(text.Out.find("Erika Müller (1)\n  " + root +
-                          "/a.docx\nDokumente, nur als Bytes "
-                          "durchsucht:\n  " +
-                          root + "/i.zip (encrypted)\n"),
-            std::string::npos)
-      << text.Out;
-
-  const ProcessResult json = RunProcess(
-      {FUNDORT_REPORT_BINARY, "--no-log", "--format", "json", program.ConfigPath().string()});
-  EXPECT_EQ(json.ExitStatus, 0);
-  EXPECT_NE(json.Out.find("\"notExtracted\": [{\"file\": \"" + root +
-                          "/i.zip\", \"reason\": \"encrypted\"}]"),
-            std::string::npos)
-      << json.Out;
+  const std::pair<std::string, std::string> formats[] = {
+      {"text", "Erika Müller (1)\n  " + root + "/a.docx\nDokumente, nur als Bytes durchsucht:\n  " +
+                   root + "/i.zip (encrypted)\n"},
+      {"json", "\"notExtracted\": [{\"file\": \"" + root + "/i.zip\", \"reason\": \"encrypted\"}]"},
+  };
+  for (const auto& [format, expected] : formats) {
+    const ProcessResult result = RunProcess(
+        {FUNDORT_REPORT_BINARY, "--no-log", "--format", format, program.ConfigPath().string()});
+    EXPECT_EQ(result.ExitStatus, 0);
+    EXPECT_EQ(result.Err, "");
+    EXPECT_NE(result.Out.find(expected), std::string::npos) << result.Out;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/utf8.h"
+
 namespace {
 
 bool IsHighSurrogate(char16_t unit) {
@@ -24,21 +26,7 @@ FileCatalog::NameSpan FileCatalog::Store(std::u16string_view name) {
       code = 0x10000 + ((code - 0xD800) << 10) + (name[at + 1] - 0xDC00U);
       ++at;
     }
-    if (code < 0x80) {
-      names_ += static_cast<char>(code);
-    } else if (code < 0x800) {
-      names_ += static_cast<char>(0xC0 | (code >> 6));
-      names_ += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      names_ += static_cast<char>(0xE0 | (code >> 12));
-      names_ += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      names_ += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      names_ += static_cast<char>(0xF0 | (code >> 18));
-      names_ += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      names_ += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      names_ += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    platform::AppendUtf8(names_, code);
   }
   return NameSpan{offset, static_cast<std::uint32_t>(names_.size() - offset)};
 }

@@ -8,8 +8,8 @@ constexpr int kMostLevels = 4096;
 
 }  // namespace
 
-std::optional<std::int32_t> RootOverlaps::Note(platform::System& system,
-                                               const std::u16string& path, std::int32_t line) {
+std::optional<std::int32_t> RootOverlaps::Note(platform::System& system, const std::u16string& path,
+                                               std::int32_t line) {
   const std::optional<platform::FileIdentity> own = system.IdentityOf(path);
   if (!own) return std::nullopt;
 

@@ -58,8 +58,8 @@ ConfigLine ParseConfigLine(const std::u16string& line, const platform::CodePage&
   }
   if (command == u"NAME") {
     if (fields < 1) return Refused(CountMessage(command));
-    return Accepted(NameCommand{GetField(parameters, 1, kSeparator),
-                                FieldsAfterFirst(parameters, kSeparator)});
+    return Accepted(
+        NameCommand{GetField(parameters, 1, kSeparator), FieldsAfterFirst(parameters, kSeparator)});
   }
   if (command == u"SEARCHMODE") {
     if (fields != 1) return Refused(CountMessage(command));

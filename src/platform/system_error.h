@@ -9,8 +9,8 @@ enum class ErrorKind {
   NotFound,
   AccessDenied,
   PseudoFileSystem,  ///< a folder of a pseudo file system met below a walk's root, not listed
-  Replaced,   ///< the file found earlier is no longer where it was found
-  Protected,  ///< the file is one the caller said must never be written
+  Replaced,          ///< the file found earlier is no longer where it was found
+  Protected,         ///< the file is one the caller said must never be written
   Other,
 };
 

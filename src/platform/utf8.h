@@ -8,6 +8,10 @@
 // command line reproduces the exact bytes it came from.
 namespace platform {
 
+/// Appends the UTF-8 bytes of one code point; a surrogate value is written as its own three
+/// bytes, so any 16-bit text can be stored and read back unchanged.
+void AppendUtf8(std::string& out, char32_t code);
+
 /// Converts UTF-8 to text; a byte that is not valid UTF-8 becomes U+DC80 + byte.
 std::u16string FromUtf8(std::string_view utf8);
 

@@ -12,8 +12,7 @@ void ActivityLog::Write(std::u16string_view line) {
   }
   const std::u16string path = path_();
   if (path.empty()) return;
-  const auto failure =
-      AppendLine(system_, path, text, system_.IdentityOf(protectedPath_()));
+  const auto failure = AppendLine(system_, path, text, system_.IdentityOf(protectedPath_()));
   // A log that cannot be written must not disturb the run; the front end learns of it.
   if (failure) {
     if (linesLost_++ == 0) failure_ = failure->Description;

@@ -37,7 +37,7 @@ struct MissedFolder {
 
 /// A file that could not be read for the search.
 struct MissedFile {
-  FileId File{};  ///< the file in the catalog
+  FileId File{};          ///< the file in the catalog
   std::u16string Reason;  ///< the system's description
 };
 

@@ -228,8 +228,7 @@ void RunSession::FolderNotListed(FolderId folder, const platform::SystemError& f
   };
   // A FOLDER path that names nothing is a mistake in the configuration; a folder below a root
   // that cannot be listed is a gap in the search.
-  const bool missingRoot =
-      catalog_.IsRoot(folder) && failure.Kind == platform::ErrorKind::NotFound;
+  const bool missingRoot = catalog_.IsRoot(folder) && failure.Kind == platform::ErrorKind::NotFound;
   (missingRoot ? coverage_.FoldersMissing : coverage_.FoldersUnreadable).Add(entry);
 }
 

@@ -59,8 +59,9 @@ bool ContentSearch::Run() {
   const CodePage codePage = SearchCodePage(system_.CodePage());
   const TermMatching matching = MatchingOf(settings_.Mode);
   // Preparing many terms takes a while; the window answers meanwhile and may stop it.
-  terms_ = std::make_unique<TermSearch>(persons_.All(), matching, codePage,
-                                        FormsOf(settings_.Encodings), [this] { return Checkpoint(); });
+  terms_ =
+      std::make_unique<TermSearch>(persons_.All(), matching, codePage, FormsOf(settings_.Encodings),
+                                   [this] { return Checkpoint(); });
   if (stopped_) return false;
   if (settings_.Documents == DocumentReading::On) {
     documents_ = std::make_unique<DocumentSearch>(persons_.All(), matching, codePage);

@@ -14,12 +14,11 @@
 
 class TermSearch;
 
-
 /// A kept file whose document text could not be read (wholly or in part); its raw bytes were
 /// searched all the same.
 struct NotExtractedFile {
   FileId File{};       ///< the file in the catalog
-  std::string Reason;     ///< short English reason, such as "encrypted"
+  std::string Reason;  ///< short English reason, such as "encrypted"
 };
 
 /// True when this build can read the text inside documents.

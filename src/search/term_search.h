@@ -19,11 +19,11 @@ class TermSearch {
   /// Asked now and then while many terms are prepared; false stops the preparation.
   using KeepGoing = std::function<bool()>;
 
-  /// Prepares the terms of every person of the table (numbered from 0), in the given byte forms; the code page gives the single-byte form and its case classes. When
-  /// keepGoing answers false, the preparation stops early and Complete() is false.
-  TermSearch(const std::vector<Person>& persons, TermMatching matching,
-             const CodePage& codePage, ByteForms forms = ByteForms::AnsiOnly(),
-             const KeepGoing& keepGoing = {});
+  /// Prepares the terms of every person of the table (numbered from 0), in the given byte forms;
+  /// the code page gives the single-byte form and its case classes. When keepGoing answers false,
+  /// the preparation stops early and Complete() is false.
+  TermSearch(const std::vector<Person>& persons, TermMatching matching, const CodePage& codePage,
+             ByteForms forms = ByteForms::AnsiOnly(), const KeepGoing& keepGoing = {});
 
   /// False when the preparation was stopped: the search then lacks terms and must not be used.
   bool Complete() const { return complete_; }

@@ -139,8 +139,9 @@ void WindowDriver::controlChanged(ControlId control) {
 void WindowDriver::ShowPendingStatus() {
   if (pendingStatus_.none() || closed_ || tearingDown_) return;
   const std::bitset<kControlCount> pending = std::exchange(pendingStatus_, {});
-  for (const ControlId control : {ControlId::ProgressBar, ControlId::StatusLabel, ControlId::FolderCount,
-                                  ControlId::FileCount, ControlId::TotalSize}) {
+  for (const ControlId control :
+       {ControlId::ProgressBar, ControlId::StatusLabel, ControlId::FolderCount,
+        ControlId::FileCount, ControlId::TotalSize}) {
     if (pending.test(static_cast<std::size_t>(control))) Show(control);
   }
 }

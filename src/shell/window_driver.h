@@ -16,7 +16,8 @@ enum class Pacing { Paced, EveryPoint };
 
 /// The window as the main window's model sees it, for any front end: owns the model, decides
 /// what is shown and when, gates pending-event processing, starts the run, closes once, and
-/// routes user input to the model's handlers. The front end only shows controls, pumps events and asks the user.
+/// routes user input to the model's handlers. The front end only shows controls, pumps events and
+/// asks the user.
 class WindowDriver final : public Window {
  public:
   /// Longest text a message box shows; a longer one is cut and ends in "…".

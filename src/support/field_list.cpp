@@ -53,4 +53,3 @@ std::u16string FieldsAfterFirst(std::u16string_view list, std::u16string_view se
   const std::size_t cut = GetField(list, 1, separator).size() + separator.size();
   return cut >= list.size() ? std::u16string() : std::u16string(list.substr(cut));
 }
-

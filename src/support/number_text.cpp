@@ -14,7 +14,9 @@ double RoundHalfEven(double value, int decimals) {
 
 namespace {
 
-std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Widen(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 }  // namespace
 
@@ -102,7 +104,8 @@ bool IsTooLarge(std::string_view number) {
 double ReadNumber(std::u16string_view text) {
   std::size_t at = 0;
   auto skip = [&] {
-    while (at < text.size() && IsSkipped(text[at])) ++at;
+    while (at < text.size() && IsSkipped(text[at]))
+      ++at;
   };
   skip();
   if (at + 1 < text.size() && text[at] == u'&') {
@@ -137,7 +140,8 @@ double ReadNumber(std::u16string_view text) {
       (text[at] == u'E' || text[at] == u'e' || text[at] == u'D' || text[at] == u'd')) {
     std::string exponent = "e";
     std::size_t next = at + 1;
-    while (next < text.size() && IsSkipped(text[next])) ++next;
+    while (next < text.size() && IsSkipped(text[next]))
+      ++next;
     if (next < text.size() && (text[next] == u'-' || text[next] == u'+')) {
       exponent += static_cast<char>(text[next]);
       ++next;

@@ -6,7 +6,8 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  // The window decides when the program ends: after the model closed it and the running handler returned.
+  // The window decides when the program ends: after the model closed it and the running handler
+  // returned.
   QApplication::setQuitOnLastWindowClosed(false);
 
   QtWindow window;

@@ -94,14 +94,15 @@ std::string CoverageJson(const RunSession& session) {
 std::string CoverageText(const RunSession& session) {
   const RunCoverage& coverage = session.Coverage();
   std::string out = "Abdeckung: ";
-  out += session.Outcome().Stopped  ? "abgebrochen\n"
-         : coverage.Incomplete() ? "unvollständig\n"
-                                 : "vollständig\n";
+  out += session.Outcome().Stopped ? "abgebrochen\n"
+         : coverage.Incomplete()   ? "unvollständig\n"
+                                   : "vollständig\n";
   TextList(out, "fehlendes Verzeichnis", coverage.FoldersMissing, FolderText);
   TextList(out, "nicht lesbares Verzeichnis", coverage.FoldersUnreadable, FolderText);
-  TextList(out, "nicht lesbare Datei", coverage.FilesUnreadable, [&session](const MissedFile& file) {
-    return FilePath(session, file) + ": " + Line(file.Reason);
-  });
+  TextList(out, "nicht lesbare Datei", coverage.FilesUnreadable,
+           [&session](const MissedFile& file) {
+             return FilePath(session, file) + ": " + Line(file.Reason);
+           });
   TextList(out, "ohne Suchbegriffe", coverage.PersonsWithoutTerms,
            [](const TermlessPerson& person) {
              return Line(person.Name) + " (Zeile " + Number(person.Line) +

@@ -49,9 +49,10 @@ std::u16string TotalSizeText(const FileCatalog& catalog) {
 std::string TextReport(const ReportData& data) {
   const RunSession& session = *data.Session;
   const FileCatalog& catalog = session.Catalog();
-  std::string out = "Anzahl Verzeichnisse: " + Integer(static_cast<long long>(catalog.FolderCount())) +
-                    "  Anzahl Dateien: " + Integer(static_cast<long long>(catalog.FileCount())) +
-                    "  Gesamtgröße: " + Display(TotalSizeText(catalog)) + "\n";
+  std::string out =
+      "Anzahl Verzeichnisse: " + Integer(static_cast<long long>(catalog.FolderCount())) +
+      "  Anzahl Dateien: " + Integer(static_cast<long long>(catalog.FileCount())) +
+      "  Gesamtgröße: " + Display(TotalSizeText(catalog)) + "\n";
   for (std::size_t p = 0; p < session.Persons().Count(); ++p) {
     const PersonId id = IdOf<PersonId>(p);
     const std::vector<FileId>& files = session.Hits().FilesOf(id);
@@ -106,7 +107,8 @@ std::string JsonReport(const ReportData& data) {
   }
   out += "],\n \"unreadable\": [";
   for (std::size_t i = 0; i < session.UnreadableFiles().size(); ++i) {
-    out += (i == 0 ? "" : ", ") + JsonString(Display(catalog.FilePath(session.UnreadableFiles()[i])));
+    out +=
+        (i == 0 ? "" : ", ") + JsonString(Display(catalog.FilePath(session.UnreadableFiles()[i])));
   }
   out += "],\n \"notExtracted\": [";
   for (std::size_t i = 0; i < session.NotExtractedFiles().size(); ++i) {

@@ -18,8 +18,7 @@ inline constexpr int kFirstControlCommandId = 1000;
 class Win32Window final : public FrontEnd {
  public:
   /// Creates the window, hidden, and a window model whose run uses options; nothing is loaded yet.
-  explicit Win32Window(HINSTANCE instance, RunOptions options = {},
-                       Pacing pacing = Pacing::Paced);
+  explicit Win32Window(HINSTANCE instance, RunOptions options = {}, Pacing pacing = Pacing::Paced);
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;

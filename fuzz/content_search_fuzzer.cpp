@@ -3,7 +3,6 @@
 // may quote the terms in any byte form, varied. The engine is fed the content block by block, the
 // reference looks at it whole; any difference in found terms or visited persons aborts.
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -20,28 +19,22 @@ constexpr std::size_t kMaxTermLength = 12;
 
 /// The characters terms are made of: those whose code page byte and case partner the reference
 /// knows; '|' separates terms, so a character of three UTF-8 bytes takes its place.
-const std::array<char16_t, 256>& Alphabet() {
-  static const std::array<char16_t, 256> alphabet = [] {
-    std::array<char16_t, 256> table{};
-    std::size_t next = 0;
-    for (char16_t c = 0; c < 0x80; ++c)
-      table[next++] = c == u'|' ? u'中' : c;
-    for (char16_t c = 0xA0; c <= 0xFF; ++c)
-      table[next++] = c;
-    for (const char16_t c : std::u16string_view(u"€ŠŒŽšœžŸŁłŐőǄǆȺⱥΣσΩωЖжИиЁёѢѣıİſς"))
-      table[next++] = c;
-    return table;
+const std::u16string& Alphabet() {
+  static const std::u16string alphabet = [] {
+    std::u16string text;
+    for (char16_t c = 0; c <= 0xFF; ++c)
+      if (c < 0x80 || c >= 0xA0) text += c == u'|' ? u'中' : c;
+    return text + u"€ŠŒŽšœžŸŁłŐőǄǆȺⱥΣσΩωЖжИиЁёѢѣıİſς";
   }();
   return alphabet;
 }
 
 /// Reads the input front to back; past its end every byte is 0.
 struct Input {
-  const std::uint8_t* data;
-  std::size_t size;
+  std::string_view bytes;
   std::size_t at = 0;
-  std::uint8_t Byte() { return at < size ? data[at++] : 0; }
-  bool AtEnd() const { return at >= size; }
+  std::uint8_t Byte() { return at < bytes.size() ? static_cast<std::uint8_t>(bytes[at++]) : 0; }
+  bool AtEnd() const { return at >= bytes.size(); }
 };
 
 struct Case {
@@ -65,11 +58,10 @@ ByteForms FormsFrom(unsigned bits) {
 
 /// A term as it may stand in a file: some letters in the other case, or one end cut off.
 std::u16string Variant(std::u16string term, unsigned how) {
-  for (std::size_t i = 0; i < term.size(); ++i) {
-    const unsigned flip = how & 3;
+  const unsigned flip = how & 3;
+  for (std::size_t i = 0; i < term.size(); ++i)
     if (flip == 1 || (flip == 2 && i % 2 == 0) || (flip == 3 && i == 0))
       term[i] = ReferencePartner(term[i]);
-  }
   if ((how & 4) != 0 && !term.empty()) term.pop_back();
   if ((how & 8) != 0 && !term.empty()) term.erase(0, 1);
   return term;
@@ -82,13 +74,9 @@ void ReadContent(Input& input, Case& test) {
   std::string& content = test.content;
   while (!input.AtEnd() && content.size() < kMaxContent) {
     const std::uint8_t byte = input.Byte();
-    if (byte != 0xFF || input.AtEnd()) {
-      content += static_cast<char>(byte);
-      continue;
-    }
-    const std::uint8_t op = input.Byte();
+    const std::uint8_t op = byte == 0xFF && !input.AtEnd() ? input.Byte() : 0xFF;
     if (op == 0xFF) {
-      content += '\xFF';
+      content += static_cast<char>(byte);
     } else if (op == 0xFE) {
       const std::size_t more = std::size_t{input.Byte()} * 256;
       const std::size_t end = std::min(kMaxContent, content.size() + more);
@@ -103,14 +91,14 @@ void ReadContent(Input& input, Case& test) {
 }
 
 Case CaseFrom(const std::uint8_t* data, std::size_t size) {
-  Input input{data, size};
+  Input input{{reinterpret_cast<const char*>(data), size}};
   Case test;
   const std::uint8_t flags = input.Byte();
   test.matching = (flags & 1) != 0 ? TermMatching::Exact : TermMatching::IgnoreCase;
   test.forms = FormsFrom((flags >> 1) & 7U);
-  const unsigned shift = flags >> 4;
-  const unsigned raw = input.Byte() | static_cast<unsigned>(input.Byte()) << 8;
-  test.block = 1 + (raw >> shift);  // 1 to 64 KiB, small sizes as likely as large ones
+  // 1 to 64 KiB, small sizes as likely as large ones; the low byte is read first.
+  const unsigned low = input.Byte();
+  test.block = 1 + ((low | unsigned{input.Byte()} << 8) >> (flags >> 4));
 
   const std::uint8_t counts = input.Byte();
   const std::size_t termCount = 1 + (counts & 3U);
@@ -190,17 +178,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::u16string& term : test.terms)
     expected.try_emplace(term, ReferenceOccurs(content, term, test.forms, test.matching));
   std::vector<std::int32_t> expectedVisits;
-  for (std::size_t person = 0; person < test.persons.size(); ++person) {
-    const auto number = static_cast<std::int32_t>(person);
-    const std::vector<std::u16string>& own = test.persons[person];
+  for (std::int32_t number = 0; number < std::ssize(test.persons); ++number) {
+    const std::vector<std::u16string>& own = test.persons[static_cast<std::size_t>(number)];
     const std::vector<std::int32_t>& numbers = search.TermsOf(number);
     if (numbers.size() != own.size()) Disagree(test, "person " + std::to_string(number) + " terms");
     bool hit = own.empty();
     for (std::size_t term = 0; term < own.size(); ++term) {
       const bool occurs = expected.at(own[term]);
-      if (search.Occurs(numbers[term]) != occurs) {
+      if (search.Occurs(numbers[term]) != occurs)
         Disagree(test, "term " + Shown(own[term]) + (occurs ? " missed" : " found wrongly"));
-      }
       hit = hit || occurs;
     }
     if (hit) expectedVisits.push_back(number);

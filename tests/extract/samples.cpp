@@ -38,13 +38,6 @@ bool ChoppySource::ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
   return true;
 }
 
-Extraction Extract(std::string_view bytes, const extract::Limits& limits) {
-  Extraction extraction;
-  extract::MemorySource source(bytes);
-  extraction.result = extract::ExtractText(source, extraction.sink, limits);
-  return extraction;
-}
-
 std::string Zip(const std::vector<std::pair<std::string, std::string>>& members,
                 const char* options) {
   std::string out;
@@ -64,7 +57,6 @@ std::string Zip(const std::vector<std::pair<std::string, std::string>>& members,
     archive_entry_set_pathname(entry, name.c_str());
     archive_entry_set_size(entry, static_cast<la_int64_t>(content.size()));
     archive_entry_set_filetype(entry, AE_IFREG);
-    archive_entry_set_perm(entry, 0644);
     archive_write_header(writer, entry);
     archive_write_data(writer, content.data(), content.size());
     archive_entry_free(entry);
@@ -82,16 +74,11 @@ std::string Docx(const std::vector<std::vector<std::string>>& paragraphs) {
       body += "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">" + run + "</w:t></w:r>";
     body += "</w:p>";
   }
-  return Zip({
-      {"[Content_Types].xml",
-       "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-       "content-types\"><Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
-      {"_rels/.rels", "<?xml version=\"1.0\"?><Relationships/>"},
-      {"word/document.xml",
-       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><w:document "
-       "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
-           body + "</w:body></w:document>"},
-  });
+  return Zip({{"[Content_Types].xml", "<Types/>"},
+              {"word/document.xml",
+               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><w:document "
+               "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
+                   body + "</w:body></w:document>"}});
 }
 
 std::string Cp1252(std::string_view utf8) {
@@ -115,27 +102,15 @@ std::string Deflate(std::string_view data) {
   return out;
 }
 
-/// A PDF string of the Windows-1252 bytes of text, every byte an octal escape.
-std::string PdfString(std::string_view utf8) {
-  std::string out = "(";
-  char octal[8];
-  for (const char c : Cp1252(utf8)) {
-    std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(c));
-    out += octal;
-  }
-  return out + ")";
-}
-
 }  // namespace
 
 std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption) {
-  std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-  std::vector<std::size_t> offsets;
-  const auto object = [&](const std::string& body) {  // numbered from 1
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+  // Without a cross-reference table, which the reader rebuilds.
+  std::string pdf = "%PDF-1.4\n", kids;
+  std::size_t count = 0;
+  const auto object = [&pdf, &count](const std::string& body) {  // numbered from 1
+    pdf += std::to_string(++count) + " 0 obj\n" + body + "\nendobj\n";
   };
-  std::string kids;
   for (std::size_t i = 0; i < pages.size(); ++i)
     kids += std::to_string(3 + 2 * i) + " 0 R ";
   object("<< /Type /Catalog /Pages 2 0 R >>");
@@ -145,48 +120,17 @@ std::string Pdf(const std::vector<std::string>& pages, const std::string& encryp
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 << "
         "/Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >> >> >> "
         "/Contents " +
-        std::to_string(offsets.size() + 2) + " 0 R >>");
-    const std::string stream = Deflate("BT /F1 12 Tf 72 700 Td " + PdfString(page) + " Tj ET");
+        std::to_string(count + 2) + " 0 R >>");
+    const std::string stream = Deflate("BT /F1 12 Tf 72 700 Td (" + Cp1252(page) + ") Tj ET");
     object("<< /Length " + std::to_string(stream.size()) + " /Filter /FlateDecode >>\nstream\n" +
            stream + "\nendstream");
   }
-  std::string trailerExtra;
-  if (!encryption.empty()) {
-    object(encryption);
-    trailerExtra =
-        " /Encrypt " + std::to_string(offsets.size()) +
-        " 0 R /ID [<0123456789ABCDEF0123456789ABCDEF> <0123456789ABCDEF0123456789ABCDEF>]";
-  }
-  const std::size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
-  for (const std::size_t offset : offsets) {
-    char line[24];
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-    pdf += line;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R" + trailerExtra +
-         " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  return pdf;
-}
-
-std::string MailWithAttachment(const std::string& attachment) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string base64;
-  for (std::size_t i = 0; i < attachment.size(); i += 3) {
-    const std::string_view group = std::string_view(attachment).substr(i, 3);
-    unsigned bits = 0;
-    for (std::size_t k = 0; k < 3; ++k)
-      bits = bits << 8 | (k < group.size() ? static_cast<unsigned char>(group[k]) : 0u);
-    for (std::size_t k = 0; k < 4; ++k)
-      base64 += k <= group.size() ? kAlphabet[bits >> (18 - 6 * k) & 63] : '=';
-    if (i % 57 == 54) base64 += "\n";
-  }
-  return "From: x@example.org\nTo: y@example.org\nContent-Type: multipart/mixed; boundary=b\n\n"
-         "--b\nContent-Type: text/plain\n\nSiehe Anhang\n--b\n"
-         "Content-Type: application/vnd.openxmlformats-officedocument.wordprocessingml.document\n"
-         "Content-Transfer-Encoding: base64\n\n" +
-         base64 + "\n--b--\n";
+  if (!encryption.empty()) object(encryption);
+  const std::string encrypt = " /Encrypt " + std::to_string(count) +
+                              " 0 R /ID [<0123456789ABCDEF0123456789ABCDEF> "
+                              "<0123456789ABCDEF0123456789ABCDEF>]";
+  return pdf + "trailer\n<< /Size " + std::to_string(count + 1) + " /Root 1 0 R" +
+         (encryption.empty() ? "" : encrypt) + " >>\n%%EOF\n";
 }
 
 }  // namespace samples

@@ -10,7 +10,7 @@
 
 namespace samples {
 
-/// Keeps every stream the extraction gives, text or raw.
+/// Keeps every stream the extraction gives, text or raw; asks to stop once stopAfter bytes came.
 class CollectingSink final : public extract::TextSink {
  public:
   bool Text(std::string_view utf8) override { return Add(false, utf8); }
@@ -20,9 +20,7 @@ class CollectingSink final : public extract::TextSink {
   /// All text streams, or all raw streams, each ended by a line break.
   std::string AllText() const { return All(false); }
   std::string AllRaw() const { return All(true); }
-  /// Total bytes received.
-  std::uint64_t Total() const { return total_; }
-  /// Asks to stop once this many bytes were received.
+  std::uint64_t Total() const { return total_; }  ///< bytes received
   std::uint64_t stopAfter = UINT64_MAX;
 
  private:
@@ -33,7 +31,7 @@ class CollectingSink final : public extract::TextSink {
   std::uint64_t total_ = 0;
 };
 
-/// Serves bytes in reads of at most a few bytes, and can fail from an offset on.
+/// Serves bytes in reads of at most readSize bytes, failing from the offset failFrom on.
 class ChoppySource final : public extract::ByteSource {
  public:
   ChoppySource(std::string_view bytes, std::size_t readSize) : bytes_(bytes), readSize_(readSize) {}
@@ -51,18 +49,21 @@ struct Extraction {
   extract::Result result;
   CollectingSink sink;
 };
-Extraction Extract(std::string_view bytes, const extract::Limits& limits = {});
+inline Extraction Extract(std::string_view bytes, const extract::Limits& limits = {}) {
+  Extraction extraction;
+  extract::MemorySource source(bytes);
+  extraction.result = extract::ExtractText(source, extraction.sink, limits);
+  return extraction;
+}
 
 /// A zip archive made with libarchive; members deflated unless stored; optionally encrypted.
 std::string Zip(const std::vector<std::pair<std::string, std::string>>& members,
                 const char* options = nullptr);
 /// A Word document whose body holds the given paragraphs of runs (XML already escaped).
 std::string Docx(const std::vector<std::vector<std::string>>& paragraphs);
-/// A PDF whose pages each show one line of Windows-1252 text through a deflated content stream;
+/// A PDF whose pages each show one line of text in Windows-1252 through a deflated content stream;
 /// with an encryption dictionary when one is given.
 std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption = {});
-/// A mail with a short text part and the given bytes as a base64 attachment.
-std::string MailWithAttachment(const std::string& attachment);
 /// Latin-1/Windows-1252 bytes of UTF-8 text (for samples written in a code page).
 std::string Cp1252(std::string_view utf8);
 

@@ -12,9 +12,9 @@ namespace {
 TEST(PersonTableTest, TheFirstDeclarationOfANameWinsAndHitsKeepTheirOrder) {
   PersonTable persons;
   for (const char16_t* name : {u"Nord", u"nord", u"Nord", u""})
-    persons.Add(name, u"|" + std::u16string(name) + u"|");
+    persons.Add(name, u"|" + std::u16string(name) + U16(std::to_string(persons.Count())) + u"|");
   EXPECT_EQ(persons.Count(), 3u);
-  EXPECT_EQ(persons[PersonId{0}].Terms, u"|Nord|");
+  EXPECT_EQ(persons[PersonId{0}].Terms, u"|Nord0|");
   const std::pair<std::u16string, std::optional<PersonId>> lookups[] = {
       {u"Nord", PersonId{0}},   {u"nord", PersonId{1}},  {u"", PersonId{2}},
       {u"Nord ", std::nullopt}, {u"NORD", std::nullopt},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "testing/fake_system.h"
@@ -15,134 +16,100 @@ std::u16string PathOf(std::int32_t file) {
   return u"/d/" + std::u16string(1, static_cast<char16_t>(u'a' + file - 1));
 }
 
-/// What the reader gave for one file: its blocks joined, how many, the largest, and the failure.
-struct FileRead {
+/// What the reader gave for one file: its blocks joined, how many, and the failure.
+using FileRead = std::tuple<std::string, int, std::optional<ErrorKind>>;
+
+/// Reads file whole, checking that no block is larger than limit.
+FileRead ReadFile(ReadAhead& reader, std::int32_t file, std::size_t limit) {
   std::string bytes;
   int blocks = 0;
-  std::size_t largest = 0;
-  std::optional<ErrorKind> failure;
-  bool operator==(const FileRead&) const = default;
-};
-
-FileRead ReadFile(ReadAhead& reader, std::int32_t file) {
-  FileRead read;
   reader.Start(file);
   std::string_view block;
   std::optional<platform::SystemError> failure;
-  while (reader.Next(block, failure)) {
-    read.bytes += block;
-    ++read.blocks;
-    read.largest = std::max(read.largest, block.size());
+  for (; reader.Next(block, failure); ++blocks) {
+    bytes += block;
+    EXPECT_LE(block.size(), limit);
   }
-  if (failure) read.failure = failure->Kind;
-  return read;
+  return {bytes, blocks, failure ? std::optional(failure->Kind) : std::nullopt};
 }
 
 // Every way of reading: on either thread, reading ahead little or much, files read or mapped.
 std::vector<ReadLimits> AllLimits(std::size_t block) {
   std::vector<ReadLimits> all;
-  for (const ReadThread thread : {ReadThread::Helper, ReadThread::Caller}) {
-    for (const std::int32_t ahead : {0, 1, 8}) {
-      for (const std::size_t bytes : {std::size_t{1}, std::size_t{64}}) {
+  for (const ReadThread thread : {ReadThread::Helper, ReadThread::Caller})
+    for (const std::int32_t ahead : {0, 1, 8})
+      for (const std::size_t bytes : {1, 64})
         for (const std::int64_t mapFrom : {std::int64_t{1} << 40, std::int64_t{0}})
-          all.push_back(ReadLimits{.BlockBytes = block,
-                                   .FilesAhead = ahead,
-                                   .BytesAhead = bytes,
-                                   .MapFrom = mapFrom,
-                                   .MapBytes = 2 * block,
-                                   .Thread = thread});
-      }
-    }
-  }
+          all.push_back({block, ahead, bytes, mapFrom, 2 * block, thread});  // in field order
   return all;
 }
 
 std::string Bytes(std::size_t size) {
-  std::string bytes(size, ' ');
-  for (std::size_t i = 0; i < size; ++i)
-    bytes[i] = static_cast<char>('a' + i % 26);
+  std::string bytes;
+  while (bytes.size() < size)
+    bytes += static_cast<char>('a' + bytes.size() % 26);
   return bytes;
 }
 
 TEST(ReadAheadTest, EveryFileComesWholeInOrderInBlocksOfAtMostTheBlockSize) {
   for (const std::size_t block : {1, 3, 7, 64}) {
     for (const ReadLimits& limits : AllLimits(block)) {
+      // Files 1 to 7 of these sizes; file 8 is missing, file 9 cannot be opened.
+      const std::size_t sizes[] = {0, 1, block - 1, block, block + 1, 3 * block + 2, 5, 0, 0};
+      const std::optional<ErrorKind> failures[] = {
+          {}, {}, {}, {}, {}, {}, {}, ErrorKind::NotFound, ErrorKind::AccessDenied};
       FakeSystem system;
-      const std::vector<std::size_t> sizes{0, 1, block - 1, block, block + 1, 3 * block + 2, 5};
-      for (std::size_t i = 0; i < sizes.size(); ++i)
-        system.AddFile(PathOf(static_cast<std::int32_t>(i + 1)), Bytes(sizes[i]));
-      // File 8 is missing; file 9 cannot be opened.
+      for (std::int32_t file = 1; file <= 7; ++file)
+        system.AddFile(PathOf(file), Bytes(sizes[file - 1]));
       system.AddFile(PathOf(9), "x");
       system.Fail(FakeSystem::Operation::Open, PathOf(9));
       ReadAhead reader(system, 9, PathOf, limits);
       for (std::int32_t file = 1; file <= 9; ++file) {
-        const FileRead read = ReadFile(reader, file);
-        const std::string context = "block " + std::to_string(block) + " ahead " +
-                                    std::to_string(limits.FilesAhead) + " file " +
-                                    std::to_string(file);
-        if (file >= 8) {
-          EXPECT_EQ(read.failure, file == 8 ? ErrorKind::NotFound : ErrorKind::AccessDenied)
-              << context;
-          EXPECT_EQ(reader.File(), nullptr) << context;
-          continue;
-        }
-        const std::size_t size = sizes[static_cast<std::size_t>(file - 1)];
-        EXPECT_EQ(read.bytes, Bytes(size)) << context;
-        EXPECT_EQ(read.blocks, static_cast<int>((size + block - 1) / block)) << context;
-        EXPECT_LE(read.largest, block) << context;
-        EXPECT_FALSE(read.failure) << context;
+        SCOPED_TRACE(testing::Message()
+                     << "block " << block << " ahead " << limits.FilesAhead << " file " << file);
+        const std::size_t size = sizes[file - 1];
+        EXPECT_EQ(ReadFile(reader, file, block),
+                  (FileRead{Bytes(size), (size + block - 1) / block, failures[file - 1]}));
+        EXPECT_EQ(reader.File() == nullptr, file >= 8);
       }
     }
   }
 }
 
-TEST(ReadAheadTest, AFileIsReadUpToItsLengthAtTheOpeningAndAFailureHalfwayEndsIt) {
+// A file is read up to its length at the opening, and ends early where it shrank, where its
+// mapping was cut short, or with the failure where reading fails halfway; the next file is whole.
+TEST(ReadAheadTest, AFileEndsAtItsLengthAtTheOpeningOrWhereItWasCutOrFailed) {
+  const std::optional<ErrorKind> none, other = ErrorKind::Other;
   const struct {
-    std::string stored;     // what the file holds when it is opened
-    std::string read;       // what reading it then finds; empty: the stored bytes
-    std::size_t failAfter;  // reading fails after this many bytes; 0: never
+    std::string read;                  // what reading finds of the 12 bytes stored; "": those
+    std::size_t failAfter;             // reading fails after this many bytes; 0: never
+    std::optional<std::size_t> cut;    // the file is mapped, and bytes from here on are lost
+    std::optional<ErrorKind> cutKind;  // the lost bytes cannot be read either
     FileRead expected;
   } cases[] = {
-      {"abcdefgh", "abcdefghijkl", 0, {"abcdefgh", 3, 3, {}}},  // grew: read to length 8
-      {"abcdefgh", "abcd", 0, {"abcd", 2, 3, {}}},              // shrank: ends early
-      {"abcdefgh", "", 5, {"abcde", 2, 3, ErrorKind::Other}},   // fails within block 2
-      {"abcdefgh", "", 6, {"abcdef", 2, 3, ErrorKind::Other}},  // fails at a block's start
-  };
-  for (const auto& c : cases) {
-    for (const ReadLimits& limits : AllLimits(3)) {
-      FakeSystem system;
-      system.AddFile(PathOf(1), c.stored);
-      if (!c.read.empty()) system.ChangeWhenOpened(PathOf(1), c.read);
-      if (c.failAfter > 0) system.FailReadAfter(PathOf(1), c.failAfter);
-      system.AddFile(PathOf(2), "next");
-      ReadAhead reader(system, 2, PathOf, limits);
-      EXPECT_EQ(ReadFile(reader, 1), c.expected) << c.stored << " / " << c.read;
-      EXPECT_EQ(ReadFile(reader, 2).bytes, "next");
-    }
-  }
-}
-
-TEST(ReadAheadTest, AFileCutShortUnderItsMappingEndsThereOrFailsWhenUnreadable) {
-  const struct {
-    std::size_t cut;  // the mapped bytes from here on are lost
-    std::optional<ErrorKind> kind;
-    FileRead expected;
-  } cases[] = {
-      {4, {}, {"abcd", 2, 3, {}}},                // within the first mapped piece
-      {9, {}, {"abcdefghi", 3, 3, {}}},           // at a block's end in the second
-      {0, {}, {std::string(3, '\0'), 1, 3, {}}},  // the cut shows once a block was read
-      {4, ErrorKind::Other, {"abc", 1, 3, ErrorKind::Other}},  // not lost: unreadable
+      // clang-format off
+      {Bytes(16), 0, {}, none, {Bytes(12), 4, none}},     // grew: read to length 12
+      {"abcd", 0, {}, none, {"abcd", 2, none}},           // shrank: ends early
+      {"", 5, {}, none, {"abcde", 2, other}},             // fails within block 2
+      {"", 6, {}, none, {"abcdef", 2, other}},            // fails at a block's start
+      {"", 0, 4, none, {"abcd", 2, none}},                // cut in the first mapped piece
+      {"", 0, 9, none, {"abcdefghi", 3, none}},           // at a block's end in the second
+      {"", 0, 0, none, {std::string(3, '\0'), 1, none}},  // shows once a block was read
+      {"", 0, 4, other, {"abc", 1, other}},               // not lost: unreadable
+      // clang-format on
   };
   for (const auto& c : cases) {
     for (ReadLimits limits : AllLimits(3)) {
-      limits.MapFrom = 0;
+      if (c.cut) limits.MapFrom = 0;
       FakeSystem system;
-      system.AddFile(PathOf(1), "abcdefghijkl");
-      system.CutMapping(PathOf(1), c.cut, c.kind);
+      system.AddFile(PathOf(1), Bytes(12));
+      if (!c.read.empty()) system.ChangeWhenOpened(PathOf(1), c.read);
+      if (c.failAfter > 0) system.FailReadAfter(PathOf(1), c.failAfter);
+      if (c.cut) system.CutMapping(PathOf(1), *c.cut, c.cutKind);
       system.AddFile(PathOf(2), "next");
       ReadAhead reader(system, 2, PathOf, limits);
-      EXPECT_EQ(ReadFile(reader, 1), c.expected) << c.cut;
-      EXPECT_EQ(ReadFile(reader, 2).bytes, "next");
+      EXPECT_EQ(ReadFile(reader, 1, 3), c.expected) << "case " << &c - cases;
+      EXPECT_EQ(ReadFile(reader, 2, 3), (FileRead{"next", 2, {}}));
     }
   }
 }
@@ -155,7 +122,7 @@ TEST(ReadAheadTest, SkippedFilesAndAnEarlyEndLeaveNothingBehind) {
     ReadAhead reader(system, 5, PathOf, ReadLimits{.BlockBytes = 3, .BytesAhead = 6});
     reader.Start(1);
     // File 1 is left after its first block and file 2 unread: file 3 still comes whole.
-    EXPECT_EQ(ReadFile(reader, 3).bytes, Bytes(100));
+    EXPECT_EQ(ReadFile(reader, 3, 3), (FileRead{Bytes(100), 34, {}}));
     reader.Start(4);
   }  // destroyed while the helper may be waiting for room: it ends
 }

@@ -13,20 +13,16 @@
 /// document text could not be read), "stop" (a checkpoint said stop) and "end" (all searched).
 class SearchRecorder : public SearchListener {
  public:
-  explicit SearchRecorder(ReadLimits reading = {}) {
-    settings.Encodings = platform::DefaultEncodings(platform::TextConvention::Utf8);
-    settings.Reading = reading;
-  }
+  explicit SearchRecorder(ReadLimits reading = {}) { settings.Reading = reading; }
 
   /// Catalogs a file with the size of bytes, written to the system unless it is gone.
   void AddFile(const std::string& name, const std::string& bytes, bool onDisk = true) {
-    if (onDisk) system.AddFile(PathOf(name), bytes);
+    if (onDisk) system.AddFile(u"/d/" + U16(name), bytes);
     catalog.AddFile(root_, U16(name), std::ssize(bytes), std::nullopt);
   }
   void AddPerson(const std::string& name, const std::string& terms) {
     persons.Add(U16(name), U16(terms));
   }
-  static std::u16string PathOf(const std::string& name) { return u"/d/" + U16(name); }
 
   /// Searches every file; false when a checkpoint stopped it.
   bool Run() { return ContentSearch(system, catalog, persons, settings, *this).Run(); }
@@ -34,26 +30,23 @@ class SearchRecorder : public SearchListener {
   FakeSystem system;
   FileCatalog catalog{u'/'};
   PersonTable persons;
-  SearchSettings settings;
-  /// Answers each checkpoint; none: go on.
-  std::function<bool()> AtCheckpoint;
+  SearchSettings settings{.Encodings = platform::DefaultEncodings(platform::TextConvention::Utf8)};
+  std::function<bool()> AtCheckpoint;  ///< answers each checkpoint; none: go on
   std::vector<std::string> Events;
   std::string Current;  ///< the name of the file being searched
   double Searched = 0;  ///< the last share of bytes searched told
 
  private:
-  std::string NameOf(FileId file) const { return Utf8(catalog.FileName(file)); }
+  void Tell(FileId file, const std::string& what) {
+    Events.push_back(Utf8(catalog.FileName(file)) + what);
+  }
   void SearchStarted() override {}
-  void FileStarted(FileId file) override { Current = NameOf(file); }
+  void FileStarted(FileId file) override { Current = Utf8(catalog.FileName(file)); }
   void HitFound(PersonId person, FileId file) override {
-    Events.push_back(NameOf(file) + ": " + Utf8(persons[person].Name));
+    Tell(file, ": " + Utf8(persons[person].Name));
   }
-  void FileUnreadable(FileId file, const platform::SystemError&) override {
-    Events.push_back(NameOf(file) + "!");
-  }
-  void DocumentNotExtracted(FileId file, std::string reason) override {
-    Events.push_back(NameOf(file) + "? " + reason);
-  }
+  void FileUnreadable(FileId file, const platform::SystemError&) override { Tell(file, "!"); }
+  void DocumentNotExtracted(FileId file, std::string reason) override { Tell(file, "? " + reason); }
   void FileSearched(FileId, double searched) override { Searched = searched; }
   void SearchFinished() override { Events.push_back("end"); }
   bool Checkpoint() override {

@@ -1,108 +1,55 @@
 #pragma once
 
 // The plain reference the term scanner is compared with: each term, each byte form, a substring
-// test at every position. Its code page and case pairs are written out here, by hand, for the
-// characters the tests use, so the reference does not share a table with the code it checks.
+// test at every position. Its code page bytes and case pairs are written out here, by hand, for
+// the characters the tests use, so the reference does not share a table with the code it checks.
 
 #include <algorithm>
-#include <array>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "search/term_forms.h"
 #include "search/term_scanner.h"
 
 namespace reference {
 
-/// Windows-1252 for the characters the tests use; others have no byte.
-inline const std::map<char16_t, unsigned char>& Cp1252Bytes() {
-  static const std::map<char16_t, unsigned char> bytes = [] {
-    std::map<char16_t, unsigned char> map;
-    for (char16_t c = 0; c < 0x80; ++c)
-      map[c] = static_cast<unsigned char>(c);
-    for (char16_t c = 0xA0; c <= 0xFF; ++c)
-      map[c] = static_cast<unsigned char>(c);
-    const std::u16string_view high = u"€ŠŒŽšœžŸ";
-    const unsigned char highBytes[] = {0x80, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F};
-    for (std::size_t i = 0; i < high.size(); ++i)
-      map[high[i]] = highBytes[i];
-    return map;
-  }();
-  return bytes;
+/// The Windows-1252 byte of c for the characters the tests use; -1 for the others.
+inline int Cp1252(char16_t c) {
+  const std::u16string_view high = u"€ŠŒŽšœžŸ";
+  const unsigned char highBytes[] = {0x80, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F};
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+  const std::size_t at = high.find(c);
+  return at == high.npos ? -1 : highBytes[at];
 }
 
-/// Case pairs (upper, lower) of the characters the tests use; ß, ı, İ, ſ, ς, µ have none.
-inline const std::vector<std::pair<char16_t, char16_t>>& CasePairs() {
-  static const std::vector<std::pair<char16_t, char16_t>> pairs = [] {
-    std::vector<std::pair<char16_t, char16_t>> list;
-    for (char16_t c = u'A'; c <= u'Z'; ++c)
-      list.emplace_back(c, c + 0x20);
-    for (char16_t c = 0xC0; c <= 0xDE; ++c)
-      if (c != 0xD7) list.emplace_back(c, c + 0x20);
-    const std::u16string_view others = u"ŸÿŠšŒœŽžŁłŐőǄǆȺⱥΣσΩωЖжИиЁёѢѣ";
-    for (std::size_t i = 0; i + 1 < others.size(); i += 2)
-      list.emplace_back(others[i], others[i + 1]);
-    return list;
-  }();
-  return pairs;
-}
-
+/// The other case of c for the characters the tests use; ß, ı, İ, ſ, ς, µ have none.
 inline char16_t Partner(char16_t c) {
-  for (const auto& [upper, lower] : CasePairs()) {
-    if (c == upper) return lower;
-    if (c == lower) return upper;
-  }
-  return c;
-}
-
-/// The code page as the engine is handed it: the encoder and the fold of its case pairs.
-inline CodePage TestCodePage() {
-  CodePage page;
-  page.Encode = [](std::u16string_view text) {
-    std::string bytes;
-    for (const char16_t c : text) {
-      const auto found = Cp1252Bytes().find(c);
-      bytes += found == Cp1252Bytes().end() ? '?' : static_cast<char>(found->second);
-    }
-    return bytes;
-  };
-  for (std::size_t b = 0; b < 256; ++b)
-    page.Fold[b] = static_cast<unsigned char>(b);
-  for (const auto& [upper, lower] : CasePairs()) {
-    const auto u = Cp1252Bytes().find(upper);
-    const auto l = Cp1252Bytes().find(lower);
-    if (u != Cp1252Bytes().end() && l != Cp1252Bytes().end()) page.Fold[l->second] = u->second;
-  }
-  return page;
+  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+  const std::u16string_view pairs = u"ŸÿŠšŒœŽžŁłŐőǄǆȺⱥΣσΩωЖжИиЁёѢѣ";
+  const std::size_t at = pairs.find(c);
+  return at == pairs.npos ? c : pairs[at ^ 1];
 }
 
 /// The bytes of one character in a form; empty when the form cannot write it.
 inline std::string Encode(char16_t c, ByteForm form) {
-  std::string bytes;
-  const auto add = [&bytes](unsigned value) { bytes += static_cast<char>(value); };
+  const auto b = [](unsigned value) { return static_cast<char>(value); };
+  const unsigned u = c;
   switch (form) {
     case ByteForm::Ansi:
-      if (Cp1252Bytes().contains(c)) add(Cp1252Bytes().at(c));
-      break;
+      return Cp1252(c) < 0 ? "" : std::string{b(static_cast<unsigned>(Cp1252(c)))};
     case ByteForm::Utf8:
-      if (c < 0x80) {
-        add(c);
-      } else if (c < 0x800) {
-        add(0xC0 | (c >> 6)), add(0x80 | (c & 0x3F));
-      } else {
-        add(0xE0 | (c >> 12)), add(0x80 | ((c >> 6) & 0x3F)), add(0x80 | (c & 0x3F));
-      }
-      break;
+      if (u < 0x80) return {b(u)};
+      if (u < 0x800) return {b(0xC0 | u >> 6), b(0x80 | (u & 0x3F))};
+      return {b(0xE0 | u >> 12), b(0x80 | (u >> 6 & 0x3F)), b(0x80 | (u & 0x3F))};
     case ByteForm::Utf16Le:
-      add(c & 0xFF), add(c >> 8);
-      break;
+      return {b(u & 0xFF), b(u >> 8)};
     case ByteForm::Utf16Be:
-      add(c >> 8), add(c & 0xFF);
-      break;
+      return {b(u >> 8), b(u & 0xFF)};
   }
-  return bytes;
+  return "";
 }
 
 /// Text in one form (characters it cannot write are left out).
@@ -116,43 +63,50 @@ inline std::string Encode(std::u16string_view text, ByteForm form) {
 constexpr ByteForm kForms[] = {ByteForm::Ansi, ByteForm::Utf8, ByteForm::Utf16Le,
                                ByteForm::Utf16Be};
 
-/// Whether term stands in content at `at` in form, character by character.
-inline bool StandsAt(std::string_view content, std::size_t at, std::u16string_view term,
-                     ByteForm form, TermMatching matching) {
-  if (term.empty()) return true;
-  const char16_t c = term[0];
-  std::vector<char16_t> equal{c};
-  if (matching == TermMatching::IgnoreCase && Partner(c) != c) equal.push_back(Partner(c));
-  for (const char16_t candidate : equal) {
-    const std::string bytes = Encode(candidate, form);
-    if (!bytes.empty() && content.substr(at, bytes.size()) == bytes &&
-        StandsAt(content, at + bytes.size(), term.substr(1), form, matching))
-      return true;
-  }
-  return false;
+/// Per character of a term, the byte strings that may stand for it in one form.
+using Alternatives = std::vector<std::vector<std::string>>;
+
+inline bool StandsAt(std::string_view content, std::size_t at, const Alternatives& term,
+                     std::size_t index = 0) {
+  return index == term.size() || std::ranges::any_of(term[index], [&](const std::string& bytes) {
+           return content.substr(at, bytes.size()) == bytes &&
+                  StandsAt(content, at + bytes.size(), term, index + 1);
+         });
 }
 
-/// Whether term occurs in content in one of the enabled forms.
+/// Whether term occurs in content in one of the enabled forms; a term with a character the code
+/// page cannot write has no code page form.
 inline bool Occurs(std::string_view content, std::u16string_view term, ByteForms forms,
                    TermMatching matching) {
-  if (content.empty()) return false;
   for (const ByteForm form : kForms) {
-    if (!forms.Has(form)) continue;
-    if (form == ByteForm::Ansi && Encode(term, form).size() != term.size()) continue;
-    for (std::size_t at = 0; at < content.size(); ++at) {
-      if (StandsAt(content, at, term, form, matching)) return true;
+    if (!forms.Has(form) || (form == ByteForm::Ansi && Encode(term, form).size() != term.size()))
+      continue;
+    Alternatives alternatives;
+    for (const char16_t c : term) {
+      alternatives.emplace_back(1, Encode(c, form));
+      const std::string other = Encode(Partner(c), form);
+      if (matching == TermMatching::IgnoreCase && Partner(c) != c && !other.empty())
+        alternatives.back().push_back(other);
     }
+    for (std::size_t at = 0; at < content.size(); ++at)
+      if (StandsAt(content, at, alternatives)) return true;
   }
   return false;
 }
 
-/// Every term in its forms, as the scanner takes them.
-inline std::vector<std::vector<TermForm>> FormsOf(const std::vector<std::u16string>& terms,
-                                                  TermMatching matching, ByteForms forms) {
-  std::vector<std::vector<TermForm>> result;
+}  // namespace reference
+
+/// A scanner of terms in every enabled form, compared as matching says. The engine is handed its
+/// own Windows-1252, so the comparisons check the code page's case pairs too.
+inline TermScanner ScannerOf(const std::vector<std::u16string>& terms, TermMatching matching,
+                             ByteForms forms, ScanMethod method = ScanMethod::Automatic,
+                             std::size_t entries = TermScanner::kAutomatonEntries) {
+  const CodePage codePage{[](std::u16string_view text) { return platform::EncodeCodePage(text); },
+                          platform::CaseFoldTable()};
+  std::vector<std::vector<TermForm>> termForms;
   for (const std::u16string& term : terms)
-    result.push_back(EncodeTermForms(term, matching, TestCodePage(), forms));
-  return result;
+    termForms.push_back(EncodeTermForms(term, matching, codePage, forms));
+  return {termForms, ScanFoldFor(matching, codePage, forms), method, entries};
 }
 
 // Feeds content in blocks of the given size (0: whole) and lists which terms occur.
@@ -168,5 +122,3 @@ inline std::vector<bool> Found(TermScanner& scanner, std::string_view content, s
     found.push_back(scanner.Occurs(term));
   return found;
 }
-
-}  // namespace reference

@@ -8,25 +8,21 @@
 #include "shell/main_window.h"
 #include "shell/window.h"
 
-/// A scripted window for headless tests of the window model: records what the model shows,
-/// answers message boxes from a queue, and runs user actions at chosen pending-message points.
+/// A scripted window for headless tests of the window model: records the message boxes, answers
+/// them from a queue, and runs user actions at chosen pending-message points.
 class FakeWindow : public Window {
  public:
   using Action = std::function<void(MainWindow&)>;
 
-  /// The window model that scripted actions act on.
   void Attach(MainWindow& model) { model_ = &model; }
   /// Runs action at the n-th pending-message point (counting from 1).
   void At(int point, Action action) { actions_[point].push_back(std::move(action)); }
   /// Answers the next message box with answer (boxes without a queued answer get OK, or No).
   void AnswerNext(MessageAnswer answer) { answers_.push_back(answer); }
 
-  void controlChanged(ControlId control) override {
-    if (control == ControlId::StatusLabel && model_ != nullptr)
-      StatusTexts.push_back(model_->statusLabel.Caption);
-  }
+  void controlChanged(ControlId) override {}
   void processPendingMessages() override {
-    for (auto& action : actions_[++Points])
+    for (auto& action : actions_[++points_])
       action(*model_);
   }
   MessageAnswer messageBox(const MessageRequest& request) override {
@@ -39,23 +35,22 @@ class FakeWindow : public Window {
   }
   void closeWindow() override { Closed = true; }
 
-  std::vector<MessageRequest> Boxes;        ///< every message box shown, in order
-  std::vector<std::u16string> StatusTexts;  ///< every status text set, in order
-  int Points = 0;                           ///< pending-message points passed
+  std::vector<MessageRequest> Boxes;  ///< every message box shown, in order
   bool Closed = false;
 
  private:
   MainWindow* model_ = nullptr;
   std::map<int, std::vector<Action>> actions_;
   std::deque<MessageAnswer> answers_;
+  int points_ = 0;
 };
 
 /// One window model on a scripted window.
 struct WindowRun {
-  explicit WindowRun(RunOptions options) : model(std::make_unique<MainWindow>(window, std::move(options))) {
+  explicit WindowRun(RunOptions options)
+      : model(std::make_unique<MainWindow>(window, std::move(options))) {
     window.Attach(*model);
   }
-  /// Load followed by the start timer's run.
   void LoadAndRun() {
     model->Load();
     model->OnStartTimer();

@@ -1,23 +1,21 @@
-#include "testing/process.h"
-
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <future>
+#include <cstdio>
+
+#include "testing/process.h"
 
 namespace {
 
-/// Everything written to the pipe until its last writer closes it.
-std::string Drain(int descriptor) {
+/// Everything written into the file, which is closed then.
+std::string ContentsOf(std::FILE* file) {
   std::string text;
-  char buffer[65536];
-  for (ssize_t count; (count = ::read(descriptor, buffer, sizeof buffer)) != 0;) {
-    if (count > 0) text.append(buffer, static_cast<std::size_t>(count));
-    if (count < 0 && errno != EINTR) break;
-  }
-  ::close(descriptor);
+  std::rewind(file);
+  for (int character; (character = std::fgetc(file)) != EOF;)
+    text += static_cast<char>(character);
+  std::fclose(file);
   return text;
 }
 
@@ -25,32 +23,26 @@ std::string Drain(int descriptor) {
 
 ProcessResult RunProcess(const std::vector<std::string>& command,
                          const std::function<void(int pid)>& whileRunning) {
-  int out[2], err[2];
-  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
   std::vector<char*> argv;
   for (const auto& argument : command)
     argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  // The output goes into files, so a child that writes much need not wait for a reader.
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  if (out == nullptr || err == nullptr) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::dup2(::open("/dev/null", O_RDONLY), 0);
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
+    ::dup2(::fileno(out), 1);
+    ::dup2(::fileno(err), 2);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
-  ::close(out[1]);
-  ::close(err[1]);
-  // Both pipes are drained at once so a child that fills one cannot block.
-  auto errText = std::async(std::launch::async, Drain, err[0]);
-  auto caller = std::async(std::launch::async, [&] {
-    if (whileRunning) whileRunning(pid);
-  });
-  ProcessResult result{-1, Drain(out[0]), errText.get()};
-  caller.get();
+  if (whileRunning) whileRunning(pid);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ContentsOf(out),
+          ContentsOf(err)};
 }

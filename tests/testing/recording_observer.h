@@ -9,45 +9,34 @@
 #include "run/run_observer.h"
 #include "run/run_session.h"
 
-/// An error as the run reported it.
-struct RecordedError {
-  std::u16string Text;
-  std::int32_t Line = 0;
-  bool operator==(const RecordedError&) const = default;
-};
+/// An error as the run reported it: its text and its configuration line.
+using RecordedError = std::pair<std::u16string, std::int32_t>;
 
-/// Records what a run tells, and runs scripted user actions at chosen checkpoints: the headless
-/// stand-in for a window.
+/// Records the errors a run reports, and runs scripted user actions at chosen checkpoints: the
+/// headless stand-in for a window.
 class RecordingObserver : public RunObserver {
  public:
   using Action = std::function<void(RunSession&)>;
 
-  /// The session that scripted actions act on.
   void Attach(RunSession& session) { session_ = &session; }
   /// Runs action at the n-th checkpoint (counting from 1).
   void At(int checkpoint, Action action) { actions_[checkpoint].push_back(std::move(action)); }
 
-  void StatusChanged(std::u16string_view status) override { Statuses.emplace_back(status); }
-  void PersonAdded(PersonId person) override { PersonsAdded.push_back(person); }
-  void HitAdded(PersonId person, FileId file) override { Hits.emplace_back(person, file); }
   void ErrorReported(std::u16string_view text, std::int32_t line) override {
-    Errors.push_back({std::u16string(text), line});
+    Errors.emplace_back(text, line);
   }
   bool Checkpoint() override {
-    for (auto& action : actions_[++Checkpoints])
+    for (auto& action : actions_[++checkpoints_])
       action(*session_);
     return true;
   }
 
-  std::vector<std::u16string> Statuses;              ///< every status text, in order
-  std::vector<PersonId> PersonsAdded;                 ///< every person added, in order
-  std::vector<std::pair<PersonId, FileId>> Hits;      ///< every hit told, in order
-  std::vector<RecordedError> Errors;                  ///< every error reported, in order
-  int Checkpoints = 0;                                ///< checkpoints passed
+  std::vector<RecordedError> Errors;  ///< every error reported, in order
 
  private:
   RunSession* session_ = nullptr;
   std::map<int, std::vector<Action>> actions_;
+  int checkpoints_ = 0;
 };
 
 /// Stops the run as a user's close of the window would: the session ends.

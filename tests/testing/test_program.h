@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,17 +18,13 @@
 #include "testing/recording_observer.h"
 
 /// Text from a UTF-8 literal (test sources are UTF-8).
-inline std::u16string U16(std::string_view utf8) {
-  return platform::FromUtf8(utf8);
-}
+inline constexpr auto U16 = platform::FromUtf8;
 /// Code page bytes (Windows-1252) of a UTF-8 literal, as configuration and contents are stored.
 inline std::string Cp1252(std::string_view utf8) {
   return platform::EncodeCodePage(U16(utf8));
 }
 /// UTF-8 of a text (raw file-name bytes byte for byte), for readable assertion output.
-inline std::string Utf8(std::u16string_view text) {
-  return platform::ToUtf8(text);
-}
+inline constexpr auto Utf8 = platform::ToUtf8;
 
 /// The text with every occurrence of from replaced by to.
 inline std::string Replace(std::string text, std::string_view from, std::string_view to) {
@@ -36,59 +33,49 @@ inline std::string Replace(std::string text, std::string_view from, std::string_
   return text;
 }
 
-/// The lines of a log (split at CR LF) converted to UTF-8 from the encoding the convention writes
-/// the log in (a raw file-name byte in a UTF-8 log stays that byte); a last line without CR LF is
-/// marked.
-inline std::vector<std::string> LogLinesOf(
-    const std::string& bytes,
-    platform::TextConvention convention = platform::TextConvention::Utf8) {
+/// The lines of a log (split at CR LF) in UTF-8 (a log in the code page under that convention
+/// is converted; a raw file-name byte in a UTF-8 one stays); a last line without CR LF is marked.
+inline std::vector<std::string> LogLinesOf(const std::string& bytes,
+                                           platform::TextConvention convention = {}) {
   std::stringstream stream(bytes);
   std::vector<std::string> lines;
   for (std::string line; std::getline(stream, line, '\n');) {
-    if (!line.ends_with('\r')) {
-      lines.push_back("<unterminated>" + line);
-      continue;
-    }
-    line.pop_back();
-    lines.push_back(
-        convention == platform::TextConvention::Utf8 ? line : Utf8(platform::DecodeCodePage(line)));
+    const bool terminated = line.ends_with('\r');
+    if (terminated) line.pop_back();
+    if (convention == platform::TextConvention::CodePage)
+      line = Utf8(platform::DecodeCodePage(line));
+    lines.push_back(terminated ? line : "<unterminated>" + line);
   }
   return lines;
 }
 
-/// A program in the folder /prog of a fake system (C:\prog under Windows rules), with its
-/// configuration and its log beside it.
+/// A program in /prog of a fake system (C:\prog under Windows rules), its configuration and log
+/// beside it.
 class TestProgram {
  public:
   explicit TestProgram(std::string baseName = "fundort",
                        FakeSystem::Rules rules = FakeSystem::Rules::Posix)
-      : system_(rules), baseName_(U16(baseName)) {
-    system_.SetExecutablePath(Path(Utf8(baseName_)));
+      : system_(rules), baseName_(std::move(baseName)) {
+    system_.SetExecutablePath(Path(baseName_));
   }
 
   FakeSystem& system() { return system_; }
-  const FakeSystem& system() const { return system_; }
   /// Full path of a file or folder in the program's folder; "/" in relative separates folders.
   std::u16string Path(std::string_view relative) const {
-    std::u16string path = U16(relative);
     const char16_t separator = system_.PathSeparator();
-    for (char16_t& character : path)
-      if (character == u'/') character = separator;
-    return Folder() + separator + path;
+    std::u16string path = (separator == u'\\' ? u"C:\\prog\\" : u"/prog/") + U16(relative);
+    std::ranges::replace(path, u'/', separator);
+    return path;
   }
-  std::u16string Folder() const {
-    return system_.PathSeparator() == u'\\' ? u"C:\\prog" : u"/prog";
-  }
-  std::u16string ConfigPath() const { return Path(Utf8(baseName_) + ".cfg"); }
-  std::u16string LogPath() const { return Path(Utf8(baseName_) + ".log"); }
+  std::u16string ConfigPath() const { return Path(baseName_ + ".cfg"); }
+  std::u16string LogPath() const { return Path(baseName_ + ".log"); }
 
   /// Writes a file in the program's folder with the given raw bytes.
   std::u16string Write(std::string_view relative, std::string bytes) {
     system_.AddFile(Path(relative), std::move(bytes));
     return Path(relative);
   }
-  /// Writes the configuration from UTF-8 text as the system writes text: UTF-8 under Linux
-  /// rules, the code page under Windows rules.
+  /// Writes the configuration from UTF-8 text in the system's encoding of text files.
   void WriteConfig(std::string_view utf8) {
     const bool codePage = system_.TextFiles() == platform::TextConvention::CodePage;
     system_.AddFile(ConfigPath(), codePage ? Cp1252(utf8) : std::string(utf8));
@@ -99,28 +86,25 @@ class TestProgram {
   }
   /// Options that run a session on the fake system, its log going where log says.
   RunOptions Options(LogDestination log = LogDestination::BesideProgram) {
-    return RunOptions{.System = system_, .Log = log};
+    return {.System = system_, .Log = log};
   }
 
  private:
   FakeSystem system_;
-  std::u16string baseName_;
+  std::string baseName_;
 };
 
 /// A fresh temporary folder of the real system, removed with everything in it when it goes.
 class TempDir {
  public:
   TempDir() {
-    std::random_device random;
     // A name nobody else has: create_directory is false when the folder was already there.
+    std::random_device random;
     do {
       path_ = std::filesystem::temp_directory_path() / ("fundort-" + std::to_string(random()));
     } while (!std::filesystem::create_directory(path_));
   }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
@@ -135,21 +119,21 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+  std::error_code ignored_;  ///< a removal that failed, of no matter to the test
 };
 
-/// A program installed in a real temporary folder, its configuration and log beside it: for
-/// the tests of the real system and of the built programs.
-class InstalledProgram {
+/// A program in a real temporary folder, its configuration and log beside it.
+class InstalledProgram : TempDir {
  public:
   explicit InstalledProgram(std::string baseName = "fundort") : baseName_(std::move(baseName)) {}
 
-  const TempDir& dir() const { return dir_; }
-  std::filesystem::path ProgramPath() const { return dir_.path() / baseName_; }
-  std::filesystem::path ConfigPath() const { return dir_.path() / (baseName_ + ".cfg"); }
-  std::filesystem::path LogPath() const { return dir_.path() / (baseName_ + ".log"); }
+  const TempDir& dir() const { return *this; }
+  std::filesystem::path ProgramPath() const { return path() / baseName_; }
+  std::filesystem::path ConfigPath() const { return path() / (baseName_ + ".cfg"); }
+  std::filesystem::path LogPath() const { return path() / (baseName_ + ".log"); }
 
   /// Writes the configuration as UTF-8 text.
-  void WriteConfig(std::string_view utf8) const { dir_.Write(ConfigPath(), utf8); }
+  void WriteConfig(std::string_view utf8) const { Write(ConfigPath(), utf8); }
   /// The log's lines converted to UTF-8.
   std::vector<std::string> LogLines() const {
     std::stringstream bytes;
@@ -157,12 +141,9 @@ class InstalledProgram {
     return LogLinesOf(bytes.str());
   }
   /// Options that run a session on the real system as if it were this program.
-  RunOptions Options() const {
-    return RunOptions{.ProgramPathOverride = U16(ProgramPath().string())};
-  }
+  RunOptions Options() const { return {.ProgramPathOverride = U16(ProgramPath().string())}; }
 
  private:
-  TempDir dir_;
   std::string baseName_;
 };
 
@@ -173,7 +154,6 @@ struct TestRun {
       : session(std::make_unique<RunSession>(std::move(options), observer)) {
     observer.Attach(*session);
   }
-  /// Load followed by the whole run.
   void LoadAndRun() {
     session->Load();
     session->Run();

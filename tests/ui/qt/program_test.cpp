@@ -1,6 +1,5 @@
 // The real program, copied into a temporary folder so that its configuration and log are there.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QProcess>
 #include <QTest>
@@ -29,7 +28,7 @@ TEST(ProgramTest, TerminationDuringTheSearchStopsItAndEndsTheProgram) {
   ASSERT_TRUE(process.waitForStarted(10000));
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return std::ranges::any_of(program.LogLines(), isHit); }, 60000));
-  ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+  process.terminate();  // SIGTERM
   ASSERT_TRUE(process.waitForFinished(20000)) << "the program did not end";
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process.exitCode(), 0);

@@ -13,53 +13,47 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <utility>
 
 #include "shell/window_layout.h"
 #include "testing/test_program.h"
 #include "ui/qt/qt_window.h"
 
-// Readable failure output for Qt's strings.
 void PrintTo(const QString& text, std::ostream* out) {
   *out << text.toStdString();
 }
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-/// Answers the modal boxes shown while it lives, in order: clicks the button of that caption,
-/// presses Escape ("Escape") or closes the window ("close"); a box beyond them is dismissed.
-/// Records each box as "title: text [buttons]", the default button starred.
+/// Answers each box shown while it lives: clicks the button of that caption, presses "Escape",
+/// "close"s the window, or dismisses it; records it as "title: text [buttons]", default starred.
 class BoxAnswers {
  public:
   explicit BoxAnswers(QStringList answers = {}) : answers_(std::move(answers)) {
-    QObject::connect(&poll_, &QTimer::timeout, [this] { answerOpenBox(); });
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      QStringList buttons;
+      for (QAbstractButton* button : box->buttons())
+        buttons.append(button->text() + (button == box->defaultButton() ? "*" : ""));
+      Seen.append(box->windowTitle() + ": " + box->text() + " [" + buttons.join(' ') + "]");
+      const QString answer = answers_.isEmpty() ? "" : answers_.takeFirst();
+      if (answer.isEmpty()) return box->reject();
+      if (answer == "close") return static_cast<void>(box->parentWidget()->close());
+      for (QAbstractButton* button : box->buttons())
+        if (button->text() == answer) return QTest::mouseClick(button, Qt::LeftButton);
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
     poll_.start(5);
   }
   QStringList Seen;
 
  private:
-  void answerOpenBox() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    QStringList buttons;
-    for (QAbstractButton* button : box->buttons())
-      buttons.append(button->text() + (button == box->defaultButton() ? "*" : ""));
-    Seen.append(box->windowTitle() + ": " + box->text() + " [" + buttons.join(' ') + "]");
-    const QString answer = answers_.isEmpty() ? "" : answers_.takeFirst();
-    if (answer.isEmpty()) return box->reject();
-    if (answer == "close") return static_cast<void>(box->parentWidget()->close());
-    for (QAbstractButton* button : box->buttons()) {
-      if (button->text() == answer) return QTest::mouseClick(button, Qt::LeftButton);
-    }
-    QTest::keyClick(box, Qt::Key_Escape);
-  }
-
   QStringList answers_;
   QTimer poll_;
 };
 
-/// The real window with one user input, run nested in the run as queued input would be: at the
+/// The real window with one user input, run nested in the run as queued input is: once, at the
 /// first pending-message point where When holds.
 class ScriptedWindow : public QtWindow {
  public:
@@ -68,16 +62,13 @@ class ScriptedWindow : public QtWindow {
   std::function<void()> Input;
 
   void processEvents() override {
-    if (When && When()) {
-      When = nullptr;
-      Input();
-    }
+    if (Input && When()) std::exchange(Input, nullptr)();
     QtWindow::processEvents();
   }
 };
 
-// Four files in "data" and four persons: Nord (term "nord") is in a, c and d ("NORD" in c, since
-// the search ignores case), Hafen in c, Leer nowhere, and Alle, without terms, in all.
+// Four files in /prog/data and four persons: Nord (term "nord") is in a, c and d ("NORD" in c,
+// since the search ignores case), Hafen in c, Leer nowhere, and Alle, without terms, in all.
 class QtWindowTest : public testing::Test {
  protected:
   QtWindowTest() {
@@ -86,19 +77,14 @@ class QtWindowTest : public testing::Test {
     program.Write("data/c.txt", "NORD Hafen");
     program.Write("data/d.txt", "nord");
     program.WriteConfig(
-        "FILETYPE|*.txt|\r\nNAME|Nord|nord|\r\nNAME|Hafen|hafen|\r\nNAME|Leer|zzz|\r\n"
-        "NAME|Alle|\r\nFOLDER|" +
-        Path("").toStdString() + "|\r\n");
+        "FILETYPE|*.txt|\r\nNAME|Nord|nord|\r\nNAME|Hafen|hafen|\r\n"
+        "NAME|Leer|zzz|\r\nNAME|Alle|\r\nFOLDER|/prog/data/|\r\n");
   }
 
-  QString Path(const char* name) const {
-    return QString::fromStdU16String(program.Path(std::string("data/") + name));
-  }
   QString TextOf(ControlId control) const {
     const QWidget* widget = window.control(control);
-    for (const char* property : {"text", "title", "plainText"}) {
+    for (const char* property : {"text", "title", "plainText"})
       if (widget->property(property).isValid()) return widget->property(property).toString();
-    }
     return {};
   }
   /// Loads and shows, then the whole run and the event loop's next turn, as from the timer.
@@ -109,24 +95,20 @@ class QtWindowTest : public testing::Test {
     model.OnStartTimer();
     QCoreApplication::processEvents();
   }
-  /// Clicks the person's name in the list.
   void Pick(const QString& name) {
     const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1) << name.toStdString();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(items.front()).center());
   }
-  void Push(ControlId button) {
-    QTest::mouseClick(qobject_cast<QPushButton*>(window.control(button)), Qt::LeftButton);
-  }
-  /// The list's selection, the frame, count, hit number, file, the thumb's position and the
-  /// selector's range, and whether the selector and both buttons are enabled.
+  void Push(ControlId button) { QTest::mouseClick(window.control(button), Qt::LeftButton); }
+  /// Selection, frame, count, hit number, file, thumb/range, and "on" if selector and buttons work.
   QString View() const {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     QStringList shown{selected.isEmpty() ? "" : selected.front()->text()};
     for (const ControlId control :
          {ControlId::PersonFrame, ControlId::HitCount, ControlId::HitNumber, ControlId::PathBox})
-      shown << TextOf(control).remove(Path(""));
+      shown << TextOf(control).remove("/prog/data/");
     const bool enabled = selector->isEnabled() &&
                          window.control(ControlId::OpenButton)->isEnabled() &&
                          window.control(ControlId::DeleteButton)->isEnabled();
@@ -165,10 +147,8 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
     EXPECT_EQ(widget->geometry(),
               QRect(layout.Left / 15, layout.Top / 15, width, layout.Height / 15));
     EXPECT_EQ(TextOf(layout.Id).toStdU16String(), layout.Text);
-    // Names and paths are shown as written, never as markup.
-    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-      EXPECT_EQ(label->textFormat(), Qt::PlainText);
-    }
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    EXPECT_TRUE(label == nullptr || label->textFormat() == Qt::PlainText);  // text, not markup
   }
 }
 
@@ -204,12 +184,11 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
     };
   };
   const auto mirror = [this] {
-    model.personList.ListIndex = 3;
+    model.personList.ListIndex = model.hitSelector.Value = 3;
     window.driver().controlChanged(ControlId::PersonList);
-    model.hitSelector.Value = 3;
     window.driver().controlChanged(ControlId::HitSelector);
   };
-  const auto remove = [this] { Push(ControlId::DeleteButton); };
+  const auto push = [this](ControlId button) { return [=, this] { Push(button); }; };
   const QString ask = QString::fromUtf8(
       "Wirklich löschen?: Wollen Sie wirklich diese Datei endgültig löschen? [Ja Nein*]");
   const struct {
@@ -219,20 +198,19 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
   } steps[] = {
       {[&] { Pick("Nord"); }, "Nord Nord 3 1 a.txt 1/3 on"},
       {[&] { Pick("Leer"); }, "Leer Leer 0 - - 1/1 off"},
-      {[&] { Push(ControlId::OpenButton); },
-       "Leer Leer 0 - - 1/1 off"},  // disabled buttons start nothing
+      {push(ControlId::OpenButton), "Leer Leer 0 - - 1/1 off"},  // disabled buttons start nothing
       {[&] { Pick("Nord"); }, "Nord Nord 3 1 a.txt 1/3 on"},
       {[&] { QTest::keyClick(selector, Qt::Key_End); }, "Nord Nord 3 3 d.txt 3/3 on"},
-      {[&] { Push(ControlId::OpenButton); }, "Nord Nord 3 3 d.txt 3/3 on"},
+      {push(ControlId::OpenButton), "Nord Nord 3 3 d.txt 3/3 on"},
       {[&] { QTest::keyClick(selector, Qt::Key_Left); }, "Nord Nord 3 2 c.txt 2/3 on"},
       {drag(3, true), "Nord Nord 3 3 d.txt 3/3 on"},  // a dragged thumb shows its hit at once
       {drag(2, false), "Nord Nord 3 2 c.txt 2/3 on"},
       // Sorting keeps the selection without showing the person again (back at hit 1).
-      {[&] { Push(ControlId::SortButton); }, "Nord Nord 3 2 c.txt 2/3 on"},
+      {push(ControlId::SortButton), "Nord Nord 3 2 c.txt 2/3 on"},
       // Deleting asks first, "Nein" the default; a deleted file stays shown as the hit.
-      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Nein"}, {ask}},
-      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Escape"}, {ask}},
-      {remove, "Nord Nord 3 2 c.txt 2/3 on", {"Ja"}, {ask}},
+      {push(ControlId::DeleteButton), "Nord Nord 3 2 c.txt 2/3 on", {"Nein"}, {ask}},
+      {push(ControlId::DeleteButton), "Nord Nord 3 2 c.txt 2/3 on", {"Escape"}, {ask}},
+      {push(ControlId::DeleteButton), "Nord Nord 3 2 c.txt 2/3 on", {"Ja"}, {ask}},
       {mirror, "Leer Nord 3 2 c.txt 3/3 on"},  // copying the model starts no handler
   };
   for (const auto& step : steps) {
@@ -242,8 +220,8 @@ TEST_F(QtWindowTest, UserInputReachesTheHandlersAndMirroringStartsNone) {
     EXPECT_EQ(View(), QString(step.View));
     EXPECT_EQ(answers.Seen, step.Boxes);
   }
-  EXPECT_EQ(program.system().Edited, std::vector{Path("d.txt").toStdU16String()});
-  EXPECT_FALSE(program.system().Exists(Path("c.txt").toStdU16String()));
+  EXPECT_EQ(program.system().Edited, std::vector<std::u16string>{u"/prog/data/d.txt"});
+  EXPECT_FALSE(program.system().Exists(u"/prog/data/c.txt"));
   model.personFrame.Caption = u"A & B";  // shown as written, not as a keyboard shortcut
   window.driver().controlChanged(ControlId::PersonFrame);
   EXPECT_EQ(TextOf(ControlId::PersonFrame), "A && B");
@@ -255,8 +233,7 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
   // The user closes the window at the point after b, maybe in the confirmation box of a delete;
   // Nord and Alle were found in a before, Alle in b.
   const bool inTheDeleteBox = GetParam();
-  // What the widgets show and the model holds.
-  const auto snapshot = [this] {
+  const auto snapshot = [this] {  // what the widgets show and the model holds
     QStringList state{View().section(' ', 1), TextOf(ControlId::StatusLabel)};
     for (int row = 0; row < list->count(); ++row)
       state << list->item(row)->text();
@@ -264,24 +241,17 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
       state << QString::fromStdU16String(item);
     return state;
   };
-  int closes = 0;
-  QStringList atClose;
-  QObject::connect(&window, &QtWindow::windowClosed, [&] {
-    ++closes;
-    atClose = snapshot();
-  });
+  QList<QStringList> atClose;  // what was shown at each close
+  QObject::connect(&window, &QtWindow::windowClosed, [&] { atClose.append(snapshot()); });
   const BoxAnswers answers({"close"});
   window.When = [&] { return model.statusLabel.Caption == u"b.txt"; };
   window.Input = [&] {
-    if (inTheDeleteBox) {
-      Pick("Nord");
-      Push(ControlId::DeleteButton);  // its box is answered by closing the window
-    } else {
-      window.close();
-    }
+    if (!inTheDeleteBox) return static_cast<void>(window.close());
+    Pick("Nord");
+    Push(ControlId::DeleteButton);  // its box is answered by closing the window
   };
   Run();
-  EXPECT_EQ(closes, 1);
+  ASSERT_EQ(atClose.size(), 1);
   EXPECT_TRUE(window.isWindowClosed() && !window.isVisible());
   EXPECT_EQ(Utf8(model.statusLabel.Caption), "b.txt");
 
@@ -290,17 +260,17 @@ TEST_P(CloseDuringRunTest, StopsTheRunAndNothingIsTouchedAfterwards) {
   for (const ControlId button :
        {ControlId::SortButton, ControlId::OpenButton, ControlId::DeleteButton})
     qobject_cast<QPushButton*>(window.control(button))->click();
-  EXPECT_EQ(snapshot(), atClose);
+  EXPECT_EQ(snapshot(), atClose.front());
   EXPECT_TRUE(program.system().Edited.empty());
   EXPECT_EQ(answers.Seen.size(), inTheDeleteBox ? 1 : 0);
 
   // After the start line and six CONFIG lines: the hits before the close (Alle is found in b
   // before b's first pending-message point), and "EXIT" once, last.
-  const std::string found = "found new file: " + Path("").toStdString();
-  const Lines log = program.LogLines();
+  const std::string found = "found new file: /prog/data/";
+  const std::vector<std::string> log = program.LogLines();
   ASSERT_GE(log.size(), 7u);
-  EXPECT_EQ(Lines(log.begin() + 7, log.end()),
-            (Lines{found + "a.txt", found + "a.txt", found + "b.txt", "EXIT"}));
+  EXPECT_EQ(std::vector(log.begin() + 7, log.end()),
+            (std::vector<std::string>{found + "a.txt", found + "a.txt", found + "b.txt", "EXIT"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(InTheDeleteBox, CloseDuringRunTest, testing::Bool());

@@ -47,8 +47,7 @@ TEST(ReportOutputTest, AQuarterMillionTermsAreReportedQuickly) {
 }
 
 std::string Contents(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return (std::stringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str();
 }
 
 // The built program on the demo as each package ships it; under Windows a UTF-8 configuration

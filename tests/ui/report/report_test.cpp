@@ -1,13 +1,11 @@
 // The built fundort-report run as a user runs it, on real temporary folders.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <thread>
 
 #include "command_line.h"
@@ -49,15 +47,15 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
     std::string err;
     std::vector<std::string> out;  // stdout starts with the first, holds the others ("!": not)
     std::string log = {};          // the lines of the log beside the configuration; empty: none
-    std::function<void(const fs::path& root)> setup = {};
-    std::string shell = {};        // runs the program as "$@"; empty: exec "$@"
-    std::string unavailable = {};  // why the row cannot run here
+    std::string shell = "exec \"$@\"";  // run in the program's folder, the program as "$@"
+    std::string unavailable = {};       // why the row cannot run here
   };
   const std::string json = "--format=json", noLog = "--no-log", limited = "FILETYPE|*.txt|100|\n";
   const std::string itself =
       "fundort-report: the log would be the configuration itself; use --log FILE or --no-log\n";
   const std::string logIsConfig = "fundort-report: --log names the configuration file\n";
   const std::string asLog = Replace(config, "\r\n", "\n");  // the configuration as the log
+  const std::string thenRun = " && exec \"$@\"";
   // clang-format off
   const Case cases[] = {
       {"text", config, {"$C"}, 0, "",
@@ -93,14 +91,8 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
       {"skipped entries", limited + "FOLDER|$R|", {noLog, json, "$C"}, 0, "",
        {"{", "\"skipped\": {\"hidden\": 1, \"folderLinks\": 1, \"specialFiles\": 1, "
         "\"notAccepted\": 1, \"tooLarge\": 1, \"pseudoFileSystems\": 0}"}, "",
-       [](const fs::path& root) {
-         std::ofstream(root / ".versteckt.txt") << "x";
-         fs::create_directory(root / "ziel");
-         fs::create_directory_symlink(root / "ziel", root / "link");
-         ::mkfifo((root / "fifo.txt").c_str(), 0644);
-         std::ofstream(root / "b.doc") << "x";
-         std::ofstream(root / "gross.txt") << std::string(101, 'x');
-       }},
+       "cd Daten && touch .versteckt.txt b.doc && mkdir ziel && ln -s ziel link && mkfifo fifo.txt "
+       "&& head -c 101 /dev/zero >gross.txt && cd .." + thenRun},
       {"missing folders", limited + "FOLDER|$R/nirgends|\nFOLDER|$R\0x|"s, {noLog, json, "$C"}, 4,
        "$R/nirgends: Datei nicht gefunden\n$R\\x00x: Datei nicht gefunden\n",
        {"{", "\"foldersMissing\": {\"count\": 2,",
@@ -118,55 +110,38 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
        "$C:3: Warnung: der Baum von \"$R\" überschneidet sich mit dem von Zeile 2; Dateien darin "
        "zählen doppelt\n",
        {"{", "\"overlappingFolders\": {\"count\": 1, \"truncated\": false, \"items\": [{\"path\": "
-        "\"$R\", \"line\": 3, \"earlierLine\": 2}]}"}, "",
-       [](const fs::path& root) { fs::create_directory(root / "sub"); }},
+        "\"$R\", \"line\": 3, \"earlierLine\": 2}]}"}, "", "mkdir Daten/sub" + thenRun},
       {"unreadable", limited + "FOLDER|$R|", {noLog, json, "$C"}, 4,
        "$R/zu: Zugriff verweigert\n$R/d.txt: Zugriff verweigert\n",
        {"{", "\"foldersUnreadable\": {\"count\": 1,", "\"filesUnreadable\": {\"count\": 1,"}, "",
-       [](const fs::path& root) {
-         fs::permissions(root / "..", fs::perms::others_read | fs::perms::others_exec,
-                         fs::perm_options::add);
-         fs::create_directory(root / "zu");
-         std::ofstream(root / "zu/b.txt") << "x";
-         fs::permissions(root / "zu", fs::perms::none);
-         fs::permissions(root / "d.txt", fs::perms::none);
-       }, asNobody, nobody},
+       "chmod o+rx . && mkdir Daten/zu && touch Daten/zu/b.txt && chmod 0 Daten/zu Daten/d.txt && "
+       + asNobody, nobody},
       // The log never lands in the configuration, however it would lead there.
       {"configuration named .log", config, {"audit.log"}, 2, "fundort-report: the log beside "
        "audit.log would be the configuration itself; use --log FILE or --no-log\n", {""}},
-      {"log a hard link to it", config, {"$C"}, 2, itself, {""}, asLog, [](const fs::path& root) {
-         fs::create_hard_link(root / "../daten.cfg", root / "../daten.log");
-       }},
+      {"log a hard link to it", config, {"$C"}, 2, itself, {""}, asLog,
+       "ln daten.cfg daten.log" + thenRun},
       {"log a symbolic link to it", config, {"$C"}, 2, itself, {""}, asLog,
-       [](const fs::path& root) { fs::create_symlink("daten.cfg", root / "../daten.log"); }},
-      {"--log names it", config, {"--log", "daten.cfg", "daten.cfg"}, 2, logIsConfig, {""}},
+       "ln -s daten.cfg daten.log" + thenRun},
       {"--log names it otherwise", config, {"--log", "./daten.cfg", "$C"}, 2, logIsConfig, {""}},
       {"a folder", config, {"./"}, 2, "fundort-report: CONFIG names a folder: ./\n", {""}},
       // Odd configuration names work.
       {"hidden name", config, {noLog, ".versteckt.cfg"}, 0, "", {"Anzahl Verzeichnisse: 1"}, "",
-       [](const fs::path& root) {
-         fs::copy_file(root / "../daten.cfg", root / "../.versteckt.cfg");
-       }},
+       "cp daten.cfg .versteckt.cfg" + thenRun},
       {"name not UTF-8", config, {noLog, json, "k\xE9.cfg"}, 0, "",
-       {"{\"config\": \"k\xEF\xBF\xBD.cfg\", "}, "",
-       [](const fs::path& root) { fs::copy_file(root / "../daten.cfg", root / "../k\xE9.cfg"); }},
+       {"{\"config\": \"k\xEF\xBF\xBD.cfg\", "}, "", "cp daten.cfg k\xE9.cfg" + thenRun},
       // A reader that stops early makes the write fail, not SIGPIPE kill the run; the log is whole.
       {"reader stops early", large + "\r\n", {"$C"}, 3, "fundort-report: cannot write the report: "
-       "Broken pipe\n", {""}, "START daten\nCONFIG: " + large + "\nEXIT\n", {},
+       "Broken pipe\n", {""}, "START daten\nCONFIG: " + large + "\nEXIT\n",
        "\"$@\" | head -c 1 >/dev/null; exit \"${PIPESTATUS[0]}\""},
       {"deeper than the soft descriptor limit", "FILETYPE|*.txt|\nFOLDER|$R|", {noLog, "$C"}, 0, "",
-       {"Anzahl Verzeichnisse: 301  Anzahl Dateien: 4"}, "", [](const fs::path& root) {
-         fs::path deepest = root;
-         for (int level = 0; level < 300; ++level)
-           deepest /= "d";
-         fs::create_directories(deepest);
-         std::ofstream(deepest / "x.txt") << "x";
-       }, "ulimit -S -n 64 && exec \"$@\""},
+       {"Anzahl Verzeichnisse: 301  Anzahl Dateien: 4"}, "", "d=Daten$(printf '/d%.0s' {1..300})"
+       " && mkdir -p $d && touch $d/x.txt && ulimit -S -n 64" + thenRun},
       // Pseudo file systems met below a root are not entered; named as the root, one is walked.
       {"pseudo file system below", "FOLDER|/dev|", {noLog, json, "$C"}, 0, "",
-       {"{", "!\"pseudoFileSystems\": 0}"}, "", {}, "", devpts},
+       {"{", "!\"pseudoFileSystems\": 0}"}, "", "exec \"$@\"", devpts},
       {"pseudo file system named", "FOLDER|/dev/pts|", {noLog, json, "$C"}, 0, "",
-       {"{", "\"pseudoFileSystems\": 0}"}, "", {}, "", devpts},
+       {"{", "\"pseudoFileSystems\": 0}"}, "", "exec \"$@\"", devpts},
   };
   // clang-format on
   for (const Case& row : cases) {
@@ -184,11 +159,9 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
       return Replace(Replace(text, "$R", root.string()), "$C", program.ConfigPath().string());
     };
     if (!row.config.empty()) program.WriteConfig(fill(row.config));
-    if (row.setup) row.setup(root);
     // Run in the program's folder, where relative names lead.
-    const std::string shell = row.shell.empty() ? "exec \"$@\"" : row.shell;
-    std::vector<std::string> command{"/bin/bash", "-c", "cd \"$0\" && " + shell, folder.string(),
-                                     FUNDORT_REPORT_BINARY};
+    std::vector<std::string> command{"/bin/bash", "-c", "cd \"$0\" && " + row.shell,
+                                     folder.string(), FUNDORT_REPORT_BINARY};
     for (const std::string& argument : row.arguments)
       command.push_back(fill(argument));
 
@@ -208,8 +181,7 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
       fs::rename(other, program.LogPath());
     }
     const auto contents = [](const fs::path& file) {
-      std::ifstream in(file, std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(in), {});
+      return (std::stringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str();
     };
     EXPECT_EQ(contents(program.LogPath()), Replace(fill(row.log), "\n", "\r\n"));
     // Whatever the run did, every configuration is as it was.

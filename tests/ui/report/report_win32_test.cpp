@@ -15,8 +15,7 @@ namespace fs = std::filesystem;
 
 /// A file's whole content.
 std::string Contents(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return (std::stringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str();
 }
 
 TEST(ReportWin32Test, AWindows1252TreeWithItsConfigurationAndLogInTheCodePage) {

@@ -1,18 +1,19 @@
 // Reads the state of a running fundort window from another process, as the window test needs it:
-//   window_probe CAPTION client                  the client area's width and height in pixels
-//   window_probe CAPTION items                   the person list's items, one per line
-//   window_probe CAPTION text CONTROL            a control's text
-//   window_probe CAPTION endsession              ends the Windows session as the system does
-//   window_probe CAPTION point CONTROL [ITEM]    screen position of the control's centre, of
-//                                                the list item's, or of a scroll bar's right
-//                                                arrow for ITEM "end"
-//   window_probe CAPTION box                     the open message box: its text, then its
-//                                                default button (Yes, No, OK or none)
-// CONTROL is a name of the layout table, written in ASCII ("ae" for "ä"). Output is UTF-8; the
-// exit status is 1 when the window, the control or the box is not there, 2 for a wrong call.
+//   window_probe CAPTION client                the client area's width and height in pixels
+//   window_probe CAPTION items                 the person list's items, one per line
+//   window_probe CAPTION text CONTROL          a control's text
+//   window_probe CAPTION endsession            ends the Windows session as the system does
+//   window_probe CAPTION point CONTROL [ITEM]  screen position of the control's centre, of the
+//                                              list item's, or of a scroll bar's right arrow (end)
+//   window_probe CAPTION box                   the open message box's text, then its default
+//                                              button (Yes, No, OK or none)
+// CONTROL is a name of the layout table in ASCII ("ae" for "ä"). Output is UTF-8; the exit status
+// is 1 when the window, the control or the box is not there, 2 for a wrong call.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/windows_win32.h"
 #include "shell/window_layout.h"
@@ -21,15 +22,11 @@
 namespace {
 
 void Print(std::wstring_view text) {
-  if (!text.empty()) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                        length, nullptr, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  }
-  std::fputc('\n', stdout);
+  std::string bytes(text.size() * 3, '\0');  // at most three bytes per UTF-16 unit
+  bytes.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                          static_cast<int>(bytes.size()), nullptr, nullptr)));
+  std::printf("%s\n", bytes.c_str());
 }
 
 std::wstring TextOf(HWND window) {
@@ -40,70 +37,44 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-/// The layout name in ASCII: "ä" as "ae".
-std::wstring AsciiName(std::u16string_view name) {
-  std::wstring ascii;
-  for (const char16_t character : name) {
-    if (character == u'ä') {
-      ascii += L"ae";
-    } else {
-      ascii += static_cast<wchar_t>(character);
-    }
-  }
-  return ascii;
-}
-
 struct Search {
-  int Id = 0;
+  std::function<bool(HWND)> Wanted;
   HWND Found = nullptr;
 };
 
-/// The control named name anywhere inside window, the frame's controls included.
-HWND FindControl(HWND window, std::wstring_view name) {
-  Search search;
-  for (const ControlLayout& layout : kWindowLayout) {
-    if (AsciiName(layout.Name) == name) {
-      search.Id = kFirstControlCommandId + static_cast<int>(layout.Id);
-    }
-  }
-  if (search.Id == 0) return nullptr;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM state) -> BOOL {
-        auto* wanted = reinterpret_cast<Search*>(state);
-        if (GetDlgCtrlID(child) != wanted->Id) return TRUE;
-        wanted->Found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+/// The first window that is wanted: below parent, or of the top-level ones for nullptr.
+HWND FindWhere(HWND parent, std::function<bool(HWND)> wanted) {
+  Search search{std::move(wanted), nullptr};
+  const WNDENUMPROC visit = [](HWND window, LPARAM state) -> BOOL {
+    auto* current = reinterpret_cast<Search*>(state);
+    if (current->Wanted(window)) current->Found = window;
+    return current->Found == nullptr;
+  };
+  parent != nullptr ? EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search))
+                    : EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
-struct BoxSearch {
-  HWND Owner = nullptr;
-  HWND Box = nullptr;
-};
-
-HWND FindMessageBox(HWND owner) {
-  BoxSearch search{owner, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM state) -> BOOL {
-        auto* wanted = reinterpret_cast<BoxSearch*>(state);
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window) ||
-            GetWindow(window, GW_OWNER) != wanted->Owner) {
-          return TRUE;
-        }
-        wanted->Box = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.Box;
+/// The control named name (in ASCII) anywhere inside window, the frame's controls included.
+HWND FindControl(HWND window, std::wstring_view name) {
+  for (const ControlLayout& layout : kWindowLayout) {
+    std::wstring ascii;
+    for (const char16_t character : layout.Name)
+      ascii += character == u'ä' ? std::wstring(L"ae") : std::wstring(1, character);
+    const int id = kFirstControlCommandId + static_cast<int>(layout.Id);
+    if (ascii == name)
+      return FindWhere(window, [id](HWND child) { return GetDlgCtrlID(child) == id; });
+  }
+  return nullptr;
 }
 
 int PrintBox(HWND window) {
-  HWND box = FindMessageBox(window);
+  HWND box = FindWhere(nullptr, [window](HWND candidate) {
+    wchar_t name[16] = {};
+    GetClassNameW(candidate, name, 16);
+    return lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(candidate) &&
+           GetWindow(candidate, GW_OWNER) == window;
+  });
   if (box == nullptr) return 1;
   // The message is the box's static text; buttons have the answers' identifiers.
   constexpr int kMessageText = 0xFFFF;

@@ -80,7 +80,7 @@ FileId FileCatalog::AddFile(FolderId folder, std::u16string_view name, std::int6
   files_.push_back(FileEntry{span.Offset, span.Length | (identity ? kIdentityKnown : 0U),
                              static_cast<std::int32_t>(folder), size,
                              identity.value_or(platform::FileIdentity{})});
-  totalSize_ += size;
+  totalSize_ += static_cast<double>(size);
   return IdOf<FileId>(files_.size() - 1);
 }
 

@@ -28,8 +28,9 @@ class FileCatalog {
 
   std::size_t FolderCount() const { return folders_.size(); }
   std::size_t FileCount() const { return files_.size(); }
-  /// The sum of the sizes of all files, in bytes.
-  std::int64_t TotalSize() const { return totalSize_; }
+  /// The sum of the sizes of all files, in bytes; a double, so that no sum of 64-bit sizes
+  /// overflows (it is exact up to 2^53 bytes).
+  double TotalSize() const { return totalSize_; }
 
   /// True when the folder is a root (the start of a FOLDER line's walk).
   bool IsRoot(FolderId folder) const { return Folder(folder).Parent < 0; }
@@ -78,5 +79,5 @@ class FileCatalog {
   std::string names_;
   std::vector<FolderEntry> folders_;
   std::vector<FileEntry> files_;
-  std::int64_t totalSize_ = 0;
+  double totalSize_ = 0;
 };

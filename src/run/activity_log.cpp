@@ -10,9 +10,9 @@ void ActivityLog::Write(std::u16string_view line) {
   for (char16_t& character : text) {
     if (character == u'\r' || character == u'\n' || character == u'\0') character = u'?';
   }
-  const std::u16string path = path_();
-  if (path.empty()) return;
-  const auto failure = AppendLine(system_, path, text, system_.IdentityOf(protectedPath_()));
+  const std::optional<std::u16string> path = path_();
+  if (!path) return;
+  const auto failure = AppendLine(system_, *path, text, system_.IdentityOf(protectedPath_()));
   // A log that cannot be written must not disturb the run; the front end learns of it.
   if (failure) {
     if (linesLost_++ == 0) failure_ = failure->Description;

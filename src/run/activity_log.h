@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,12 +13,13 @@
 /// log counts what it lost.
 class ActivityLog {
  public:
-  /// Gives the path anew for every line (empty: nothing is written).
-  using PathSource = std::function<std::u16string()>;
+  /// Gives the path anew for every line; none when nothing is written.
+  using PathSource = std::function<std::optional<std::u16string>()>;
 
   /// A log at the path source gives, never written into the file protectedPath gives (the
   /// configuration: log lines there would turn into commands of the next run).
-  ActivityLog(platform::System& system, PathSource path, PathSource protectedPath)
+  ActivityLog(platform::System& system, PathSource path,
+              std::function<std::u16string()> protectedPath)
       : system_(system), path_(std::move(path)), protectedPath_(std::move(protectedPath)) {}
 
   /// Appends one line; line breaks and NULs inside it become "?".
@@ -33,7 +35,7 @@ class ActivityLog {
  private:
   platform::System& system_;
   PathSource path_;
-  PathSource protectedPath_;
+  std::function<std::u16string()> protectedPath_;
   std::int32_t linesLost_ = 0;
   std::u16string failure_;
   bool hitProtectedFile_ = false;

@@ -18,7 +18,7 @@ class RunObserver {
   /// The walk has entered this many folders.
   virtual void FoldersCounted(std::size_t /*folders*/) {}
   /// The walk has kept this many files of these many bytes in all.
-  virtual void FilesCounted(std::size_t /*files*/, std::int64_t /*totalBytes*/) {}
+  virtual void FilesCounted(std::size_t /*files*/, double /*totalBytes*/) {}
   /// Share of the kept bytes searched so far, from 0 to 1.
   virtual void ProgressChanged(double /*searched*/) {}
   /// A NAME line added a person.

@@ -11,7 +11,7 @@ RunSession::RunSession(RunOptions options, RunObserver& observer)
       observer_(observer),
       log_(
           options_.System,
-          [this]() -> std::u16string {
+          [this]() -> std::optional<std::u16string> {
             switch (options_.Log) {
               case LogDestination::BesideProgram:
                 return programFolder_ + BaseName() + u".log";
@@ -20,7 +20,7 @@ RunSession::RunSession(RunOptions options, RunObserver& observer)
               case LogDestination::None:
                 break;
             }
-            return {};
+            return std::nullopt;
           },
           [this] { return configFile_; }),
       rules_(options_.System.CodePage()),

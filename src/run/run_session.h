@@ -74,6 +74,8 @@ class RunSession : private WalkListener, private SearchListener {
   RunOutcome Outcome() const;
   /// The last status text told.
   const std::u16string& Status() const { return status_; }
+  /// The configuration line being carried out (from 1); 0 outside the configuration.
+  std::int32_t ConfigurationLine() const { return configLine_; }
   /// True once a stop was asked for.
   bool StopRequested() const { return stopRequested_; }
 

@@ -75,7 +75,7 @@ bool ContentSearch::Run() {
         return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
       },
       settings_.Reading);
-  const double totalSize = static_cast<double>(catalog_.TotalSize());
+  const double totalSize = catalog_.TotalSize();
   double searchedSize = 0;
   for (std::size_t index = 0; index < catalog_.FileCount(); ++index) {
     const FileId file = IdOf<FileId>(index);

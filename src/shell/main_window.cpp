@@ -12,6 +12,7 @@ MainWindow::MainWindow(Window& window, RunOptions options)
 // ---- Life of the window. ----
 
 void MainWindow::Load() {
+  displayedPerson_.reset();
   windowCaption.Caption = session_.BaseName();
   Mirror(ControlId::WindowCaption);
   session_.Load();
@@ -40,8 +41,8 @@ void MainWindow::FoldersCounted(std::size_t folders) {
   Mirror(ControlId::FolderCount);
 }
 
-void MainWindow::FilesCounted(std::size_t files, std::int64_t totalBytes) {
-  totalSizeLabel.Caption = FormatSize(static_cast<double>(totalBytes), 2);
+void MainWindow::FilesCounted(std::size_t files, double totalBytes) {
+  totalSizeLabel.Caption = FormatSize(totalBytes, 2);
   Mirror(ControlId::TotalSize);
   fileCountLabel.Caption = NumberText(static_cast<double>(files));
   Mirror(ControlId::FileCount);
@@ -156,7 +157,7 @@ void MainWindow::OnOpenClicked() {
   // The path box's text at the time of the click is what is opened. An editor that cannot be
   // started is reported in a box, so the click never silently does nothing; it is not logged.
   if (const auto error = session_.System().StartTextEditor(pathBox.Text)) {
-    ShowError(error->Description);
+    ShowError(error->Description, session_.ConfigurationLine());
   }
 }
 
@@ -167,7 +168,9 @@ void MainWindow::OnDeleteClicked() {
       MessageRequest{u"Wollen Sie wirklich diese Datei endgültig löschen?", u"Wirklich löschen?",
                      MessageButtons::YesNo, MessageIcon::Critical, DefaultButton::Second});
   if (answer != MessageAnswer::Yes) return;
-  if (const auto error = session_.DeleteFound(path, SelectedFile())) ShowError(error->Description);
+  if (const auto error = session_.DeleteFound(path, SelectedFile())) {
+    ShowError(error->Description, session_.ConfigurationLine());
+  }
 }
 
 void MainWindow::OnSortClicked() {

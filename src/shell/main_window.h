@@ -63,7 +63,7 @@ class MainWindow final : public RunObserver {
   // ---- What the run tells. ----
   void StatusChanged(std::u16string_view status) override;
   void FoldersCounted(std::size_t folders) override;
-  void FilesCounted(std::size_t files, std::int64_t totalBytes) override;
+  void FilesCounted(std::size_t files, double totalBytes) override;
   void ProgressChanged(double searched) override;
   void PersonAdded(PersonId person) override;
   void HitAdded(PersonId person, FileId file) override;
@@ -73,8 +73,9 @@ class MainWindow final : public RunObserver {
  private:
   /// Tells the window that a control's model changed.
   void Mirror(ControlId control) { window_.controlChanged(control); }
-  /// Shows a "Fehler" box with the critical icon and an OK button.
-  void ShowError(std::u16string_view text, std::int32_t configurationLine = 0);
+  /// Shows a "Fehler" box with the critical icon and an OK button about the configuration line
+  /// being run (0 outside the configuration).
+  void ShowError(std::u16string_view text, std::int32_t configurationLine);
   /// Shows the person's name, hit count and first hit.
   void ShowPerson(PersonId person);
   /// Orders the list by hits, keeping the selected name selected.

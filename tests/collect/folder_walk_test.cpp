@@ -22,7 +22,7 @@ TEST(FileCatalogTest, PathsAreComposedFromTheFolderChain) {
     const FileId other = catalog.AddFile(top, u"a.txt", 3221225472, std::nullopt);
     EXPECT_EQ(catalog.FilePath(file) + u" " + catalog.FilePath(other),
               composed + u"Old" + separator + u"c.txt " + composed + u"a.txt");
-    EXPECT_EQ(catalog.TotalSize(), 8589934592);
+    EXPECT_EQ(catalog.TotalSize(), 8589934592.0);
     // The walk's root as it opened it, the names below it and the identity it listed.
     const platform::FoundFile found = catalog.Locate(file);
     EXPECT_EQ(found.Root + u" " + found.Names[0] + u" " + found.Names[1], composed + u" Old c.txt");

@@ -45,4 +45,16 @@ TEST(ActivityLogTest, ALogThatCannotBeWrittenChangesNothingElseAndKeepsOutOfTheC
   EXPECT_FALSE(outcome.LogFailure.empty());
 }
 
+// A log named with an empty path (fundort-report --log=) is a log that cannot be written, not
+// a run without a log: its lines count as lost, so the run does not pass for complete.
+TEST(ActivityLogTest, AnEmptyLogPathLosesItsLinesVisibly) {
+  InstalledProgram program;
+  program.WriteConfig("");
+  RunOptions options = program.Options();
+  options.Log = LogDestination::File;
+  TestRun run(options);
+  run.LoadAndRun();
+  EXPECT_EQ(run.session->Outcome().LogLinesLost, 1);
+}
+
 }  // namespace

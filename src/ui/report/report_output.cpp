@@ -43,7 +43,7 @@ std::string EncodingNames(platform::TextEncodings encodings) {
 
 /// The total size as the window shows it.
 std::u16string TotalSizeText(const FileCatalog& catalog) {
-  return FormatSize(static_cast<double>(catalog.TotalSize()), 2);
+  return FormatSize(catalog.TotalSize(), 2);
 }
 
 std::string TextReport(const ReportData& data) {
@@ -77,7 +77,9 @@ std::string JsonReport(const ReportData& data) {
   out += ", \"encodings\": [" + EncodingNames(session.Settings().Encodings) + "]";
   out += ", \"folderCount\": " + Integer(static_cast<long long>(catalog.FolderCount()));
   out += ", \"fileCount\": " + Integer(static_cast<long long>(catalog.FileCount()));
-  out += ", \"totalSize\": " + Integer(static_cast<long long>(catalog.TotalSize()));
+  char size[64];
+  std::snprintf(size, sizeof size, "%.0f", catalog.TotalSize());
+  out += ", \"totalSize\": " + std::string(size);
   out += ", \"allSize\": " + JsonString(Display(TotalSizeText(catalog)));
   out += ", \"status\": " + JsonString(Display(session.Status()));
   out += ",\n \"persons\": [";

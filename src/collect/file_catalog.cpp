@@ -45,13 +45,7 @@ void FileCatalog::AppendName(NameSpan span, std::u16string& text) const {
     std::uint32_t code = lead & (0x3FU >> more);
     for (int next = 0; next < more; ++next)
       code = (code << 6) | (*bytes++ & 0x3FU);
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      text += static_cast<char16_t>(0xD800 + (code >> 10));
-      text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      text += static_cast<char16_t>(code);
-    }
+    platform::AppendUtf16(text, code);
   }
 }
 

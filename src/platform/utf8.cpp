@@ -75,6 +75,16 @@ void AppendUtf8(std::string& out, char32_t code) {
   }
 }
 
+void AppendUtf16(std::u16string& out, char32_t code) {
+  if (code >= 0x10000) {
+    code -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (code >> 10));
+    out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(code);
+  }
+}
+
 std::u16string FromUtf8(std::string_view utf8) {
   std::u16string text;
   text.reserve(utf8.size());
@@ -87,13 +97,7 @@ std::u16string FromUtf8(std::string_view utf8) {
       ++at;
       continue;
     }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      text += static_cast<char16_t>(0xD800 + (code >> 10));
-      text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      text += static_cast<char16_t>(code);
-    }
+    AppendUtf16(text, code);
     at += length;
   }
   return text;

@@ -12,6 +12,10 @@ namespace platform {
 /// bytes, so any 16-bit text can be stored and read back unchanged.
 void AppendUtf8(std::string& out, char32_t code);
 
+/// Appends one code point as 16-bit text: a surrogate pair past U+FFFF, else one unit (a
+/// surrogate value as itself).
+void AppendUtf16(std::u16string& out, char32_t code);
+
 /// Converts UTF-8 to text; a byte that is not valid UTF-8 becomes U+DC80 + byte.
 std::u16string FromUtf8(std::string_view utf8);
 

@@ -14,6 +14,10 @@ class StopRequests {
   /// Starts listening; onRequest runs on the listening thread, once per request.
   explicit StopRequests(std::function<void()> onRequest);
   ~StopRequests();
+
+  /// Whether a request has come since listening began. True as soon as it has come, before the
+  /// callback has run: one that waited before the program listened is seen at once.
+  bool Requested() const;
   StopRequests(const StopRequests&) = delete;
   StopRequests& operator=(const StopRequests&) = delete;
 

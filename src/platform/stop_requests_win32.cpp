@@ -15,6 +15,7 @@ struct Requests {
   std::condition_variable wake;
   bool listening = false;
   bool quit = false;
+  bool requested = false;
   int pending = 0;
 };
 
@@ -41,6 +42,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   {
     const std::lock_guard lock(requests.mutex);
     if (!requests.listening) return FALSE;
+    requests.requested = true;
     ++requests.pending;
   }
   requests.wake.notify_one();
@@ -60,6 +62,7 @@ StopRequests::StopRequests(std::function<void()> onRequest) : state_(std::make_u
     const std::lock_guard lock(requests.mutex);
     requests.listening = true;
     requests.quit = false;
+    requests.requested = false;
     requests.pending = 0;
   }
   state_->listener = std::thread([&requests, onRequest = std::move(onRequest)] {
@@ -86,6 +89,12 @@ StopRequests::~StopRequests() {
   }
   requests.wake.notify_one();
   state_->listener.join();
+}
+
+bool StopRequests::Requested() const {
+  Requests& requests = Shared();
+  const std::lock_guard lock(requests.mutex);
+  return requests.requested;
 }
 
 }  // namespace platform

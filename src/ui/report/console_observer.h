@@ -20,19 +20,26 @@ struct ReportedError {
 class ConsoleObserver : public RunObserver {
  public:
   /// An observer whose messages name config, the configuration file as given.
-  explicit ConsoleObserver(std::string config) : config_(std::move(config)) {}
+  explicit ConsoleObserver(std::string config) : ConsoleObserver(std::move(config), ownStop_) {}
+  /// The same, stopping once stop is set: a flag that may be raised, from any thread, before
+  /// this observer exists.
+  ConsoleObserver(std::string config, const std::atomic<bool>& stop)
+      : config_(std::move(config)), stop_(stop) {}
 
   /// Asks for the run to stop at its next checkpoint; callable from any thread.
-  void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+  void RequestStop() { ownStop_.store(true, std::memory_order_relaxed); }
 
   void ErrorReported(std::u16string_view text, std::int32_t configurationLine) override;
-  bool Checkpoint() override { return !stopRequested_.load(std::memory_order_relaxed); }
+  bool Checkpoint() override {
+    return !ownStop_.load(std::memory_order_relaxed) && !stop_.load(std::memory_order_relaxed);
+  }
 
   /// Every error reported, in order.
   const std::vector<ReportedError>& Errors() const { return errors_; }
 
  private:
+  std::atomic<bool> ownStop_ = false;
   std::string config_;
-  std::atomic<bool> stopRequested_ = false;
+  const std::atomic<bool>& stop_;
   std::vector<ReportedError> errors_;
 };

@@ -15,7 +15,7 @@ std::string Json(std::u16string_view text) {
 
 /// A name or path on one line of text: escaped so that it cannot break or forge a line.
 std::string Line(std::u16string_view text) {
-  return TextField(platform::ToDisplayUtf8(text));
+  return TextField(text);
 }
 
 std::string Number(long long value) {
@@ -38,7 +38,7 @@ std::string JsonList(const CappedList<Entry>& list, Item&& item) {
 }
 
 std::string FolderItem(const MissedFolder& folder) {
-  return "\"path\": " + Json(folder.Path) + ", \"line\": " + Number(folder.Line) +
+  return JsonPath("path", folder.Path) + ", \"line\": " + Number(folder.Line) +
          ", \"reason\": " + Json(folder.Reason);
 }
 
@@ -68,7 +68,7 @@ std::string CoverageJson(const RunSession& session) {
   out += ",\n  \"foldersUnreadable\": " + JsonList(coverage.FoldersUnreadable, FolderItem);
   out += ",\n  \"filesUnreadable\": " +
          JsonList(coverage.FilesUnreadable, [&session](const MissedFile& file) {
-           return "\"path\": " + Json(session.Catalog().FilePath(file.File)) +
+           return JsonPath("path", session.Catalog().FilePath(file.File)) +
                   ", \"reason\": " + Json(file.Reason);
          });
   // Documents whose text could not be extracted will be listed here, beside the files.
@@ -85,7 +85,7 @@ std::string CoverageJson(const RunSession& session) {
          });
   out += ",\n  \"overlappingFolders\": " +
          JsonList(coverage.OverlappingFolders, [](const OverlappingFolder& folder) {
-           return "\"path\": " + Json(folder.Path) + ", \"line\": " + Number(folder.Line) +
+           return JsonPath("path", folder.Path) + ", \"line\": " + Number(folder.Line) +
                   ", \"earlierLine\": " + Number(folder.EarlierLine);
          });
   return out + "}";

@@ -1,4 +1,5 @@
 // fundort-report: the window's run on a configuration file, shown on the console.
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -71,6 +72,11 @@ RunOptions OptionsFor(const ReportRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Listening before anything else, so that a request to end that comes at any moment, even
+  // before the run starts, ends the run with its EXIT logged and a valid report.
+  std::atomic<bool> stopRequested = false;
+  const platform::StopRequests stopRequests(
+      [&stopRequested] { stopRequested.store(true, std::memory_order_relaxed); });
   // A reader that stops early makes the report's write fail (exit status 3), not kill the run.
   platform::IgnoreBrokenPipes();
   platform::PrepareStandardOutput();
@@ -90,8 +96,7 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
 
-  ConsoleObserver observer(request.Config);
-  const platform::StopRequests stopRequests([&observer] { observer.RequestStop(); });
+  ConsoleObserver observer(request.Config, stopRequested);
   RunSession session(OptionsFor(request), observer);
 
   session.Load();
@@ -102,6 +107,8 @@ int main(int argc, char** argv) {
                  "--no-log\n");
     return kUsageOrConfigurationError;
   }
+  // A request that came before the run is its first step's: no configuration line is carried out.
+  if (stopRequests.Requested() || !observer.Checkpoint()) session.RequestStop();
   session.Run();
   session.End();
   const RunOutcome outcome = session.Outcome();

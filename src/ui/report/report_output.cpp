@@ -1,5 +1,7 @@
 #include "report_output.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -17,7 +19,25 @@ std::string Display(std::u16string_view text) {
 
 /// A name or path on one line of the text report.
 std::string OneLine(std::u16string_view text) {
-  return TextField(Display(text));
+  return TextField(text);
+}
+
+/// A JSON list of paths, and beside it "<key>Bytes", the exact bytes of each path (null for
+/// those in UTF-8), when any of them holds a byte that is not UTF-8.
+template <typename Path>
+std::string JsonPaths(const std::string& key, std::size_t count, Path&& path) {
+  std::string paths, bytes;
+  bool anyBytes = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::u16string text = path(i);
+    const std::string exact = PathBytes(text);
+    anyBytes = anyBytes || !exact.empty();
+    paths += (i == 0 ? "" : ", ") + JsonString(Display(text));
+    bytes += (i == 0 ? "" : ", ") + (exact.empty() ? std::string("null") : "\"" + exact + "\"");
+  }
+  std::string out = "\"" + key + "\": [" + paths + "]";
+  if (anyBytes) out += ", \"" + key + "Bytes\": [" + bytes + "]";
+  return out;
 }
 
 std::vector<std::u16string> Terms(const Person& person) {
@@ -71,7 +91,7 @@ std::string TextReport(const ReportData& data) {
 std::string JsonReport(const ReportData& data) {
   const RunSession& session = *data.Session;
   const FileCatalog& catalog = session.Catalog();
-  std::string out = "{\"config\": " + JsonString(Display(platform::FromUtf8(data.Config)));
+  std::string out = "{" + JsonPath("config", platform::FromUtf8(data.Config));
   out += ", \"searchMode\": ";
   out += session.Settings().Mode == SearchMode::Text ? "\"TEXT\"" : "\"BINARY\"";
   out += ", \"encodings\": [" + EncodingNames(session.Settings().Encodings) + "]";
@@ -94,12 +114,10 @@ std::string JsonReport(const ReportData& data) {
     for (std::size_t t = 0; t < terms.size(); ++t) {
       out += (t == 0 ? "" : ", ") + JsonString(Display(terms[t]));
     }
-    out += "], \"hits\": " + Integer(static_cast<long long>(files.size()));
-    out += ", \"files\": [";
-    for (std::size_t f = 0; f < files.size(); ++f) {
-      out += (f == 0 ? "" : ", ") + JsonString(Display(catalog.FilePath(files[f])));
-    }
-    out += "]}";
+    out += "], \"hits\": " + Integer(static_cast<long long>(files.size())) + ", ";
+    out +=
+        JsonPaths("files", files.size(), [&](std::size_t f) { return catalog.FilePath(files[f]); });
+    out += "}";
   }
   // The order "Liste sortieren" gives at the end of the run.
   out += "],\n \"sortedNames\": [";
@@ -107,16 +125,14 @@ std::string JsonReport(const ReportData& data) {
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     out += (i == 0 ? "" : ", ") + JsonString(Display(session.Persons()[sorted[i]].Name));
   }
-  out += "],\n \"unreadable\": [";
-  for (std::size_t i = 0; i < session.UnreadableFiles().size(); ++i) {
-    out +=
-        (i == 0 ? "" : ", ") + JsonString(Display(catalog.FilePath(session.UnreadableFiles()[i])));
-  }
-  out += "],\n \"notExtracted\": [";
+  out += "],\n ";
+  out += JsonPaths("unreadable", session.UnreadableFiles().size(),
+                   [&](std::size_t i) { return catalog.FilePath(session.UnreadableFiles()[i]); });
+  out += ",\n \"notExtracted\": [";
   for (std::size_t i = 0; i < session.NotExtractedFiles().size(); ++i) {
     const NotExtractedFile& entry = session.NotExtractedFiles()[i];
     out += (i == 0 ? "" : ", ");
-    out += "{\"file\": " + JsonString(Display(catalog.FilePath(entry.File))) +
+    out += "{" + JsonPath("file", catalog.FilePath(entry.File)) +
            ", \"reason\": " + JsonString(entry.Reason) + "}";
   }
   // Every error the run reported came in a "Fehler" box in the window.
@@ -130,14 +146,26 @@ std::string JsonReport(const ReportData& data) {
   return out;
 }
 
+/// One row per hit. Where a path of a hit holds a byte that is not UTF-8, every row gets a third
+/// field, "fileBytes": the exact bytes of its path in base64 (empty for a path in UTF-8), so a
+/// tree of UTF-8 names keeps the two columns it always had.
 std::string CsvReport(const ReportData& data) {
   const RunSession& session = *data.Session;
-  std::string out = "person,file\r\n";
+  const FileCatalog& catalog = session.Catalog();
+  bool anyBytes = false;
+  for (std::size_t p = 0; p < session.Persons().Count() && !anyBytes; ++p) {
+    for (const FileId file : session.Hits().FilesOf(IdOf<PersonId>(p)))
+      anyBytes = anyBytes || !PathBytes(catalog.FilePath(file)).empty();
+  }
+  std::string out = anyBytes ? "person,file,fileBytes\r\n" : "person,file\r\n";
   for (std::size_t p = 0; p < session.Persons().Count(); ++p) {
     const PersonId person = IdOf<PersonId>(p);
     const std::string name = CsvField(Display(session.Persons()[person].Name));
     for (const FileId file : session.Hits().FilesOf(person)) {
-      out += name + "," + CsvField(Display(session.Catalog().FilePath(file))) + "\r\n";
+      const std::u16string path = catalog.FilePath(file);
+      out += name + "," + CsvField(Display(path));
+      if (anyBytes) out += "," + PathBytes(path);
+      out += "\r\n";
     }
   }
   return out;
@@ -178,31 +206,109 @@ std::string JsonString(const std::string& utf8) {
   return out + "\"";
 }
 
-std::string TextField(const std::string& utf8) {
-  std::string out;
-  out.reserve(utf8.size());
+namespace {
+
+constexpr char16_t kRawByteFirst = 0xDC80, kRawByteLast = 0xDCFF;
+
+/// Characters that change the direction of what follows or show as nothing at all: printed
+/// raw, "bidi<U+202E>txt.exe" would look like "bidiexe.txt".
+bool Disguises(char32_t code) {
+  return code == 0x061C || (code >= 0x200B && code <= 0x200F) ||
+         (code >= 0x202A && code <= 0x202E) || code == 0x2060 ||
+         (code >= 0x2066 && code <= 0x2069) || code == 0xFEFF;
+}
+
+std::string Escaped(const char* format, unsigned value) {
   char escaped[16];
-  for (std::size_t at = 0; at < utf8.size(); ++at) {
-    const auto byte = static_cast<unsigned char>(utf8[at]);
-    const auto next = at + 1 < utf8.size() ? static_cast<unsigned char>(utf8[at + 1]) : 0;
-    const auto third = at + 2 < utf8.size() ? static_cast<unsigned char>(utf8[at + 2]) : 0;
-    if (byte < 0x20 || byte == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      // U+0080 to U+009F, the C1 controls (NEL, CSI, ...), two bytes in UTF-8.
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", next);
-      out += escaped;
-      at += 1;
-    } else if (byte == 0xE2 && next == 0x80 && (third == 0xA8 || third == 0xA9)) {
-      // U+2028 and U+2029, the line and paragraph separators.
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", 0x2000 + (third - 0x80));
-      out += escaped;
-      at += 2;
-    } else {
-      out += utf8[at];
+  std::snprintf(escaped, sizeof escaped, format, value);
+  return escaped;
+}
+
+/// How one code point of a name appears on a line of the text report.
+std::string Shown(char32_t code) {
+  if (code < 0x20 || code == 0x7F) return Escaped("\\x%02X", static_cast<unsigned>(code));
+  if (code >= kRawByteFirst && code <= kRawByteLast) {
+    return Escaped("\\x%02X", static_cast<unsigned>(code - kRawByteFirst + 0x80));
+  }
+  if ((code >= 0x80 && code <= 0x9F) || code == 0x2028 || code == 0x2029 || Disguises(code) ||
+      (code >= 0xD800 && code <= 0xDFFF)) {
+    return Escaped("\\u%04X", static_cast<unsigned>(code));
+  }
+  std::string plain;
+  platform::AppendUtf8(plain, code);
+  return plain;
+}
+
+bool HoldsRawByte(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    // A raw byte is a low surrogate on its own, never the second half of a pair.
+    const bool paired = i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
+    if (unit >= kRawByteFirst && unit <= kRawByteLast && !paired) return true;
+  }
+  return false;
+}
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t at = 0; at < bytes.size(); at += 3) {
+    const std::size_t count = std::min<std::size_t>(3, bytes.size() - at);
+    std::uint32_t group = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      group = (group << 8) | (i < count ? static_cast<unsigned char>(bytes[at + i]) : 0U);
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+      out += i <= count ? kDigits[(group >> (18 - 6 * i)) & 0x3F] : '=';
     }
   }
+  return out;
+}
+
+}  // namespace
+
+std::string TextField(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool backslashPending = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t code = text[i];
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    }
+    const std::string shown = code == u'\\' ? std::string("\\") : Shown(code);
+    if (backslashPending) {
+      // The backslash before is doubled where it and this would read as an escape.
+      const char next = shown.front();
+      out += next == 'x' || next == 'u' || next == '\\' ? "\\\\" : "\\";
+      backslashPending = false;
+    }
+    if (code == u'\\') {
+      backslashPending = true;
+    } else {
+      out += shown;
+    }
+  }
+  if (backslashPending) out += '\\';
+  return out;
+}
+
+std::string TextField(const std::string& bytes) {
+  return TextField(platform::FromUtf8(bytes));
+}
+
+std::string PathBytes(std::u16string_view path) {
+  return HoldsRawByte(path) ? Base64(platform::ToUtf8(path)) : std::string();
+}
+
+std::string JsonPath(const std::string& key, std::u16string_view path) {
+  std::string out = "\"" + key + "\": " + JsonString(platform::ToDisplayUtf8(path));
+  if (const std::string bytes = PathBytes(path); !bytes.empty())
+    out += ", \"" + key + "Bytes\": \"" + bytes + "\"";
   return out;
 }
 

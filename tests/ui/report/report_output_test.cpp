@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "platform/utf8.h"
 #include "testing/cpu_time.h"
 #include "testing/process.h"
 #include "testing/test_program.h"
@@ -12,10 +13,22 @@
 namespace {
 
 // A crafted name must not break its line of the text report (move the cursor, clear a line, start
-// a new one, switch the terminal's state), its JSON string or its CSV record.
+// a new one, switch the terminal's state), disguise itself (turn "exe.txt" around, hide a
+// character) or look like another name, its JSON string or its CSV record.
 TEST(ReportOutputTest, EveryFieldEscapesWhatWouldBreakItsFormat) {
   const std::pair<std::string, std::string> texts[] = {
-      {"plain/Müller ä €.txt a\\x1B \xE2\x80\xA7", "plain/Müller ä €.txt a\\x1B \xE2\x80\xA7"},
+      {"plain/Müller ä €.txt \xE2\x80\xA7 C:\\Daten\\Briefe\\",
+       "plain/Müller ä €.txt \xE2\x80\xA7 C:\\Daten\\Briefe\\"},
+      // Bytes that are not UTF-8 as themselves, and a backslash that would read as an escape
+      // doubled: the name "a\xFF" in letters never looks like the byte.
+      {"a\xFF.txt a\xFE a\xC3 \xED\xA0\x80", "a\\xFF.txt a\\xFE a\\xC3 \\xED\\xA0\\x80"},
+      {"a\\xFF a\\u00e4 a\\\\ a\\\x1B a\\\xFF \\x",
+       "a\\\\xFF a\\\\u00e4 a\\\\\\ a\\\\\\x1B a\\\\\\xFF \\\\x"},
+      // Bidirectional controls and invisible characters, but not the visible ones beside them.
+      {"bidi\u202Etxt.exe \u061C\u200E\u200F\u202A\u2066\u2069 \u200B\u200D\u2060\uFEFF "
+       "\u2010\u2065",
+       "bidi\\u202Etxt.exe \\u061C\\u200E\\u200F\\u202A\\u2066\\u2069 \\u200B\\u200D\\u2060\\uFEFF "
+       "\u2010\u2065"},
       {"a\nb\rc\td\x1B[2K\x1B]0;x\x07" + std::string("\0\x0B\x7F", 3),
        "a\\x0Ab\\x0Dc\\x09d\\x1B[2K\\x1B]0;x\\x07\\x00\\x0B\\x7F"},
       // C1 controls, but not the no-break space and the inverted question mark.
@@ -27,6 +40,12 @@ TEST(ReportOutputTest, EveryFieldEscapesWhatWouldBreakItsFormat) {
     EXPECT_EQ(TextField(name), shown) << name;
   EXPECT_EQ(JsonString("a\\b\"\nc\td\x01\x7F"), "\"a\\\\b\\\"\\nc\\td\\u0001\\u007f\"");
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+  // The exact bytes of a name that is not UTF-8 beside it; a UTF-8 name alone.
+  EXPECT_EQ(JsonPath("path", platform::FromUtf8("a\xFF.txt")),
+            "\"path\": \"a\xEF\xBF\xBD.txt\", \"pathBytes\": \"Yf8udHh0\"");
+  EXPECT_EQ(JsonPath("file", platform::FromUtf8("\xFE\xFFxy")),
+            "\"file\": \"\xEF\xBF\xBD\xEF\xBF\xBDxy\", \"fileBytes\": \"/v94eQ==\"");
+  EXPECT_EQ(JsonPath("path", u"M\u00FCller \U0001F600"), "\"path\": \"Müller \xF0\x9F\x98\x80\"");
 }
 
 // A person with a quarter of a million search terms is reported in one pass over the list, not one

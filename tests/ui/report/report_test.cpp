@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "command_line.h"
+#include "platform/utf8.h"
+#include "report_output.h"
 #include "testing/process.h"
 #include "testing/test_program.h"
 
@@ -25,11 +27,12 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
   const std::string logged =
       "START daten\nCONFIG: FILETYPE|*.txt|\nCONFIG: FOLDER|$R|\n"
       "CONFIG: NAME|Müller, Erika|müller|\nCONFIG: NAME|Ilse Weiß|Weiß|\n";
-  // A file name that is not UTF-8 is logged with its own bytes, reported with U+FFFD.
+  // A file name that is not UTF-8 is logged with its own bytes, shown with "\xHH" in text, with
+  // U+FFFD and its bytes in base64 ($B) in JSON and CSV.
   const std::string found =
       "found new file: $R/a, \"b\".txt\nfound new file: $R/a, \"b\".txt\n"
       "found new file: $R/bad\xFFname.txt\nEXIT\n";
-  const std::string bad = "$R/bad\xEF\xBF\xBDname.txt";
+  const std::string bad = "$R/bad\xEF\xBF\xBDname.txt", badText = "$R/bad\\xFFname.txt";
   const std::string noTerms = "\" hat keine Suchbegriffe und gilt in jeder Datei als gefunden\n";
   // The permission rows run as a user for whom a folder without permissions is one.
   const std::string asNobody = "exec setpriv --reuid=65534 --regid=65534 --clear-groups \"$@\"";
@@ -60,11 +63,11 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
   const Case cases[] = {
       {"text", config, {"$C"}, 0, "",
        {"Anzahl Verzeichnisse: 1  Anzahl Dateien: 3  Gesamtgröße: 49 B\nMüller, Erika (1)\n"
-        "  $R/a, \"b\".txt\nIlse Weiß (2)\n  $R/a, \"b\".txt\n  " + bad + "\n"},
+        "  $R/a, \"b\".txt\nIlse Weiß (2)\n  $R/a, \"b\".txt\n  " + badText + "\n"},
        logged + found},
       {"csv", config, {"--format", "csv", noLog, "$C"}, 0, "",
-       {"person,file\r\n\"Müller, Erika\",\"$R/a, \"\"b\"\".txt\"\r\n"
-        "Ilse Weiß,\"$R/a, \"\"b\"\".txt\"\r\nIlse Weiß," + bad + "\r\n"}},
+       {"person,file,fileBytes\r\n\"Müller, Erika\",\"$R/a, \"\"b\"\".txt\",\r\n"
+        "Ilse Weiß,\"$R/a, \"\"b\"\".txt\",\r\nIlse Weiß," + bad + ",$B\r\n"}},
       // Mistakes in the configuration are reported and the run goes on; the log goes elsewhere.
       {"json with messages", config + "FOO|\r\nSEARCHMODE|fast|\r\n",
        {json, "--log", "$R/../other.log", "$C"}, 1,
@@ -74,8 +77,9 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
         "B\", \"status\": \"fertig\",\n \"persons\": [\n  {\"number\": 1, \"name\": \"Müller, "
         "Erika\", \"terms\": [\"müller\"], \"hits\": 1, \"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  "
         "{\"number\": 2, \"name\": \"Ilse Weiß\", \"terms\": [\"Weiß\"], \"hits\": 2, \"files\": "
-        "[\"$R/a, \\\"b\\\".txt\", \"" + bad + "\"]}],\n \"sortedNames\": [\"Ilse Weiß\", "
-        "\"Müller, Erika\"],\n \"unreadable\": [],\n \"notExtracted\": [],\n \"messages\": "
+        "[\"$R/a, \\\"b\\\".txt\", \"" + bad + "\"], \"filesBytes\": [null, \"$B\"]}],\n "
+        "\"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n "
+        "\"notExtracted\": [],\n \"messages\": "
         "[{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: \\\"FOO\\\"\", \"line\": 5}, "
         "{\"title\": \"Fehler\", \"text\": \"Unbekannter Suchmodus \\\"fast\\\".\", \"line\": 6}"
         "],\n \"coverage\": {\"stopped\": false,\n"},
@@ -129,7 +133,8 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
       {"hidden name", config, {noLog, ".versteckt.cfg"}, 0, "", {"Anzahl Verzeichnisse: 1"}, "",
        "cp daten.cfg .versteckt.cfg" + thenRun},
       {"name not UTF-8", config, {noLog, json, "k\xE9.cfg"}, 0, "",
-       {"{\"config\": \"k\xEF\xBF\xBD.cfg\", "}, "", "cp daten.cfg k\xE9.cfg" + thenRun},
+       {"{\"config\": \"k\xEF\xBF\xBD.cfg\", \"configBytes\": \"a+kuY2Zn\", "}, "",
+       "cp daten.cfg k\xE9.cfg" + thenRun},
       // A reader that stops early makes the write fail, not SIGPIPE kill the run; the log is whole.
       {"reader stops early", large + "\r\n", {"$C"}, 3, "fundort-report: cannot write the report: "
        "Broken pipe\n", {""}, "START daten\nCONFIG: " + large + "\nEXIT\n",
@@ -155,8 +160,11 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
     program.dir().Write("Daten/bad\xFFname.txt", Cp1252("Nur Weiß"));
     program.dir().Write("Daten/d.txt", "nichts");
     const fs::path folder = program.dir().path(), root = folder / "Daten";
+    const std::string badBytes = PathBytes(platform::FromUtf8(root.string() + "/bad\xFFname.txt"));
     const auto fill = [&](const std::string& text) {
-      return Replace(Replace(text, "$R", root.string()), "$C", program.ConfigPath().string());
+      return Replace(
+          Replace(Replace(text, "$R", root.string()), "$C", program.ConfigPath().string()), "$B",
+          badBytes);
     };
     if (!row.config.empty()) program.WriteConfig(fill(row.config));
     // Run in the program's folder, where relative names lead.
@@ -214,6 +222,65 @@ TEST(ReportTest, SigtermStopsTheRunAtItsNextPoint) {
   // The person's count matches the log.
   EXPECT_NE(result.Out.find("Jeder (" + std::to_string(hits) + ")\n"), std::string::npos);
   EXPECT_NE(result.Out.find("Abdeckung: abgebrochen\n"), std::string::npos);
+}
+
+// Two files whose names differ only in a byte that is not UTF-8 are two files in every format:
+// text shows each byte, JSON and CSV give each path's own bytes beside the path.
+TEST(ReportTest, NamesThatDifferOnlyInBytesThatAreNotUtf8AreToldApart) {
+  InstalledProgram program("daten");
+  program.dir().Write("Daten/a\xFF.txt", "Ilse Weiß");
+  program.dir().Write("Daten/a\xFE.txt", "Ilse Weiß");
+  const std::string root = (program.dir().path() / "Daten").string();
+  program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + root + "|\r\nNAME|Ilse|Weiß|\r\n");
+  const auto report = [&](const std::string& format) {
+    const ProcessResult result = RunProcess(
+        {FUNDORT_REPORT_BINARY, "--no-log", "--format", format, program.ConfigPath().string()});
+    EXPECT_EQ(result.ExitStatus, 0) << format;
+    return result.Out;
+  };
+  const std::string text = report("text"), json = report("json"), csv = report("csv");
+  const std::string shown = root + "/a\xEF\xBF\xBD.txt";
+  EXPECT_TRUE(csv.starts_with("person,file,fileBytes\r\n")) << csv;
+  EXPECT_NE(json.find("\"files\": [\"" + shown + "\", \"" + shown + "\"], \"filesBytes\": [\""),
+            std::string::npos)
+      << json;
+  for (const char* byte : {"\xFF", "\xFE"}) {
+    const std::string bytes = PathBytes(platform::FromUtf8(root + "/a" + byte + ".txt"));
+    EXPECT_NE(text.find("\n  " + root + "/a" + TextField(std::string(byte)) + ".txt\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(json.find("\"" + bytes + "\""), std::string::npos) << json;
+    EXPECT_NE(csv.find("\r\nIlse," + shown + "," + bytes + "\r\n"), std::string::npos) << csv;
+  }
+  EXPECT_NE(TextField(std::string("\xFF")), TextField(std::string("\xFE")));
+}
+
+// A request to end that is there from the program's first instruction on (sent as it starts,
+// held by the signal mask it inherits until it listens) ends the run before its first line:
+// status 130, EXIT in the log, and a whole report that says it stopped.
+TEST(ReportTest, SigtermAtTheVeryStartStopsTheRunCleanly) {
+  InstalledProgram program("frueh");
+  program.dir().Write("Daten/a.txt", "Ilse Weiß");
+  program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + program.dir().path().string() +
+                      "/Daten|\r\nNAME|Ilse|Weiß|\r\n");
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SCOPED_TRACE(attempt);
+    fs::remove(program.LogPath());
+    sigset_t terminate, previous;
+    sigemptyset(&terminate);
+    sigaddset(&terminate, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &terminate, &previous);
+    const ProcessResult result = RunProcess(
+        {FUNDORT_REPORT_BINARY, "--format", "json", program.ConfigPath().string()}, [&](int pid) {
+          ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+          ::kill(pid, SIGTERM);
+        });
+    EXPECT_EQ(result.ExitStatus, 130);
+    EXPECT_EQ(program.LogLines(), (std::vector<std::string>{"START frueh", "EXIT"}));
+    EXPECT_TRUE(result.Out.starts_with("{\"config\": ")) << result.Out;
+    EXPECT_TRUE(result.Out.ends_with("}}\n")) << result.Out;
+    EXPECT_NE(result.Out.find("\"coverage\": {\"stopped\": true,"), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -1,22 +1,48 @@
 #include <QApplication>
 #include <QSessionManager>
+#include <mutex>
 
 #include "platform/stop_requests.h"
 #include "ui/qt/qt_window.h"
 
+namespace {
+
+/// The window that a request to end closes, once there is one. A request comes on another
+/// thread; the close is queued to the window's own.
+class CloseTarget {
+ public:
+  void Set(QtWindow* window) {
+    const std::lock_guard lock(mutex_);
+    window_ = window;
+  }
+  void Close() {
+    const std::lock_guard lock(mutex_);
+    if (window_ == nullptr) return;
+    QtWindow* const window = window_;
+    QMetaObject::invokeMethod(
+        window, [window] { window->close(); }, Qt::QueuedConnection);
+  }
+
+ private:
+  std::mutex mutex_;
+  QtWindow* window_ = nullptr;
+};
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  // Listening before anything else: a request to end is never the signal's default death, and
+  // one that comes before the window exists closes it as soon as it is shown, as a user would.
+  CloseTarget target;
+  const platform::StopRequests stopRequests([&target] { target.Close(); });
+
   QApplication application(argc, argv);
   // The window decides when the program ends: after the model closed it and the running handler
   // returned.
   QApplication::setQuitOnLastWindowClosed(false);
 
   QtWindow window;
-  // Listening before the first log line, so every started program that is asked to end logs
-  // "EXIT". A request arrives on another thread; the close is queued to the window's own.
-  const platform::StopRequests stopRequests([&window] {
-    QMetaObject::invokeMethod(
-        &window, [&window] { window.close(); }, Qt::QueuedConnection);
-  });
+  target.Set(&window);
 
   // Every way of ending goes through the window's close, so the model closes exactly once.
   QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
@@ -25,8 +51,12 @@ int main(int argc, char* argv[]) {
   QObject::connect(&window, &QtWindow::windowClosed, &application,
                    [] { QCoreApplication::exit(0); });
 
+  // Before the first log line, so every started program that is asked to end logs "EXIT".
+  if (stopRequests.Requested()) target.Close();
   window.driver().Load();
   window.show();
   window.startRunWhenShown();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  target.Set(nullptr);
+  return status;
 }

@@ -1,9 +1,11 @@
 #include "report_output.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "coverage_output.h"
 #include "platform/utf8.h"
@@ -239,6 +241,17 @@ std::string Shown(char32_t code) {
   return plain;
 }
 
+/// Whether text, following a backslash, would make it read as the start of an escape: "x" and two
+/// hexadecimal digits, or "u" and four.
+bool ReadsAsEscape(std::string_view text) {
+  const auto digits = [&text](std::size_t count) {
+    if (text.size() < 1 + count) return false;
+    return std::all_of(text.begin() + 1, text.begin() + 1 + static_cast<std::ptrdiff_t>(count),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  };
+  return (text.starts_with('x') && digits(2)) || (text.starts_with('u') && digits(4));
+}
+
 bool HoldsRawByte(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
@@ -270,9 +283,8 @@ std::string Base64(std::string_view bytes) {
 }  // namespace
 
 std::string TextField(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  bool backslashPending = false;
+  std::vector<std::string> shown;  // each character as shown; a backslash alone is the name's own
+  shown.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t code = text[i];
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -280,20 +292,28 @@ std::string TextField(std::u16string_view text) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     }
-    const std::string shown = code == u'\\' ? std::string("\\") : Shown(code);
-    if (backslashPending) {
-      // The backslash before is doubled where it and this would read as an escape.
-      const char next = shown.front();
-      out += next == 'x' || next == 'u' || next == '\\' ? "\\\\" : "\\";
-      backslashPending = false;
-    }
-    if (code == u'\\') {
-      backslashPending = true;
-    } else {
-      out += shown;
-    }
+    shown.push_back(code == u'\\' ? std::string("\\") : Shown(code));
   }
-  if (backslashPending) out += '\\';
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < shown.size();) {
+    if (shown[i] != "\\") {
+      out += shown[i++];
+      continue;
+    }
+    std::size_t end = i;
+    while (end < shown.size() && shown[end] == "\\")
+      ++end;
+    std::string after;
+    for (std::size_t next = end; next < shown.size() && after.size() < 5; ++next)
+      after += shown[next];
+    // A run of the name's backslashes right before an escape, or before what reads as one, is
+    // doubled: an odd run then ends in an escape, an even one is the name's own. Every other
+    // backslash, such as those of a Windows or network path, stays as it is.
+    const bool doubled = after.starts_with('\\') || ReadsAsEscape(after);
+    out.append((end - i) * (doubled ? 2 : 1), '\\');
+    i = end;
+  }
   return out;
 }
 

@@ -25,9 +25,10 @@ std::string JsonString(const std::string& utf8);
 /// not UTF-8 (held as U+DC80 + byte), every C0 control and DEL become "\xHH"; C1 controls, the
 /// line and paragraph separators, the bidirectional controls (U+061C, U+200E, U+200F,
 /// U+202A-U+202E, U+2066-U+2069) and the invisible format characters (U+200B-U+200D, U+2060,
-/// U+FEFF) become "\uHHHH". A backslash is doubled where it would otherwise be read as the
-/// start of an escape: before "x", "u" or another backslash, its own or an escape's. Every
-/// other backslash, such as those of a Windows path, stays single.
+/// U+FEFF) become "\uHHHH". A run of backslashes right before an escape, or before what would
+/// read as one ("x" and two hexadecimal digits, "u" and four), has each backslash doubled, so an
+/// odd run ends in an escape and an even one does not; every other backslash, such as those of
+/// a Windows or network path, stays as it is.
 std::string TextField(std::u16string_view text);
 
 /// The same for bytes as a command line gives them: UTF-8 where they are valid.

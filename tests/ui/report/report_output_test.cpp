@@ -17,13 +17,13 @@ namespace {
 // character) or look like another name, its JSON string or its CSV record.
 TEST(ReportOutputTest, EveryFieldEscapesWhatWouldBreakItsFormat) {
   const std::pair<std::string, std::string> texts[] = {
-      {"plain/Müller ä €.txt \xE2\x80\xA7 C:\\Daten\\Briefe\\",
-       "plain/Müller ä €.txt \xE2\x80\xA7 C:\\Daten\\Briefe\\"},
-      // Bytes that are not UTF-8 as themselves, and a backslash that would read as an escape
-      // doubled: the name "a\xFF" in letters never looks like the byte.
+      {"plain/Müller ä €.txt \xE2\x80\xA7 C:\\users\\xml\\Briefe\\ \\\\server\\share",
+       "plain/Müller ä €.txt \xE2\x80\xA7 C:\\users\\xml\\Briefe\\ \\\\server\\share"},
+      // Bytes that are not UTF-8 as themselves, and backslashes before what would read as an
+      // escape doubled: the name "a\xFF" in letters never looks like the byte.
       {"a\xFF.txt a\xFE a\xC3 \xED\xA0\x80", "a\\xFF.txt a\\xFE a\\xC3 \\xED\\xA0\\x80"},
-      {"a\\xFF a\\u00e4 a\\\\ a\\\x1B a\\\xFF \\x",
-       "a\\\\xFF a\\\\u00e4 a\\\\\\ a\\\\\\x1B a\\\\\\xFF \\\\x"},
+      {"a\\xFF a\\u00e4 a\\\\ a\\\x1B a\\\xFF \\\\xAB",
+       "a\\\\xFF a\\\\u00e4 a\\\\ a\\\\\\x1B a\\\\\\xFF \\\\\\\\xAB"},
       // Bidirectional controls and invisible characters, but not the visible ones beside them.
       {"bidi\u202Etxt.exe \u061C\u200E\u200F\u202A\u2066\u2069 \u200B\u200D\u2060\uFEFF "
        "\u2010\u2065",

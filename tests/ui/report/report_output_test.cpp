@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "platform/utf8.h"
 #include "testing/cpu_time.h"
@@ -40,12 +41,25 @@ TEST(ReportOutputTest, EveryFieldEscapesWhatWouldBreakItsFormat) {
     EXPECT_EQ(TextField(name), shown) << name;
   EXPECT_EQ(JsonString("a\\b\"\nc\td\x01\x7F"), "\"a\\\\b\\\"\\nc\\td\\u0001\\u007f\"");
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
-  // The exact bytes of a name that is not UTF-8 beside it; a UTF-8 name alone.
+  // The exact bytes of a name that is not UTF-8 beside it.
   EXPECT_EQ(JsonPath("path", platform::FromUtf8("a\xFF.txt")),
             "\"path\": \"a\xEF\xBF\xBD.txt\", \"pathBytes\": \"Yf8udHh0\"");
   EXPECT_EQ(JsonPath("file", platform::FromUtf8("\xFE\xFFxy")),
             "\"file\": \"\xEF\xBF\xBD\xEF\xBF\xBDxy\", \"fileBytes\": \"/v94eQ==\"");
-  EXPECT_EQ(JsonPath("path", u"M\u00FCller \U0001F600"), "\"path\": \"Müller \xF0\x9F\x98\x80\"");
+}
+
+// No two names print alike: each of the names of up to five pieces that mix backslashes, escape
+// letters, hex digits and escaped characters gives its own line.
+TEST(ReportOutputTest, NoTwoNamesPrintAlike) {
+  std::vector<std::string> names{""};
+  for (std::size_t at = 0; names[at].size() < 5; ++at)
+    for (const char* piece : {"\\", "x", "u", "F", "1", "B", "\xFF", "\x1B"})
+      names.push_back(names[at] + piece);
+  std::map<std::string, std::string> shown;
+  for (const std::string& name : names) {
+    const auto [earlier, fresh] = shown.emplace(TextField(name), name);
+    EXPECT_TRUE(fresh) << name << " prints as " << earlier->second;
+  }
 }
 
 // A person with a quarter of a million search terms is reported in one pass over the list, not one

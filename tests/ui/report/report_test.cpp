@@ -27,8 +27,7 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
   const std::string logged =
       "START daten\nCONFIG: FILETYPE|*.txt|\nCONFIG: FOLDER|$R|\n"
       "CONFIG: NAME|Müller, Erika|müller|\nCONFIG: NAME|Ilse Weiß|Weiß|\n";
-  // A file name that is not UTF-8 is logged with its own bytes, shown with "\xHH" in text, with
-  // U+FFFD and its bytes in base64 ($B) in JSON and CSV.
+  // A name that is not UTF-8: logged as its bytes, "\xHH" in text, U+FFFD and $B in JSON, CSV.
   const std::string found =
       "found new file: $R/a, \"b\".txt\nfound new file: $R/a, \"b\".txt\n"
       "found new file: $R/bad\xFFname.txt\nEXIT\n";
@@ -240,7 +239,6 @@ TEST(ReportTest, NamesThatDifferOnlyInBytesThatAreNotUtf8AreToldApart) {
   };
   const std::string text = report("text"), json = report("json"), csv = report("csv");
   const std::string shown = root + "/a\xEF\xBF\xBD.txt";
-  EXPECT_TRUE(csv.starts_with("person,file,fileBytes\r\n")) << csv;
   for (const auto& [byte, escaped] : {std::pair{"\xFF", "\\xFF"}, std::pair{"\xFE", "\\xFE"}}) {
     const std::string bytes = PathBytes(platform::FromUtf8(root + "/a" + byte + ".txt"));
     EXPECT_NE(text.find("\n  " + root + "/a" + escaped + ".txt\n"), std::string::npos) << text;
@@ -271,8 +269,8 @@ TEST(ReportTest, SigtermAtTheVeryStartStopsTheRunCleanly) {
         });
     EXPECT_EQ(result.ExitStatus, 130);
     EXPECT_EQ(program.LogLines(), (std::vector<std::string>{"START frueh", "EXIT"}));
-    EXPECT_TRUE(result.Out.starts_with("{\"config\": ")) << result.Out;
-    EXPECT_TRUE(result.Out.ends_with("}}\n")) << result.Out;
+    EXPECT_TRUE(result.Out.starts_with("{\"config\": ") && result.Out.ends_with("}}\n"))
+        << result.Out;
     EXPECT_NE(result.Out.find("\"coverage\": {\"stopped\": true,"), std::string::npos);
   }
 }

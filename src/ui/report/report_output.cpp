@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <utility>
-#include <vector>
 
 #include "coverage_output.h"
 #include "platform/utf8.h"
@@ -226,6 +225,16 @@ std::string Escaped(const char* format, unsigned value) {
   return escaped;
 }
 
+/// The code point at text[at], a surrogate pair as one; at moves past it.
+char32_t NextCode(std::u16string_view text, std::size_t& at) {
+  const char32_t unit = text[at++];
+  if (unit >= 0xD800 && unit <= 0xDBFF && at < text.size() && text[at] >= 0xDC00 &&
+      text[at] <= 0xDFFF) {
+    return 0x10000 + ((unit - 0xD800) << 10) + (text[at++] - 0xDC00);
+  }
+  return unit;
+}
+
 /// How one code point of a name appears on a line of the text report.
 std::string Shown(char32_t code) {
   if (code < 0x20 || code == 0x7F) return Escaped("\\x%02X", static_cast<unsigned>(code));
@@ -283,36 +292,25 @@ std::string Base64(std::string_view bytes) {
 }  // namespace
 
 std::string TextField(std::u16string_view text) {
-  std::vector<std::string> shown;  // each character as shown; a backslash alone is the name's own
-  shown.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    }
-    shown.push_back(code == u'\\' ? std::string("\\") : Shown(code));
-  }
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < shown.size();) {
-    if (shown[i] != "\\") {
-      out += shown[i++];
+  for (std::size_t at = 0; at < text.size();) {
+    const char32_t code = NextCode(text, at);
+    if (code != u'\\') {
+      out += Shown(code);
       continue;
     }
-    std::size_t end = i;
-    while (end < shown.size() && shown[end] == "\\")
-      ++end;
+    std::size_t run = 1;
+    for (; at < text.size() && text[at] == u'\\'; ++at)
+      ++run;
     std::string after;
-    for (std::size_t next = end; next < shown.size() && after.size() < 5; ++next)
-      after += shown[next];
+    for (std::size_t next = at; next < text.size() && after.size() < 5;)
+      after += Shown(NextCode(text, next));
     // A run of the name's backslashes right before an escape, or before what reads as one, is
     // doubled: an odd run then ends in an escape, an even one is the name's own. Every other
     // backslash, such as those of a Windows or network path, stays as it is.
     const bool doubled = after.starts_with('\\') || ReadsAsEscape(after);
-    out.append((end - i) * (doubled ? 2 : 1), '\\');
-    i = end;
+    out.append(run * (doubled ? 2 : 1), '\\');
   }
   return out;
 }

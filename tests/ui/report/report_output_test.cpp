@@ -48,8 +48,7 @@ TEST(ReportOutputTest, EveryFieldEscapesWhatWouldBreakItsFormat) {
             "\"file\": \"\xEF\xBF\xBD\xEF\xBF\xBDxy\", \"fileBytes\": \"/v94eQ==\"");
 }
 
-// No two names print alike: each of the names of up to five pieces that mix backslashes, escape
-// letters, hex digits and escaped characters gives its own line.
+// No two names of backslashes, escape letters, hex digits and escaped characters print alike.
 TEST(ReportOutputTest, NoTwoNamesPrintAlike) {
   std::vector<std::string> names{""};
   for (std::size_t at = 0; names[at].size() < 5; ++at)

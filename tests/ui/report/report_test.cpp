@@ -247,9 +247,8 @@ TEST(ReportTest, NamesThatDifferOnlyInBytesThatAreNotUtf8AreToldApart) {
   }
 }
 
-// A request to end that is there from the program's first instruction on (sent as it starts,
-// held by the signal mask it inherits until it listens) ends the run before its first line:
-// status 130, EXIT in the log, and a whole report that says it stopped.
+// SIGTERM from the first instruction on (held by the inherited mask until the program listens)
+// ends the run before its first line: status 130, EXIT logged, a whole report that says so.
 TEST(ReportTest, SigtermAtTheVeryStartStopsTheRunCleanly) {
   InstalledProgram program("frueh");
   program.dir().Write("Daten/a.txt", "Ilse Weiß");

@@ -60,6 +60,14 @@ bool Context::Emit(std::string_view piece, Stream stream) {
     Separate();
     open_ = stream;
   }
+  if (stream == Stream::Raw) return Pass(piece, stream);
+  composed_.clear();
+  composer_.Add(piece, composed_);
+  return Pass(composed_, stream);
+}
+
+bool Context::Pass(std::string_view piece, Stream stream) {
+  if (piece.empty()) return true;
   const std::uint64_t room = budget_ - given_;
   const bool over = piece.size() > room;
   if (over) piece = piece.substr(0, static_cast<std::size_t>(room));
@@ -86,6 +94,11 @@ bool Context::Inflated(std::uint64_t bytes) {
 
 void Context::Separate() {
   if (open_ == Stream::None) return;
+  if (open_ == Stream::Text) {
+    composed_.clear();
+    composer_.Flush(composed_);
+    if (!stopped_) Pass(composed_, Stream::Text);
+  }
   open_ = Stream::None;
   sink_.Separate();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "search/term_letter_case.h"
+#include "support/compose_text.h"
 
 namespace {
 
@@ -101,6 +102,10 @@ bool Ansi(std::u16string_view term, TermMatching matching, const CodePage& codeP
 
 std::vector<TermForm> EncodeTermForms(std::u16string_view term, TermMatching matching,
                                       const CodePage& codePage, ByteForms forms) {
+  // Texts inside documents are composed, and most files are written composed: a term typed
+  // with combining marks is looked for as the letters they compose to.
+  const std::u16string composed = ComposeText(term);
+  term = composed;
   std::vector<TermForm> result;
   TermForm ansi;
   if (forms.Has(ByteForm::Ansi) && Ansi(term, matching, codePage, ansi))

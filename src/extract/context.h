@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "extract/extract.h"
+#include "support/compose_text.h"
 
 namespace extract::detail {
 
@@ -24,7 +25,8 @@ class Context {
   /// Starts an extraction of a file of fileSize bytes.
   Context(TextSink& sink, const Limits& limits, std::uint64_t fileSize);
 
-  /// Passes a piece of text on; false once the extraction must stop.
+  /// Passes a piece of text on, its letters composed with their marks; false once the
+  /// extraction must stop.
   bool Text(std::string_view utf8) { return Emit(utf8, Stream::Text); }
   /// Passes a piece of raw bytes on; false once the extraction must stop.
   bool Raw(std::string_view bytes) { return Emit(bytes, Stream::Raw); }
@@ -63,6 +65,7 @@ class Context {
  private:
   enum class Stream { None, Text, Raw };
   bool Emit(std::string_view piece, Stream stream);
+  bool Pass(std::string_view piece, Stream stream);
   void Record(std::string reason);
 
   TextSink& sink_;
@@ -77,6 +80,8 @@ class Context {
   bool disowned_ = false;
   int depth_ = 1;
   std::string reason_;
+  Utf8Composer composer_;  // the text stream's letters, held back until their marks are seen
+  std::string composed_;
 };
 
 /// Extracts a document of a recognised kind from the source; held is the same bytes when they

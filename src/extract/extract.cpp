@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "extract/context.h"
 #include "extract/formats.h"
@@ -60,6 +61,14 @@ bool Context::Emit(std::string_view piece, Stream stream) {
     Separate();
     open_ = stream;
   }
+  if (stream == Stream::Raw) return Pass(piece, stream);
+  composed_.clear();
+  composer_.Add(piece, composed_);
+  return Pass(composed_, stream);
+}
+
+bool Context::Pass(std::string_view piece, Stream stream) {
+  if (piece.empty()) return true;
   const std::uint64_t room = budget_ - given_;
   const bool over = piece.size() > room;
   if (over) piece = piece.substr(0, static_cast<std::size_t>(room));
@@ -86,6 +95,11 @@ bool Context::Inflated(std::uint64_t bytes) {
 
 void Context::Separate() {
   if (open_ == Stream::None) return;
+  if (open_ == Stream::Text) {
+    composed_.clear();
+    composer_.Flush(composed_);
+    if (!stopped_) Pass(composed_, Stream::Text);
+  }
   open_ = Stream::None;
   sink_.Separate();
 }
@@ -109,6 +123,7 @@ bool Context::Enter() {
 
 Result Context::Finish() const {
   if (disowned_ && reason_.empty() && given_ == 0) return {Outcome::NotADocument, {}};
+  if (reason_.empty() && given_ == 0) return {Outcome::NotExtracted, "no content"};
   if (reason_.empty()) return {Outcome::Extracted, {}};
   return {Outcome::NotExtracted, reason_};
 }
@@ -241,6 +256,44 @@ void MemberBytes::Drop() {
 }
 
 }  // namespace detail
+
+std::string ReasonText(std::string_view reason) {
+  static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+      {"encrypted", "verschlüsselt"},
+      {"damaged zip", "beschädigt (ZIP)"},
+      {"damaged PDF", "beschädigt (PDF)"},
+      {"damaged XML", "beschädigt (XML)"},
+      {"damaged RTF", "beschädigt (RTF)"},
+      {"unsupported compression", "nicht unterstützte Kompression"},
+      {"no content", "kein Inhalt"},
+      {"too large to extract", "zu groß zum Lesen"},
+      {"read error", "Lesefehler"},
+      {"stopped", "abgebrochen"},
+  };
+  static constexpr std::pair<std::string_view, std::string_view> kPrefixes[] = {
+      {"embedded document: ", "eingebettetes Dokument: "},
+      {"nesting deeper than ", "tiefer verschachtelt als "},
+      {"extraction limit: ratio ", "Grenze erreicht: Verhältnis "},
+      {"extraction limit: ", "Grenze erreicht: "},
+  };
+  for (const auto& [english, german] : kWords) {
+    if (reason == english) return std::string(german);
+  }
+  for (const auto& [english, german] : kPrefixes) {
+    if (!reason.starts_with(english)) continue;
+    std::string rest = ReasonText(reason.substr(english.size()));
+    for (const auto& [unit, einheit] :
+         {std::pair<std::string_view, std::string_view>{" bytes of text", " Bytes Text"},
+          {" of text", " Text"}}) {
+      if (rest.ends_with(unit)) {
+        rest = rest.substr(0, rest.size() - unit.size()) + std::string(einheit);
+        break;
+      }
+    }
+    return std::string(german) + rest;
+  }
+  return std::string(reason);
+}
 
 bool MayBeDocument(std::string_view head) {
   return detail::Recognise(head.substr(0, detail::kHeadBytes)) != detail::Kind::None;

@@ -63,11 +63,16 @@ enum class Outcome {
   NotExtracted,  ///< recognised, but all or part could not be extracted (see the reason)
 };
 
-/// The outcome with a short English reason when NotExtracted ("encrypted", "damaged zip", ...).
+/// The outcome with a short English reason when NotExtracted ("encrypted", "damaged zip", "no
+/// content" when a document holds no text at all, ...).
 struct Result {
   Outcome Kind = Outcome::NotADocument;
   std::string Reason;
 };
+
+/// A reason as the user reads it, in German, naming the cause: "verschlüsselt", "beschädigt
+/// (ZIP)", "nicht unterstützte Kompression", "kein Inhalt", ...; one it does not know stays as is.
+std::string ReasonText(std::string_view reason);
 
 /// True when a file whose first bytes (up to 4 KiB) are head may be a document; when false,
 /// ExtractText answers NotADocument without reading further.

@@ -76,9 +76,24 @@ class MailReader {
       return;
     }
     const std::size_t colon = line.find(':');
+    if (startOfLine && complete && !IsHeaderLine(line, colon)) {
+      // The header block runs straight into its body, without the empty line between them.
+      EndHeaders();
+      if (state_ == State::Body) Body(line, complete);
+      return;
+    }
     if (colon == std::string_view::npos) return;
     headers_.emplace_back(std::string(line.substr(0, colon)),
                           std::string(TrimLeft(line.substr(colon + 1))));
+  }
+
+  // A field name of printable characters before the colon.
+  static bool IsHeaderLine(std::string_view line, std::size_t colon) {
+    if (colon == 0 || colon == std::string_view::npos || colon > 76) return false;
+    for (const char c : line.substr(0, colon)) {
+      if (c <= ' ' || c > '~') return false;
+    }
+    return true;
   }
 
   static std::string_view TrimLeft(std::string_view text) {

@@ -39,25 +39,42 @@ std::string HeaderName(std::string_view line) {
   return LowerAscii(line.substr(0, colon));
 }
 
-// A header block at the start of text with at least two of the fields every mail has, ended by an
-// empty line (or by the end of the head when it is cut off there).
-bool LooksLikeHeaders(std::string_view text, bool cutOff) {
+// A header block at the start of text: header lines (and their continuations) up to an empty
+// line, a line that is no header (a body that follows without the empty line) or the end of the
+// head. It is a mail's or a MIME part's when it says how a body is written (a Content-Type with a
+// media type, a Content-Transfer-Encoding) or holds two of the fields every mail has.
+bool LooksLikeHeaders(std::string_view text) {
   static constexpr std::array<std::string_view, 12> kMailFields = {
       "from",     "to",          "cc",           "subject",      "date",     "message-id",
       "received", "return-path", "mime-version", "delivered-to", "reply-to", "content-type"};
+  static constexpr std::array<std::string_view, 5> kTransfers = {"7bit", "8bit", "binary",
+                                                                 "quoted-printable", "base64"};
   int known = 0;
+  bool mime = false;
   bool first = true;
   while (!text.empty()) {
     const std::string_view line = NextLine(text);
-    if (line.empty()) return known >= 2;
+    if (line.empty()) break;
     if (!first && (line[0] == ' ' || line[0] == '\t')) continue;
     const std::string name = HeaderName(line);
-    if (name.empty()) return false;
+    if (name.empty()) {
+      if (first) return false;
+      break;
+    }
     for (const std::string_view field : kMailFields)
       known += name == field ? 1 : 0;
+    const std::string value = LowerAscii(SkipSpace(line.substr(name.size() + 1)));
+    if (name == "content-type") {
+      const std::size_t slash = value.find('/');
+      mime = mime ||
+             (slash != std::string::npos && slash > 0 && value.find_first_of(" ;") > slash + 1);
+    } else if (name == "content-transfer-encoding") {
+      for (const std::string_view transfer : kTransfers)
+        mime = mime || value.starts_with(transfer);
+    }
     first = false;
   }
-  return cutOff && known >= 2;
+  return mime || known >= 2;
 }
 
 bool ContainsLower(std::string_view text, std::string_view needle) {
@@ -80,13 +97,12 @@ Kind Recognise(std::string_view head) {
 
   std::string_view text = head;
   if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
-  const bool cutOff = head.size() >= kHeadBytes;
   if (StartsWith(text, "From ")) {
     std::string_view rest = text;
     NextLine(rest);
-    return LooksLikeHeaders(rest, cutOff) ? Kind::Mbox : Kind::None;
+    return LooksLikeHeaders(rest) ? Kind::Mbox : Kind::None;
   }
-  if (LooksLikeHeaders(text, cutOff)) return Kind::Mail;
+  if (LooksLikeHeaders(text)) return Kind::Mail;
 
   text = SkipSpace(text);
   if (text.size() < 2 || text[0] != '<') return Kind::None;

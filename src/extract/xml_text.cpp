@@ -40,15 +40,29 @@ bool XmlText::Feed(std::string_view bytes, bool last) {
   return true;
 }
 
+namespace {
+
+std::string_view LocalName(std::string_view name) {
+  const std::size_t colon = name.rfind(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// The names a reader sees although they are attributes: a spreadsheet's sheets (Office Open XML
+// "sheet", OpenDocument "table") and a presentation's slides (OpenDocument "page").
+bool ShownName(std::string_view element, std::string_view attribute) {
+  if (attribute != "name") return false;
+  element = LocalName(element);
+  return element == "sheet" || element == "table" || element == "page";
+}
+
+}  // namespace
+
 void XmlText::OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
   auto& xml = *static_cast<XmlText*>(self);
   xml.text_.StartElement(name);
   for (; attributes[0] != nullptr; attributes += 2) {
-    const std::string_view attribute = attributes[0];
-    const std::size_t colon = attribute.rfind(':');
-    const std::string_view local =
-        colon == std::string_view::npos ? attribute : attribute.substr(colon + 1);
-    if (xml.attributes_ == XmlAttributes::All || local == "author") {
+    const std::string_view local = LocalName(attributes[0]);
+    if (xml.attributes_ == XmlAttributes::All || local == "author" || ShownName(name, local)) {
       xml.text_.Aside(attributes[1]);
     }
   }

@@ -10,7 +10,7 @@ namespace extract::detail {
 
 /// Which attribute values count as text.
 enum class XmlAttributes {
-  Authors,  ///< only those named "author" (revisions, comments): the parts of office packages
+  Authors,  ///< authors (revisions, comments), sheet and slide names: the parts of office packages
   All,      ///< every value: XML files, where data often sits in attributes
 };
 

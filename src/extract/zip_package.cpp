@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "extract/formats.h"
 #include "extract/xml_text.h"
@@ -55,17 +56,26 @@ class ZipReader {
   // The next piece of the current member's bytes; 0 at its end, negative when damaged.
   la_ssize_t Data(char* buffer, std::size_t size) {
     const la_ssize_t count = archive_read_data(archive_, buffer, size);
-    if (count < 0) damaged_ = true;
+    if (count < 0) {
+      // The library names a compression method it lacks; the archive is not damaged then.
+      const char* error = archive_error_string(archive_);
+      const bool method = error != nullptr && std::string_view(error).find("compression method") !=
+                                                  std::string_view::npos;
+      (method ? unsupported_ : damaged_) = true;
+    }
     return count;
   }
 
   bool damaged() const { return damaged_; }
+  // A member was packed by a compression method the library cannot unpack.
+  bool unsupported() const { return unsupported_; }
 
  private:
   void Close() {
     if (archive_ != nullptr) archive_read_free(archive_);
     archive_ = nullptr;
     damaged_ = false;
+    unsupported_ = false;
   }
 
   static la_ssize_t Read(archive* a, void* self, const void** block) {
@@ -107,6 +117,7 @@ class ZipReader {
   std::uint64_t offset_ = 0;
   std::string buffer_ = std::string(kBlockBytes, '\0');
   bool damaged_ = false;
+  bool unsupported_ = false;
 };
 
 enum class Package { Zip, OfficeOpenXml, OpenDocument };
@@ -123,6 +134,7 @@ std::string_view BaseName(std::string_view path) {
 struct Survey {
   Package package = Package::Zip;
   bool encryptedPackage = false;
+  bool content = false;  // an OpenDocument package's content.xml is there
 };
 
 // Reads at most limit bytes of the current member.
@@ -145,6 +157,8 @@ Survey SurveyPackage(ZipReader& reader) {
       if (Head(reader, 64).starts_with("application/vnd.oasis.opendocument")) {
         survey.package = Package::OpenDocument;
       }
+    } else if (path == "content.xml") {
+      survey.content = true;
     } else if (path == "META-INF/manifest.xml") {
       survey.encryptedPackage =
           Head(reader, std::size_t{1} << 20).find("encryption-data") != std::string::npos;
@@ -224,6 +238,8 @@ void ExtractZip(Context& context, ByteSource& source) {
     context.Fail("damaged zip");
     return;
   }
+  // A template or a package saved without its body: what else it holds is still read.
+  if (survey.package == Package::OpenDocument && !survey.content) context.Fail("no content");
   std::string buffer(kBlockBytes, '\0');
   while (!context.Stopped()) {
     archive_entry* entry = reader.Next();
@@ -238,6 +254,7 @@ void ExtractZip(Context& context, ByteSource& source) {
     if (use == Use::Skip) continue;
     ReadMember(context, reader, use, buffer);
   }
+  if (reader.unsupported()) context.Fail("unsupported compression");
   if (reader.damaged()) context.Fail("damaged zip");
 }
 

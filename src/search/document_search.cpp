@@ -65,7 +65,7 @@ std::optional<std::string> DocumentSearch::Search(std::string_view content, Term
   const extract::Limits limits;
   // The document is read from the bytes already in memory; one larger than the extractor takes
   // whole is searched by its raw bytes only.
-  if (content.size() > limits.MaxWholeBytes) return std::string("too large to extract");
+  if (content.size() > limits.MaxWholeBytes) return extract::ReasonText("too large to extract");
 
   if (!textTerms_) {
     textTerms_ = std::make_unique<TermSearch>(persons_, matching_, codePage_,
@@ -82,7 +82,7 @@ std::optional<std::string> DocumentSearch::Search(std::string_view content, Term
   const extract::Result result = extract::ExtractText(source, sink, limits);
   sink.Separate();
   rawTerms.Include(*textTerms_);
-  if (result.Kind == extract::Outcome::NotExtracted) return result.Reason;
+  if (result.Kind == extract::Outcome::NotExtracted) return extract::ReasonText(result.Reason);
   return std::nullopt;
 }
 

@@ -18,7 +18,7 @@ class TermSearch;
 /// searched all the same.
 struct NotExtractedFile {
   FileId File{};       ///< the file in the catalog
-  std::string Reason;  ///< short English reason, such as "encrypted"
+  std::string Reason;  ///< short German reason naming the cause, such as "verschlüsselt"
 };
 
 /// True when this build can read the text inside documents.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "search/term_letter_case.h"
+#include "support/compose_text.h"
 
 namespace {
 
@@ -102,13 +103,20 @@ bool Ansi(std::u16string_view term, TermMatching matching, const CodePage& codeP
 std::vector<TermForm> EncodeTermForms(std::u16string_view term, TermMatching matching,
                                       const CodePage& codePage, ByteForms forms) {
   std::vector<TermForm> result;
-  TermForm ansi;
-  if (forms.Has(ByteForm::Ansi) && Ansi(term, matching, codePage, ansi))
-    result.push_back(std::move(ansi));
-  const std::vector<char32_t> points = CodePoints(term);
-  for (const ByteForm form : {ByteForm::Utf8, ByteForm::Utf16Le, ByteForm::Utf16Be}) {
-    if (forms.Has(form)) result.push_back(Unicode(points, matching, form));
-  }
+  const auto add = [&](std::u16string_view text) {
+    TermForm ansi;
+    if (forms.Has(ByteForm::Ansi) && Ansi(text, matching, codePage, ansi))
+      result.push_back(std::move(ansi));
+    const std::vector<char32_t> points = CodePoints(text);
+    for (const ByteForm form : {ByteForm::Utf8, ByteForm::Utf16Le, ByteForm::Utf16Be}) {
+      if (forms.Has(form)) result.push_back(Unicode(points, matching, form));
+    }
+  };
+  // Texts inside documents are composed, and most files are written composed: a term typed
+  // with combining marks is looked for as the letters they compose to, and as typed.
+  const std::u16string composed = ComposeText(term);
+  add(composed);
+  if (composed != term) add(term);
   return result;
 }
 

@@ -66,7 +66,8 @@ struct CodePage {
 using TermForm = std::vector<std::vector<std::string>>;
 
 /// The forms of term in every enabled byte form; the code page form only when the code page can
-/// write every character of the term. An empty term has empty forms.
+/// write every character of the term. A term with letters and marks apart has the forms of its
+/// composed letters too (first). An empty term has empty forms.
 std::vector<TermForm> EncodeTermForms(std::u16string_view term, TermMatching matching,
                                       const CodePage& codePage, ByteForms forms);
 

@@ -84,11 +84,12 @@ TEST(DocumentSearchTest, DamagedDocumentsAreListedAndStillSearchedRaw) {
     std::string reason;
   } cases[] = {
       // The member's name stands unencrypted in the archive's directory.
-      {"encrypted", Zip({{"Brief Huber.txt", "geheim"}}, "zip:encryption=zipcrypt"), "encrypted"},
+      {"encrypted", Zip({{"Brief Huber.txt", "geheim"}}, "zip:encryption=zipcrypt"),
+       "verschlüsselt"},
       {"truncated",
        Zip({{"Huber.txt", "Huber"}, {"b.txt", std::string(5000, 'x')}}, "zip:compression=store")
            .substr(0, 2000),
-       "damaged zip"},
+       "beschädigt (ZIP)"},
   };
   for (const auto& c : cases) {
     DocumentRecorder search("|Huber|");

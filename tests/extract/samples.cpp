@@ -105,31 +105,46 @@ std::string Deflate(std::string_view data) {
 }  // namespace
 
 std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption) {
+  std::vector<std::string> streams;
+  for (const std::string& page : pages)
+    streams.push_back("BT /F1 12 Tf 72 700 Td (" + Cp1252(page) + ") Tj ET");
+  return DrawnPdf(streams, encryption);
+}
+
+std::string DrawnPdf(const std::vector<std::string>& streams, const std::string& encryption,
+                     const std::string& info) {
   // Without a cross-reference table, which the reader rebuilds.
   std::string pdf = "%PDF-1.4\n", kids;
   std::size_t count = 0;
   const auto object = [&pdf, &count](const std::string& body) {  // numbered from 1
     pdf += std::to_string(++count) + " 0 obj\n" + body + "\nendobj\n";
   };
-  for (std::size_t i = 0; i < pages.size(); ++i)
+  for (std::size_t i = 0; i < streams.size(); ++i)
     kids += std::to_string(3 + 2 * i) + " 0 R ";
   object("<< /Type /Catalog /Pages 2 0 R >>");
-  object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>");
-  for (const std::string& page : pages) {
+  object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(streams.size()) + " >>");
+  for (const std::string& content : streams) {
     object(
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 << "
-        "/Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >> >> >> "
+        "/Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /BaseEncoding "
+        "/WinAnsiEncoding /Differences [1 /caron /ogonek /dotaccent /hungarumlaut /ring] >> "
+        ">> >> >> "
         "/Contents " +
         std::to_string(count + 2) + " 0 R >>");
-    const std::string stream = Deflate("BT /F1 12 Tf 72 700 Td (" + Cp1252(page) + ") Tj ET");
+    const std::string stream = Deflate(content);
     object("<< /Length " + std::to_string(stream.size()) + " /Filter /FlateDecode >>\nstream\n" +
            stream + "\nendstream");
+  }
+  std::string trailer = " /Root 1 0 R";
+  if (!info.empty()) {
+    object("<< " + info + " >>");
+    trailer += " /Info " + std::to_string(count) + " 0 R";
   }
   if (!encryption.empty()) object(encryption);
   const std::string encrypt = " /Encrypt " + std::to_string(count) +
                               " 0 R /ID [<0123456789ABCDEF0123456789ABCDEF> "
                               "<0123456789ABCDEF0123456789ABCDEF>]";
-  return pdf + "trailer\n<< /Size " + std::to_string(count + 1) + " /Root 1 0 R" +
+  return pdf + "trailer\n<< /Size " + std::to_string(count + 1) + trailer +
          (encryption.empty() ? "" : encrypt) + " >>\n%%EOF\n";
 }
 

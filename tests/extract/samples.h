@@ -64,6 +64,11 @@ std::string Docx(const std::vector<std::vector<std::string>>& paragraphs);
 /// A PDF whose pages each show one line of text in Windows-1252 through a deflated content stream;
 /// with an encryption dictionary when one is given.
 std::string Pdf(const std::vector<std::string>& pages, const std::string& encryption = {});
+/// A PDF whose pages draw the given content streams with the font F1: Helvetica in
+/// Windows-1252, the bytes 1 to 5 being the spacing accents caron, ogonek, dot, double acute, ring;
+/// info holds the entries of its document information dictionary, if any.
+std::string DrawnPdf(const std::vector<std::string>& streams, const std::string& encryption = {},
+                     const std::string& info = {});
 /// Latin-1/Windows-1252 bytes of UTF-8 text (for samples written in a code page).
 std::string Cp1252(std::string_view utf8);
 

@@ -44,6 +44,11 @@ TEST(ContentSearchTest, TermsAreComparedAsTheModeAndEncodingsSay) {
       {Binary, in(u"ΣΟΦΊΑ", Utf16Le), "|Σοφία|", true}, {Binary, in(u"ЖИКОВ", Utf8), "|Жик|", true},
       {Binary, in(u"ЖИКОВ", Utf16Be), "|Жиков|", true},
       {Binary, in(u"ЖИКИВ", Utf8), "|Жиков|", false},  // a matching start is not enough
+      // A term typed with combining marks finds the composed letters, in every form.
+      {Binary, in(u"MÜLLER", Utf8), "|Mu\u0308ller|", true},
+      {Text, Cp1252("Müller"), "|Mu\u0308ller|", true, ansi},
+      {Text, in(u"Йод", Utf16Le), "|И\u0306од|", true},
+      {Text, in(u"Mu\u0308ller", Utf8), "|Mu\u0308ller|", true},  // still found as typed
       // clang-format on
   };
   for (const auto& c : cases) {

@@ -17,8 +17,9 @@ TEST(DocumentsReportTest, ADocumentsTextIsFoundAndTheUnreadableDocumentIsListed)
   program.WriteConfig("FILETYPE|*|\r\nFOLDER|" + root + "|\r\nNAME|Erika Müller|Müller|\r\n");
   const std::pair<std::string, std::string> formats[] = {
       {"text", "Erika Müller (1)\n  " + root + "/a.docx\nDokumente, nur als Bytes durchsucht:\n  " +
-                   root + "/i.zip (encrypted)\n"},
-      {"json", "\"notExtracted\": [{\"file\": \"" + root + "/i.zip\", \"reason\": \"encrypted\"}]"},
+                   root + "/i.zip (verschlüsselt)\n"},
+      {"json",
+       "\"notExtracted\": [{\"file\": \"" + root + "/i.zip\", \"reason\": \"verschlüsselt\"}]"},
   };
   for (const auto& [format, expected] : formats) {
     const ProcessResult result = RunProcess(

@@ -310,6 +310,12 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
               return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
             });
       }
+      if (searcher_ == nullptr) {
+        searcher_ =
+            std::make_unique<Searcher>(persons_, settings_, SearchCodePage(system_.CodePage()),
+                                       [this] { return Checkpoint(); });
+        if (!searcher_->Complete()) return false;
+      }
       FileResult own;
       const bool searched = searcher_->Search(
           *reader_, index + 1, [this] { return Checkpoint(); }, own);
@@ -392,9 +398,17 @@ void ContentSearch::Store(const Claim& claim, FileResult result) {
 void ContentSearch::Work() {
   const CodePage codePage = SearchCodePage(system_.CodePage());
   std::unique_ptr<Searcher> searcher;
+  {
+    // The first worker takes the caller's prepared terms; the others prepare their own
+    // meanwhile, while the first one already searches.
+    const std::lock_guard lock(mutex_);
+    searcher = std::move(searcher_);
+  }
   try {
-    searcher = std::make_unique<Searcher>(
-        persons_, settings_, codePage, [this] { return !halt_.load(std::memory_order_relaxed); });
+    if (searcher == nullptr) {
+      searcher = std::make_unique<Searcher>(
+          persons_, settings_, codePage, [this] { return !halt_.load(std::memory_order_relaxed); });
+    }
   } catch (const std::bad_alloc&) {
     searcher.reset();  // no room for another scanner: the other workers and the caller go on
   }

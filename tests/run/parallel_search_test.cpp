@@ -1,5 +1,7 @@
 // Searching with several workers tells exactly what one worker tells, in the same order, on
-// real trees that change between the walk and the search and while it runs.
+// real trees that change between the walk and the search and while it runs. The trees hold
+// links and swapped folders, which only the descending opener of Linux tells apart.
+#ifndef _WIN32
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -185,3 +187,5 @@ TEST(ParallelSearchTest, ADeleteOrAStopDuringTheSearchIsSeenAsWithOneWorker) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

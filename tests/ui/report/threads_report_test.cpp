@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "testing/process.h"
 #include "testing/test_program.h"
@@ -30,27 +30,21 @@ TEST(ThreadsReportTest, EveryNumberOfThreadsGivesTheSameOutputAndLog) {
   const std::string root = (program.dir().path() / "Daten").string();
   program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + root +
                       "|\r\nNAME|Erika Müller|Müller|\r\nNAME|Nord|nord|\r\nNAME|Alle|\r\n");
-  const auto log = [&program] {
-    std::stringstream bytes;
-    bytes << std::ifstream(program.LogPath(), std::ios::binary).rdbuf();
-    return bytes.str();
-  };
   for (const std::string format : {"text", "json", "csv"}) {
     SCOPED_TRACE(format);
     std::filesystem::remove(program.LogPath());
     const ProcessResult one = RunProcess({FUNDORT_REPORT_BINARY, "--format", format, "--threads",
                                           "1", program.ConfigPath().string()});
-    const std::string oneLog = log();
+    const std::vector<std::string> oneLog = program.LogLines();
     EXPECT_NE(one.Out.find("f4.txt"), std::string::npos);
     for (const std::string threads : {"2", "5"}) {
       SCOPED_TRACE(threads);
       std::filesystem::remove(program.LogPath());
       const ProcessResult many = RunProcess({FUNDORT_REPORT_BINARY, "--format", format, "--threads",
                                              threads, program.ConfigPath().string()});
-      EXPECT_EQ(many.ExitStatus, one.ExitStatus);
-      EXPECT_EQ(many.Out, one.Out);
-      EXPECT_EQ(many.Err, one.Err);
-      EXPECT_EQ(log(), oneLog);
+      EXPECT_EQ(std::tie(many.ExitStatus, many.Out, many.Err),
+                std::tie(one.ExitStatus, one.Out, one.Err));
+      EXPECT_EQ(program.LogLines(), oneLog);
     }
   }
 }

@@ -316,6 +316,75 @@ def many_persons_round(base, repetitions):
           f"goal <= 64 MB  {'met' if 0 <= memory <= 64 * 1024 else 'NOT MET'}")
 
 
+def wide_corpus(base):
+    """300,000 small files, 120 MB, 10 persons of 3 terms: where the cost per file decides."""
+    out = os.path.join(base, "wide300k")
+    marker = os.path.join(out, ".complete")
+    if not os.path.exists(marker):
+        print(f"generating the 300,000-file corpus in {out} ...", flush=True)
+        subprocess.run([os.path.join(ROOT, "bench", "make-corpus"), "--size", "wide",
+                        "--files", "300000", "--megabytes", "120", "--persons", "10",
+                        "--terms", "3", "--mode", "BINARY", "--seed", "1", "--out", out],
+                       check=True)
+        open(marker, "w").close()
+    return out
+
+
+def parallel_round(base, main_corpus, configs, repetitions):
+    """One worker against one per core on the 300,000-file corpus, the medium corpus (BINARY and
+    TEXT), the many-persons corpus and the 3 GiB file, beside ripgrep with all its threads (and
+    one rg -j1 scan for TEXT); medians and the peak memory with one worker per core."""
+    cores = os.cpu_count() or 1
+
+    def report(config, cwd, threads):
+        return lambda: timed([REPORT, "--no-log", "--format", "csv", "--threads", str(threads),
+                              config], cwd)
+
+    def rg(extra, cwd, target, all_threads=True):
+        return lambda: timed((RG_ALL_THREADS if all_threads else RG_COMMON) + ["-c"] + extra +
+                             [target], cwd)
+
+    wide = wide_corpus(base)
+    many, many_configs = many_persons_corpus(base)
+    huge = huge_corpus(base, os.path.join(main_corpus, "data"))
+    fixed = ["-F", "-f", "patterns-fixed.txt"]
+    runs = [
+        ("300,000 files BINARY", "fundort.cfg", wide, ["-i"] + fixed, "data"),
+        ("medium 200x3 BINARY", configs[("200x3", "BINARY")], main_corpus, ["-i"] + fixed, "data"),
+        ("medium 200x3 TEXT", configs[("200x3", "TEXT")], main_corpus, fixed, "data"),
+        ("many persons 10,000x3 BINARY", many_configs[(10000, "BINARY")], many, ["-i"] + fixed,
+         "data"),
+        ("3 GiB file BINARY", "huge-BINARY.cfg", huge, ["-i", "-F", HUGE_NAME],
+         os.path.join("data", "big.txt")),
+    ]
+    results = []
+    for label, config, cwd, rg_args, target in runs:
+        print(f"{label} in {cwd} ...", flush=True)
+        commands = [("fundort N=1", report(config, cwd, 1)),
+                    (f"fundort N={cores}", report(config, cwd, cores)),
+                    ("rg all threads", rg(rg_args, cwd, target))]
+        if "TEXT" in label:
+            commands.append(("rg -j1", rg(rg_args, cwd, target, all_threads=False)))
+        medians = measure(commands, repetitions)
+        memory = peak_memory_kb([REPORT, "--no-log", "--format", "csv", "--threads", str(cores),
+                                 config], cwd)
+        results.append((label, medians, memory))
+
+    print(f"\nparallel search (N = 1 and N = {cores} workers; load average "
+          f"{os.getloadavg()[0]:.2f})")
+    for label, medians, memory in results:
+        for name, value in medians.items():
+            row(f"{label}: {name}", value)
+        print(f"  {label + ': peak memory, N=' + str(cores):<58} {memory / 1024:8.1f} MB")
+        floor = medians["rg all threads"]
+        goal = 1.0 if "3 GiB" in label else 0.6 if label.startswith("medium") else 0.8
+        ratio(f"{label}: fundort N={cores} / rg all threads",
+              medians[f"fundort N={cores}"] / floor, goal, "below")
+        if "rg -j1" in medians:
+            ratio(f"{label}: fundort N={cores} / (rg -j1 / {cores})",
+                  medians[f"fundort N={cores}"] / (medians["rg -j1"] / cores), 0.8, "below")
+
+
 def row(label, value, unit="s"):
     print(f"  {label:<58} {value:8.3f} {unit}")
 
@@ -334,14 +403,14 @@ def main():
     parser.add_argument("--only", default="base,streaming,many",
                         help="comma-separated rounds: base (warm comparisons), streaming (cold "
                              "page cache, 3 GiB file, peak memory), many (10 against 10,000 "
-                             "persons)")
+                             "persons), parallel (one worker against one per core)")
     args = parser.parse_args()
     base = os.environ.get("FUNDORT_BENCH_DIR", "/tmp/fundort-bench")
     os.makedirs(base, exist_ok=True)
 
     rounds = set(args.only.split(","))
     repetitions = 3 if args.quick else args.repetitions
-    if rounds & {"base", "streaming"}:
+    if rounds & {"base", "streaming", "parallel"}:
         main_corpus = corpus(base, "small" if args.quick else "medium",
                              "small" if args.quick else "medium")
         wide = main_corpus if args.quick or "base" not in rounds else corpus(base, "wide", "wide")
@@ -350,6 +419,8 @@ def main():
             base_rounds(args, main_corpus, wide, repetitions, configs)
         if "streaming" in rounds:
             streaming_rounds(base, main_corpus, configs, repetitions)
+        if "parallel" in rounds:
+            parallel_round(base, main_corpus, configs, repetitions)
     if "many" in rounds:
         many_persons_round(base, repetitions)
 

@@ -109,6 +109,20 @@ class ReadableFile {
   }
 };
 
+/// Opens, one after the other, the files a walk found, each the very file the walk found: no
+/// folder on its way that became a link or something else since the walk is followed. Keeps
+/// the last file's folder open, so files of one folder cost one open each. One per thread.
+class FoundFileOpener {
+ public:
+  virtual ~FoundFileOpener() = default;
+  /// Opens file, whose full path is path, for reading. A file whose Names are empty is opened
+  /// by path. Fails with ErrorKind::Replaced when a folder below the root is no longer a
+  /// folder, or another file now stands where the walk found this one; a link the walk found
+  /// is followed.
+  virtual std::unique_ptr<ReadableFile> Open(const FoundFile& file, const std::u16string& path,
+                                             std::optional<SystemError>& failure) = 0;
+};
+
 /// The single-byte code page of configuration, log and searched contents.
 class CodePage {
  public:
@@ -160,6 +174,9 @@ class System {
   /// Opens a normal file for reading; a folder or special file is refused.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                                        std::optional<SystemError>& failure) = 0;
+  /// An opener of found files for one thread. This default opens each file by its path and
+  /// checks nothing; a system that can descend by descriptors does better.
+  virtual std::unique_ptr<FoundFileOpener> OpenFoundFiles();
   /// Appends bytes to a file in one write, creating the file if missing. The file gets all of
   /// them or none: a write that ends short is cut back. When the file opened is protected (the
   /// same file, however named), nothing is written and the failure's kind is Protected.

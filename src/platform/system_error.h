@@ -31,4 +31,11 @@ inline SystemError FileReplacedError() {
                      u"Die Datei wurde seit der Suche ersetzt oder verschoben."};
 }
 
+/// The failure of reading a found file whose place holds another file, or whose way down from
+/// the root holds a link or no folder, since the walk.
+inline SystemError FileChangedSinceWalkError() {
+  return SystemError{ErrorKind::Replaced,
+                     u"Die Datei wurde seit dem Auflisten der Ordner ersetzt oder verschoben."};
+}
+
 }  // namespace platform

@@ -32,6 +32,7 @@ class PosixSystem : public System {
                                                std::optional<SystemError>& failure) override {
     return posix::OpenForReading(path, failure);
   }
+  std::unique_ptr<FoundFileOpener> OpenFoundFiles() override { return posix::OpenFoundFiles(); }
   std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes,
                                           std::optional<FileIdentity> protectedFile) override {
     return posix::AppendToFile(path, bytes, protectedFile);

@@ -24,6 +24,12 @@ bool IsRegularFile(const std::u16string& path);
 std::optional<FileIdentity> IdentityOf(const std::u16string& path);
 std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                              std::optional<SystemError>& failure);
+/// Takes over a descriptor open for reading: a normal file becomes a ReadableFile and identity
+/// its identity; anything else is closed and refused with failure set.
+std::unique_ptr<ReadableFile> ReadableFromDescriptor(int descriptor, FileIdentity& identity,
+                                                     std::optional<SystemError>& failure);
+/// Opens found files by descriptors from their root down, as DeleteFoundFile reaches them.
+std::unique_ptr<FoundFileOpener> OpenFoundFiles();
 /// One write of all bytes at the end (more only when a signal cut it short); what a failed
 /// write left of them is cut off again with ftruncate.
 std::optional<SystemError> AppendToFile(const std::u16string& path, std::string_view bytes,

@@ -28,4 +28,6 @@ struct RunOptions {
   std::u16string LogFile{};  ///< used with LogDestination::File
   /// How the search reads files (block size, read-ahead).
   ReadLimits Reading{};
+  /// Files searched at once by worker threads; 0: as many as the machine has cores.
+  std::int32_t SearchWorkers = 0;
 };

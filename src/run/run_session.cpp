@@ -1,5 +1,7 @@
 #include "run/run_session.h"
 
+#include <algorithm>
+#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -70,6 +72,9 @@ void RunSession::Load() {
                             : DocumentReading::Off;
   settings_.Encodings = platform::DefaultEncodings(System().TextFiles());
   settings_.Reading = options_.Reading;
+  settings_.Workers = options_.SearchWorkers > 0
+                          ? options_.SearchWorkers
+                          : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 
   const char16_t separator = System().PathSeparator();
   const std::u16string program = ProgramPath();

@@ -1,7 +1,11 @@
 #include "search/content_search.h"
 
+#include <algorithm>
+#include <chrono>
+#include <new>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "search/document_search.h"
 #include "search/read_ahead.h"
@@ -36,120 +40,101 @@ std::int32_t ReaderNumber(FileId file) {
   return static_cast<std::int32_t>(file) + 1;
 }
 
+/// How long the caller waits for a worker's result before it asks its checkpoint again.
+constexpr std::chrono::milliseconds kCheckpointPause{15};
+/// Results that may wait to be told, per worker.
+constexpr std::int32_t kWindowPerWorker = 64;
+/// Bytes the waiting results may hold (persons hit, reasons) before the workers wait.
+constexpr std::size_t kWindowBytes = std::size_t{8} << 20;
+/// Ready results in order that wake the caller; fewer wake it only at the end or when the
+/// window is full, so small files do not cost a thread switch each.
+constexpr std::int32_t kWakeBatch = 16;
+
+platform::SystemError OutOfMemory() {
+  return platform::SystemError{platform::ErrorKind::Other, u"Nicht genügend Speicher"};
+}
+
+/// The bytes a waiting result holds beyond its place.
+std::size_t BytesOf(const ContentSearch::FileResult& result) {
+  std::size_t bytes = result.Hits.size() * sizeof(PersonId);
+  if (result.Failure) bytes += result.Failure->Description.size() * sizeof(char16_t);
+  if (result.NotExtracted) bytes += result.NotExtracted->size();
+  return bytes;
+}
+
 }  // namespace
 
-ContentSearch::ContentSearch(platform::System& system, const FileCatalog& catalog,
-                             const PersonTable& persons, const SearchSettings& settings,
-                             SearchListener& listener)
-    : system_(system),
-      catalog_(catalog),
-      persons_(persons),
-      settings_(settings),
-      listener_(listener) {}
+/// The scanner state one thread searches files with: its own copy of the prepared terms and
+/// its own document reader.
+class ContentSearch::Searcher {
+ public:
+  using KeepGoing = std::function<bool()>;
 
-ContentSearch::~ContentSearch() = default;
-
-bool ContentSearch::Checkpoint() {
-  if (!stopped_ && !listener_.Checkpoint()) stopped_ = true;
-  return !stopped_;
-}
-
-bool ContentSearch::Run() {
-  listener_.SearchStarted();
-  const CodePage codePage = SearchCodePage(system_.CodePage());
-  const TermMatching matching = MatchingOf(settings_.Mode);
-  // Preparing many terms takes a while; the window answers meanwhile and may stop it.
-  terms_ =
-      std::make_unique<TermSearch>(persons_.All(), matching, codePage, FormsOf(settings_.Encodings),
-                                   [this] { return Checkpoint(); });
-  if (stopped_) return false;
-  if (settings_.Documents == DocumentReading::On) {
-    documents_ = std::make_unique<DocumentSearch>(persons_.All(), matching, codePage);
-  }
-
-  const auto fileCount = static_cast<std::int32_t>(catalog_.FileCount());
-  // The reader asks for paths on this thread only; its helper touches no table.
-  reader_ = std::make_unique<ReadAhead>(
-      system_, fileCount,
-      [this](std::int32_t number) {
-        return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
-      },
-      settings_.Reading);
-  const double totalSize = catalog_.TotalSize();
-  double searchedSize = 0;
-  for (std::size_t index = 0; index < catalog_.FileCount(); ++index) {
-    const FileId file = IdOf<FileId>(index);
-    listener_.FileStarted(file);
-    if (!SearchFile(file)) return false;
-
-    searchedSize += static_cast<double>(catalog_.FileSize(file));
-    // When every kept file is empty there is nothing to weigh: each searched file then shows the
-    // bar full instead of dividing by zero.
-    listener_.FileSearched(file, totalSize > 0 ? searchedSize / totalSize : 1.0);
-    if (!Checkpoint()) return false;
-  }
-  listener_.SearchFinished();
-  return true;
-}
-
-bool ContentSearch::SearchFile(FileId file) {
-  TermSearch& terms = *terms_;
-  ReadAhead& reader = *reader_;
-  // The file comes in blocks, so memory does not grow with its size. A large file lets the
-  // window answer between its blocks.
-  reader.Start(ReaderNumber(file));
-  terms.Begin();
-  std::string_view block;
-  std::optional<platform::SystemError> failure;
-  std::string headBytes;  // the first bytes, which tell whether the file may be a document
-  for (bool first = true; reader.Next(block, failure); first = false) {
-    if (!first) {
-      if (!Checkpoint()) return false;
-    } else if (documents_) {
-      headBytes.assign(block.substr(0, DocumentSearch::kHeadBytes));
+  Searcher(const PersonTable& persons, const SearchSettings& settings, const CodePage& codePage,
+           const KeepGoing& keepGoing)
+      : terms_(persons.All(), MatchingOf(settings.Mode), codePage, FormsOf(settings.Encodings),
+               keepGoing) {
+    if (settings.Documents == DocumentReading::On) {
+      documents_ =
+          std::make_unique<DocumentSearch>(persons.All(), MatchingOf(settings.Mode), codePage);
     }
-    terms.Feed(block);
   }
-  terms.Finish();
-  // A file whose reading fails after some blocks counts as unreadable as a whole: what was
-  // read of it is no content of the file, so it gives no hit, as if it could not be read at all.
-  if (failure) {
-    listener_.FileUnreadable(file, *failure);
+
+  /// False when the preparation was stopped.
+  bool Complete() const { return terms_.Complete(); }
+
+  /// Searches file number (from 1) as reader gives it; false when keepGoing said stop.
+  bool Search(ReadAhead& reader, std::int32_t number, const KeepGoing& keepGoing,
+              FileResult& result) {
+    // The file comes in blocks, so memory does not grow with its size. A large file lets the
+    // caller answer between its blocks.
+    reader.Start(number);
+    terms_.Begin();
+    std::string_view block;
+    std::optional<platform::SystemError> failure;
+    std::string headBytes;  // the first bytes, which tell whether the file may be a document
+    for (bool first = true; reader.Next(block, failure); first = false) {
+      if (!first) {
+        if (!keepGoing()) return false;
+      } else if (documents_) {
+        headBytes.assign(block.substr(0, DocumentSearch::kHeadBytes));
+      }
+      terms_.Feed(block);
+    }
+    terms_.Finish();
+    // A file whose reading fails after some blocks counts as unreadable as a whole: what was
+    // read of it is no content of the file, so it gives no hit, as if it could not be read.
+    if (failure) {
+      result.Failure = std::move(failure);
+      return true;
+    }
+    if (documents_ && DocumentSearch::MayBeDocument(headBytes)) {
+      if (!SearchDocument(*reader.File(), keepGoing, result)) return false;
+    }
+    // Only persons with a term in this file, and persons without terms, can get a hit; the
+    // others would only miss. A person without search terms is found in every file read.
+    for (const std::int32_t index : terms_.PersonsToVisit()) {
+      const std::vector<std::int32_t>& termNumbers = terms_.TermsOf(index);
+      if (termNumbers.empty() ||
+          std::any_of(termNumbers.begin(), termNumbers.end(),
+                      [this](std::int32_t term) { return terms_.Occurs(term); })) {
+        result.Hits.push_back(IdOf<PersonId>(static_cast<std::size_t>(index)));
+      }
+    }
     return true;
   }
-  if (documents_ && DocumentSearch::MayBeDocument(headBytes)) {
-    if (!SearchDocument(file, *reader.File())) return false;
-  }
 
-  // Only persons with a term in this file, and persons without terms, can get a hit; the others
-  // would only miss. Each visited person tries its terms in written order up to the first found.
-  for (const std::int32_t index : terms.PersonsToVisit()) {
-    const PersonId person = IdOf<PersonId>(static_cast<std::size_t>(index));
-    const std::vector<std::int32_t>& termNumbers = terms.TermsOf(index);
-    // A person without search terms is found in every file that could be read.
-    if (termNumbers.empty()) {
-      listener_.HitFound(person, file);
-      continue;
+ private:
+  /// Searches the text inside the open file; false when stopped.
+  bool SearchDocument(platform::ReadableFile& content, const KeepGoing& keepGoing,
+                      FileResult& result) {
+    // The extractor takes a document whole; one larger than it takes is searched by its raw
+    // bytes only. The bytes come from the file already open, read at offsets.
+    const std::int64_t length = content.Length();
+    if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
+      result.NotExtracted = "too large to extract";
+      return true;
     }
-    for (const std::int32_t term : termNumbers) {
-      if (terms.Occurs(term)) {
-        listener_.HitFound(person, file);
-        break;
-      }
-      if (!Checkpoint()) return false;
-    }
-  }
-  return true;
-}
-
-bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content) {
-  // The extractor takes a document whole; one larger than it takes is searched by its raw bytes
-  // only. The bytes come from the file already open, read at offsets.
-  std::optional<std::string> reason;
-  const std::int64_t length = content.Length();
-  if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
-    reason = "too large to extract";
-  } else {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -162,14 +147,342 @@ bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content)
       done += count;
     }
     bytes.resize(done);
-    // A long extraction gives the user a chance to stop it now and then.
-    reason = documents_->Search(bytes, *terms_, [this] { return Checkpoint(); });
-    if (stopped_) return false;
+    // A long extraction asks now and then whether to go on.
+    bool stopped = false;
+    result.NotExtracted = documents_->Search(bytes, terms_, [&] {
+      if (!stopped && !keepGoing()) stopped = true;
+      return !stopped;
+    });
+    return !stopped;
   }
-  if (reason) listener_.DocumentNotExtracted(file, std::move(*reason));
+
+  TermSearch terms_;
+  std::unique_ptr<DocumentSearch> documents_;  ///< none when documents are not read
+};
+
+ContentSearch::ContentSearch(platform::System& system, const FileCatalog& catalog,
+                             const PersonTable& persons, const SearchSettings& settings,
+                             SearchListener& listener)
+    : system_(system),
+      catalog_(catalog),
+      persons_(persons),
+      settings_(settings),
+      listener_(listener) {}
+
+ContentSearch::~ContentSearch() {
+  EndWorkers();
+}
+
+bool ContentSearch::Checkpoint() {
+  if (!stopped_ && !listener_.Checkpoint()) stopped_ = true;
+  return !stopped_;
+}
+
+bool ContentSearch::Run() {
+  listener_.SearchStarted();
+  const CodePage codePage = SearchCodePage(system_.CodePage());
+  // Preparing many terms takes a while; the window answers meanwhile and may stop it.
+  searcher_ =
+      std::make_unique<Searcher>(persons_, settings_, codePage, [this] { return Checkpoint(); });
+  if (stopped_ || !searcher_->Complete()) return false;
+  fileCount_ = static_cast<std::int32_t>(catalog_.FileCount());
+  const bool done = settings_.Workers > 1 && fileCount_ > 1 ? RunWorkers() : RunAlone();
+  if (done) listener_.SearchFinished();
+  return done;
+}
+
+void ContentSearch::Apply(FileId file, const FileResult& result) {
+  if (result.Failure) {
+    listener_.FileUnreadable(file, *result.Failure);
+    return;
+  }
+  if (result.NotExtracted) listener_.DocumentNotExtracted(file, *result.NotExtracted);
+  for (const PersonId person : result.Hits)
+    listener_.HitFound(person, file);
+}
+
+bool ContentSearch::RunAlone() {
+  // The reader asks for paths on this thread only; its helper touches no table.
+  reader_ = std::make_unique<ReadAhead>(
+      system_, fileCount_,
+      [this](std::int32_t number) {
+        return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+      },
+      settings_.Reading,
+      [this](std::int32_t number) {
+        return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+      });
+  const double totalSize = catalog_.TotalSize();
+  double searchedSize = 0;
+  for (std::int32_t index = 0; index < fileCount_; ++index) {
+    const FileId file = IdOf<FileId>(static_cast<std::size_t>(index));
+    listener_.FileStarted(file);
+    FileResult result;
+    if (!searcher_->Search(
+            *reader_, ReaderNumber(file), [this] { return Checkpoint(); }, result)) {
+      return false;
+    }
+    Apply(file, result);
+    searchedSize += static_cast<double>(catalog_.FileSize(file));
+    // When every kept file is empty there is nothing to weigh: each searched file then shows the
+    // bar full instead of dividing by zero.
+    listener_.FileSearched(file, totalSize > 0 ? searchedSize / totalSize : 1.0);
+    if (!Checkpoint()) return false;
+  }
   return true;
 }
 
+bool ContentSearch::RunWorkers() {
+  window_ = std::max(settings_.Workers * kWindowPerWorker, 2 * kWakeBatch);
+  slots_.assign(static_cast<std::size_t>(window_), Slot{});
+  for (std::int32_t worker = 0; worker < settings_.Workers; ++worker) {
+    {
+      const std::lock_guard lock(mutex_);
+      ++liveWorkers_;
+    }
+    try {
+      workers_.emplace_back(&ContentSearch::Work, this);
+    } catch (const std::system_error&) {
+      // Fewer workers; without any, the caller searches each file itself.
+      const std::lock_guard lock(mutex_);
+      --liveWorkers_;
+      break;
+    }
+  }
+  const double totalSize = catalog_.TotalSize();
+  double searchedSize = 0;
+  bool done = true;
+  for (std::int32_t index = 0; index < fileCount_; ++index) {
+    const FileId file = IdOf<FileId>(static_cast<std::size_t>(index));
+    started_ = index;
+    listener_.FileStarted(file);
+    FileResult result;
+    if (!Await(index, result)) {
+      done = false;
+      break;
+    }
+    Apply(file, result);
+    searchedSize += static_cast<double>(catalog_.FileSize(file));
+    listener_.FileSearched(file, totalSize > 0 ? searchedSize / totalSize : 1.0);
+    if (!Checkpoint()) {
+      done = false;
+      break;
+    }
+  }
+  EndWorkers();
+  return done;
+}
+
+bool ContentSearch::Await(std::int32_t index, FileResult& result) {
+  std::unique_lock lock(mutex_);
+  Slot& slot = slots_[static_cast<std::size_t>(index % window_)];
+  for (;;) {
+    if (slot.Now == Slot::State::Ready && slot.Index == index) {
+      result = std::move(slot.Result);
+      pendingBytes_ -= slot.Bytes;
+      slot = Slot{};
+      applied_ = index + 1;
+      // Waiting workers are woken once a good part of the window is free again, not per file.
+      const std::int32_t room = applied_ + window_ - nextClaim_;
+      if (workersWaiting_ > 0 && nextClaim_ < fileCount_ && room >= window_ / 4 &&
+          pendingBytes_ <= kWindowBytes / 2) {
+        workersWake_.notify_all();
+      }
+      return true;
+    }
+    const bool claimed = slot.Now == Slot::State::Claimed && slot.Index == index;
+    if (liveWorkers_ == 0 && !claimed) {
+      // No worker is left to search it: the caller does, as when searching alone.
+      slot = Slot{Slot::State::Claimed, index, generation_.load(), {}, 0};
+      nextClaim_ = std::max(nextClaim_, index + 1);
+      lock.unlock();
+      if (reader_ == nullptr) {
+        ReadLimits limits = settings_.Reading;
+        limits.Thread = ReadThread::Caller;
+        limits.FilesAhead = 0;
+        reader_ = std::make_unique<ReadAhead>(
+            system_, fileCount_,
+            [this](std::int32_t number) {
+              return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+            },
+            limits,
+            [this](std::int32_t number) {
+              return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+            });
+      }
+      if (searcher_ == nullptr) {
+        searcher_ =
+            std::make_unique<Searcher>(persons_, settings_, SearchCodePage(system_.CodePage()),
+                                       [this] { return Checkpoint(); });
+        if (!searcher_->Complete()) return false;
+      }
+      FileResult own;
+      const bool searched = searcher_->Search(
+          *reader_, index + 1, [this] { return Checkpoint(); }, own);
+      reader_.reset();  // files may come again after a restart; a fresh reader takes any
+      lock.lock();
+      if (!searched) return false;
+      slot.Now = Slot::State::Ready;
+      slot.Result = std::move(own);
+      continue;
+    }
+    awaited_ = index;
+    sessionWaiting_ = true;
+    const bool woken = sessionWakes_.wait_for(lock, kCheckpointPause) == std::cv_status::no_timeout;
+    sessionWaiting_ = false;
+    if (woken && slot.Now == Slot::State::Ready && slot.Index == index) continue;
+    // The window answers while the workers search; a stop there ends them at once.
+    lock.unlock();
+    const bool goOn = Checkpoint();
+    lock.lock();
+    if (!goOn) return false;
+  }
+}
+
+bool ContentSearch::ClaimNext(Claim& claim) {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    if (over_) return false;
+    if (nextClaim_ < fileCount_ && nextClaim_ < applied_ + window_ &&
+        pendingBytes_ < kWindowBytes) {
+      claim = Claim{nextClaim_++, generation_.load()};
+      Slot& slot = slots_[static_cast<std::size_t>(claim.Index % window_)];
+      slot = Slot{Slot::State::Claimed, claim.Index, claim.Generation, {}, 0};
+      return true;
+    }
+    // A full window waits for the caller: it must not wait for a batch that cannot grow.
+    if (nextClaim_ < fileCount_ && sessionWaiting_) sessionWakes_.notify_one();
+    ++workersWaiting_;
+    workersWake_.wait(lock);
+    --workersWaiting_;
+  }
+}
+
+bool ContentSearch::Withdrawn(const Claim& claim) {
+  if (generation_.load(std::memory_order_relaxed) == claim.Generation) return false;
+  const std::lock_guard lock(mutex_);
+  const Slot& slot = slots_[static_cast<std::size_t>(claim.Index % window_)];
+  return slot.Index != claim.Index || slot.Generation != claim.Generation ||
+         slot.Now != Slot::State::Claimed;
+}
+
+void ContentSearch::Store(const Claim& claim, FileResult result) {
+  const std::lock_guard lock(mutex_);
+  Slot& slot = slots_[static_cast<std::size_t>(claim.Index % window_)];
+  // A restart took the file back meanwhile: it is searched again as it is now.
+  if (slot.Index != claim.Index || slot.Generation != claim.Generation ||
+      slot.Now != Slot::State::Claimed) {
+    return;
+  }
+  slot.Bytes = BytesOf(result);
+  slot.Result = std::move(result);
+  slot.Now = Slot::State::Ready;
+  pendingBytes_ += slot.Bytes;
+  if (!sessionWaiting_) return;
+  const Slot& awaited = slots_[static_cast<std::size_t>(awaited_ % window_)];
+  if (awaited.Now != Slot::State::Ready || awaited.Index != awaited_) return;
+  // The caller is woken for a batch of results in order, or for the last ones, or when the
+  // window cannot take more.
+  std::int32_t ready = 0;
+  while (ready < kWakeBatch && awaited_ + ready < fileCount_) {
+    const Slot& next = slots_[static_cast<std::size_t>((awaited_ + ready) % window_)];
+    if (next.Now != Slot::State::Ready || next.Index != awaited_ + ready) break;
+    ++ready;
+  }
+  if (ready >= kWakeBatch || awaited_ + ready >= fileCount_ || nextClaim_ >= applied_ + window_ ||
+      pendingBytes_ >= kWindowBytes) {
+    sessionWakes_.notify_one();
+  }
+}
+
+void ContentSearch::Work() {
+  const CodePage codePage = SearchCodePage(system_.CodePage());
+  std::unique_ptr<Searcher> searcher;
+  {
+    // The first worker takes the caller's prepared terms; the others prepare their own
+    // meanwhile, while the first one already searches.
+    const std::lock_guard lock(mutex_);
+    searcher = std::move(searcher_);
+  }
+  try {
+    if (searcher == nullptr) {
+      searcher = std::make_unique<Searcher>(
+          persons_, settings_, codePage, [this] { return !halt_.load(std::memory_order_relaxed); });
+    }
+  } catch (const std::bad_alloc&) {
+    searcher.reset();  // no room for another scanner: the other workers and the caller go on
+  }
+  ReadLimits limits = settings_.Reading;
+  // A worker reads the file it searches itself: no hand-off to another thread per file.
+  limits.Thread = ReadThread::Caller;
+  limits.FilesAhead = 0;
+  std::unique_ptr<ReadAhead> reader;
+  std::int32_t last = -1;
+  Claim claim;
+  while (searcher != nullptr && searcher->Complete() && ClaimNext(claim)) {
+    const auto keepGoing = [this, &claim] {
+      return !halt_.load(std::memory_order_relaxed) && !Withdrawn(claim);
+    };
+    FileResult result;
+    bool searched = false;
+    try {
+      // After a restart the files may come again from an earlier one: a fresh reader takes any.
+      if (reader == nullptr || claim.Index <= last) {
+        reader.reset();
+        reader = std::make_unique<ReadAhead>(
+            system_, fileCount_,
+            [this](std::int32_t number) {
+              return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+            },
+            limits,
+            [this](std::int32_t number) {
+              return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
+            });
+      }
+      last = claim.Index;
+      searched = searcher->Search(*reader, claim.Index + 1, keepGoing, result);
+    } catch (const std::bad_alloc&) {
+      // This file could not be searched for want of memory; it says so, the others go on.
+      result = FileResult{};
+      result.Failure = OutOfMemory();
+      searched = true;
+      reader.reset();
+    }
+    if (searched) Store(claim, std::move(result));
+  }
+  const std::lock_guard lock(mutex_);
+  --liveWorkers_;
+  // The caller may be waiting for a file no worker will search now.
+  sessionWakes_.notify_one();
+}
+
+void ContentSearch::EndWorkers() {
+  {
+    const std::lock_guard lock(mutex_);
+    over_ = true;
+  }
+  halt_ = true;
+  workersWake_.notify_all();
+  for (std::thread& worker : workers_)
+    worker.join();
+  workers_.clear();
+}
+
 void ContentSearch::FilesChanged() {
-  if (reader_ != nullptr) reader_->Restart();
+  if (workers_.empty()) {
+    if (reader_ != nullptr) reader_->Restart();
+    return;
+  }
+  const std::lock_guard lock(mutex_);
+  // Every file after the one being told is searched again, as it is now; the one being told
+  // was opened already, as when searching alone.
+  ++generation_;
+  for (std::int32_t index = started_ + 1; index < nextClaim_; ++index) {
+    Slot& slot = slots_[static_cast<std::size_t>(index % window_)];
+    if (slot.Index != index) continue;
+    pendingBytes_ -= slot.Bytes;
+    slot = Slot{};
+  }
+  nextClaim_ = std::min(nextClaim_, started_ + 1);
+  workersWake_.notify_all();
 }

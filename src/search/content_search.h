@@ -1,17 +1,22 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "collect/file_catalog.h"
 #include "platform/system.h"
 #include "search/person_table.h"
 #include "search/search_settings.h"
 
-class DocumentSearch;
 class ReadAhead;
-class TermSearch;
 
 /// What the content search tells as it goes: the sink of its results.
 class SearchListener {
@@ -36,10 +41,13 @@ class SearchListener {
   virtual bool Checkpoint() = 0;
 };
 
-/// Searches every file of a catalog, in catalog order, for the terms of every person: each file
-/// is read once in blocks (memory does not grow with its size), all forms of all terms found in
-/// one pass, documents' texts searched beside their bytes. A person is mentioned by a file when
-/// one of their terms stands in it; a person without terms by every file that could be read.
+/// Searches every file of a catalog for the terms of every person: each file is read once in
+/// blocks (memory does not grow with its size), all forms of all terms found in one pass,
+/// documents' texts searched beside their bytes. A person is mentioned by a file when one of
+/// their terms stands in it; a person without terms by every file that could be read. With
+/// several workers, files are searched at once on worker threads, each with its own scanner;
+/// their results are told on the caller's thread strictly in catalog order, exactly as one
+/// worker tells them, and only a bounded number of them waits there at a time.
 class ContentSearch {
  public:
   /// A search of catalog for persons, as settings say, reporting to listener; all must outlive it.
@@ -55,12 +63,47 @@ class ContentSearch {
   /// are now. Callable from a checkpoint.
   void FilesChanged();
 
+  /// What searching one file gave.
+  struct FileResult {
+    std::vector<PersonId> Hits;                    ///< in person order
+    std::optional<platform::SystemError> Failure;  ///< set when the file could not be read
+    std::optional<std::string> NotExtracted;       ///< why its document text was not read
+  };
+
  private:
-  /// Searches one file; false when stopped.
-  bool SearchFile(FileId file);
-  /// Searches the text inside the open file when it is a document this build reads; false
-  /// when stopped.
-  bool SearchDocument(FileId file, platform::ReadableFile& content);
+  class Searcher;
+  /// A file handed to a worker: its number in the catalog and the round of restarts it is of.
+  struct Claim {
+    std::int32_t Index = 0;
+    std::uint64_t Generation = 0;
+  };
+  /// Where a file's result waits, in a ring of window_ places.
+  struct Slot {
+    enum class State { Free, Claimed, Ready } Now = State::Free;
+    std::int32_t Index = -1;
+    std::uint64_t Generation = 0;
+    FileResult Result;
+    std::size_t Bytes = 0;
+  };
+
+  /// Tells a file's result to the listener.
+  void Apply(FileId file, const FileResult& result);
+  /// Searches every file on this thread, the next ones read ahead by a helper.
+  bool RunAlone();
+  /// Searches with worker threads, telling results in order; false when stopped.
+  bool RunWorkers();
+  /// Waits for the result of file index, answering checkpoints meanwhile; false when stopped.
+  bool Await(std::int32_t index, FileResult& result);
+  /// A worker thread's life.
+  void Work();
+  /// The next file for a worker; false when the search is over.
+  bool ClaimNext(Claim& claim);
+  /// Whether a worker's claim was taken back by a restart.
+  bool Withdrawn(const Claim& claim);
+  /// Keeps a worker's result unless its claim was withdrawn meanwhile.
+  void Store(const Claim& claim, FileResult result);
+  /// Ends the workers and waits for them.
+  void EndWorkers();
   /// The listener's checkpoint, remembered once it said stop.
   bool Checkpoint();
 
@@ -69,8 +112,27 @@ class ContentSearch {
   const PersonTable& persons_;
   const SearchSettings& settings_;
   SearchListener& listener_;
-  std::unique_ptr<TermSearch> terms_;
-  std::unique_ptr<DocumentSearch> documents_;  ///< none when documents are not read
-  std::unique_ptr<ReadAhead> reader_;
+  std::unique_ptr<Searcher> searcher_;  ///< the caller's own
+  std::unique_ptr<ReadAhead> reader_;   ///< the caller's reader when searching alone
   bool stopped_ = false;
+
+  // The workers and the ordered window of their results.
+  std::mutex mutex_;
+  std::condition_variable sessionWakes_;
+  std::condition_variable workersWake_;
+  std::vector<std::thread> workers_;
+  std::vector<Slot> slots_;
+  std::int32_t fileCount_ = 0;
+  std::int32_t window_ = 0;     ///< results that may wait at most
+  std::int32_t applied_ = 0;    ///< files whose results were told
+  std::int32_t nextClaim_ = 0;  ///< the next file for a worker
+  std::int32_t awaited_ = -1;   ///< the file the caller waits for
+  std::int32_t started_ = -1;   ///< the file whose start was told last
+  std::size_t pendingBytes_ = 0;
+  std::int32_t liveWorkers_ = 0;
+  std::int32_t workersWaiting_ = 0;
+  bool sessionWaiting_ = false;
+  bool over_ = false;  ///< the workers are to end
+  std::atomic<bool> halt_{false};
+  std::atomic<std::uint64_t> generation_{0};  ///< raised when files changed on disk
 };

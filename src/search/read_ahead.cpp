@@ -13,8 +13,14 @@ platform::SystemError OutOfMemory() {
 }  // namespace
 
 ReadAhead::ReadAhead(platform::System& system, std::int32_t fileCount,
-                     std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits)
-    : system_(system), fileCount_(fileCount), pathOf_(std::move(pathOf)), limits_(limits) {
+                     std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits,
+                     Locate locate)
+    : system_(system),
+      fileCount_(fileCount),
+      pathOf_(std::move(pathOf)),
+      limits_(limits),
+      locate_(std::move(locate)),
+      opener_(system.OpenFoundFiles()) {
   if (limits_.Thread != ReadThread::Helper || fileCount_ <= 0) return;
   try {
     helper_ = std::thread(&ReadAhead::Run, this);
@@ -60,15 +66,18 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
   Piece piece;
 
   // The files asked for are opened ahead, each with a hint that it will be read, so that on a
-  // cold disk the system fetches several at once while the earlier ones are read.
+  // cold disk the system fetches several at once while the earlier ones are read. Without a
+  // helper a file is read right after its opening: the hint would only cost a call.
   if (!requests_.empty()) {
-    auto [file, path] = std::move(requests_.front());
+    ToOpen request = std::move(requests_.front());
     requests_.pop_front();
+    const std::int32_t file = request.file;
     lock.unlock();
     Opened opened{file, nullptr, std::nullopt};
     try {
-      opened.handle = system_.OpenForReading(path, opened.failure);
-      if (opened.handle != nullptr) opened.handle->WillRead();
+      opened.handle = opener_->Open(request.found, request.path, opened.failure);
+      if (opened.handle != nullptr && limits_.Thread == ReadThread::Helper)
+        opened.handle->WillRead();
     } catch (const std::bad_alloc&) {
       opened.failure = OutOfMemory();
     }
@@ -232,11 +241,11 @@ void ReadAhead::Request() {
   const std::int32_t ahead = std::max(limits_.FilesAhead, 0);
   if (requested_ >= current_ && requested_ - current_ >= ahead / 2 + (ahead % 2)) return;
   const std::int32_t last = std::min(fileCount_, current_ + ahead);
-  std::vector<std::pair<std::int32_t, std::u16string>> batch;
+  std::vector<ToOpen> batch;
   for (std::int32_t file = std::max(requested_, current_ - 1) + 1; file <= last; ++file)
-    batch.emplace_back(file, pathOf_(file));
+    batch.push_back(ToOpen{file, pathOf_(file), locate_ ? locate_(file) : platform::FoundFile{}});
   if (batch.empty()) return;
-  requested_ = batch.back().first;
+  requested_ = batch.back().file;
   const std::lock_guard lock(mutex_);
   for (auto& request : batch)
     requests_.push_back(std::move(request));
@@ -315,7 +324,7 @@ void ReadAhead::Restart() {
       Recycle(pieces_.back());
       pieces_.pop_back();
     }
-    std::erase_if(requests_, [this](const auto& request) { return request.first > current_; });
+    std::erase_if(requests_, [this](const ToOpen& request) { return request.file > current_; });
     std::erase_if(opened_, [this](const Opened& opened) { return opened.file > current_; });
     if (reading_.file > current_) reading_ = Reading{};
     requested_ = std::min(requested_, current_);

@@ -22,11 +22,17 @@
 /// out in the same blocks. The paths come from a function that is called on the consumer's
 /// thread only. A file is read up to the length it had when opened: one that shrinks ends early,
 /// one that grows is read as far as its opening length. Destroying the reader ends the helper.
+/// Where the reader knows where the walk found each file, it opens the very file found.
 class ReadAhead {
  public:
-  /// Prepares to read files 1 to fileCount; pathOf gives a file's full path.
+  /// Where the walk found file number n; called on the consumer's thread only.
+  using Locate = std::function<platform::FoundFile(std::int32_t)>;
+
+  /// Prepares to read files 1 to fileCount; pathOf gives a file's full path, locate (if given)
+  /// where the walk found it.
   ReadAhead(platform::System& system, std::int32_t fileCount,
-            std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits = {});
+            std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits = {},
+            Locate locate = {});
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -58,6 +64,12 @@ class ReadAhead {
 
     /// The piece's bytes, wherever they are.
     const char* Data() const { return mapping ? mapping->Bytes().data() : buffer.get(); }
+  };
+  /// A file to be opened.
+  struct ToOpen {
+    std::int32_t file = 0;
+    std::u16string path;
+    platform::FoundFile found;  ///< no names when the reader was not told where it was found
   };
   /// A file opened ahead of its reading, or the failure to open it.
   struct Opened {
@@ -103,6 +115,9 @@ class ReadAhead {
   const std::int32_t fileCount_;
   const std::function<std::u16string(std::int32_t)> pathOf_;
   const ReadLimits limits_;
+  const Locate locate_;
+  /// Opens the files, on the helper's thread (or the consumer's when there is no helper).
+  std::unique_ptr<platform::FoundFileOpener> opener_;
 
   std::mutex mutex_;
   std::condition_variable helperWakes_;
@@ -112,10 +127,10 @@ class ReadAhead {
   bool consumerWaiting_ = false;
   std::uint64_t generation_ = 0;   ///< raised by Restart
   std::int32_t restartAfter_ = 0;  ///< the current file at the last Restart
-  std::deque<std::pair<std::int32_t, std::u16string>> requests_;  ///< files to read, in order
-  std::deque<Opened> opened_;    ///< opened and not yet read, in order
-  std::deque<Piece> pieces_;     ///< read and not yet consumed, in order
-  std::size_t bytesQueued_ = 0;  ///< block bytes held in pieces_
+  std::deque<ToOpen> requests_;   ///< files to read, in order
+  std::deque<Opened> opened_;      ///< opened and not yet read, in order
+  std::deque<Piece> pieces_;       ///< read and not yet consumed, in order
+  std::size_t bytesQueued_ = 0;    ///< block bytes held in pieces_
   /// Whole-block buffers for reuse. They are never cleared: a block's bytes are only ever read
   /// after being read into it, and room a small file does not use is never touched.
   std::vector<std::unique_ptr<char[]>> spare_;

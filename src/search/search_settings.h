@@ -20,4 +20,7 @@ struct SearchSettings {
   platform::TextEncodings Encodings;
   /// How files are read (block size, read-ahead).
   ReadLimits Reading{};
+  /// Files searched at once, each by a worker thread of its own; 1 searches on the run's
+  /// thread (with a read-ahead helper). Results come out in catalog order either way.
+  std::int32_t Workers = 1;
 };

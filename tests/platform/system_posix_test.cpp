@@ -156,6 +156,50 @@ TEST(SystemPosixTest, OnlyTheVeryFileTheWalkFoundIsDeleted) {
   }
 }
 
+// Reading reaches the very file the walk found as well: a folder on the way that became a link,
+// or another file in its place, is not read; a link the walk found is followed. The opener keeps
+// the last folder open, so one opener reads every case in turn.
+TEST(SystemPosixTest, OnlyTheVeryFileTheWalkFoundIsRead) {
+  const std::string changed = Utf8(platform::FileChangedSinceWalkError().Description);
+  // What is renamed to where after the walk, whether a link then takes its place, the name the
+  // walk found (a.txt, or the link l.txt to new.txt) and what reading it gives.
+  const std::tuple<std::string, std::string, bool, std::u16string, std::string> cases[] = {
+      {"", "", false, u"a.txt", "x"},
+      {"", "", false, u"l.txt", "y"},
+      {"tree/sub", "moved", true, u"a.txt", changed},
+      {"tree/sub/a.txt", "moved.txt", true, u"a.txt", changed},
+      {"tree/new.txt", "tree/sub/a.txt", false, u"a.txt", changed},
+      {"tree/sub/a.txt", "gone.txt", false, u"a.txt", "Datei nicht gefunden"},
+  };
+  const auto opener = Real().OpenFoundFiles();
+  for (const auto& [from, to, link, name, expected] : cases) {
+    SCOPED_TRACE(from + " to " + to);
+    TempDir dir;
+    dir.Write("tree/sub/a.txt", "x");
+    dir.Write("tree/new.txt", "y");
+    fs::create_symlink("../new.txt", dir.path() / "tree/sub/l.txt");
+    struct stat entry {};
+    ASSERT_EQ(::lstat((dir.path() / "tree/sub" / Utf8(name)).c_str(), &entry), 0);
+    const platform::FoundFile found{
+        PathIn(dir, "tree"),
+        {u"sub", name},
+        platform::FileIdentity{static_cast<std::uint64_t>(entry.st_dev),
+                               static_cast<std::uint64_t>(entry.st_ino)}};
+    if (!from.empty()) fs::rename(dir.path() / from, dir.path() / to);
+    if (link) fs::create_symlink(dir.path() / to, dir.path() / from);
+    std::optional<platform::SystemError> failure;
+    const auto file = opener->Open(found, PathIn(dir, "tree/sub/" + Utf8(name)), failure);
+    std::string read(4, '\0');
+    std::size_t count = 0;
+    if (file != nullptr) {
+      EXPECT_FALSE(file->Read(read.data(), read.size(), count));
+    }
+    read.resize(count);
+    EXPECT_EQ(failure ? Utf8(failure->Description) : read, expected);
+    EXPECT_EQ(file == nullptr, failure.has_value());
+  }
+}
+
 // The editor starts detached, reading and writing nothing, with the path as its one argument; a
 // notepad first in the PATH that may not be executed is passed over.
 TEST(SystemPosixTest, TheEditorIsNotepadElseTheOpenerWithThePathAsOneArgument) {

@@ -128,6 +128,7 @@ TEST(RunSessionTest, AFileDeletedDuringTheSearchIsGoneForIt) {
       program.WriteConfig(kConfig + "NAME|Nord|Nord|\r\n");
       RunOptions options = program.Options();
       options.Reading = {.BlockBytes = 4, .MapFrom = mapFrom, .MapBytes = 4, .Thread = thread};
+      options.SearchWorkers = 1;  // the reader of one worker, checked between its blocks
       TestRun run(options);
       const std::u16string c = program.Path("data/c.txt");
       for (int at = 1; at < 100; ++at) {

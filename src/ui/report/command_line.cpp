@@ -44,6 +44,23 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         parsed.Error = "unknown format: " + text;
         return parsed;
       }
+    } else if (value("--threads", text)) {
+      if (!parsed.Error.empty()) return parsed;
+      // A plain decimal number; more threads than this would only wait for each other.
+      constexpr std::int32_t kMostThreads = 256;
+      std::int32_t threads = 0;
+      for (const char digit : text) {
+        if (digit < '0' || digit > '9' || threads > kMostThreads) {
+          threads = 0;
+          break;
+        }
+        threads = threads * 10 + (digit - '0');
+      }
+      if (threads < 1 || threads > kMostThreads) {
+        parsed.Error = "--threads needs a number from 1 to 256: " + text;
+        return parsed;
+      }
+      request.Threads = threads;
     } else if (value("--log", text)) {
       if (!parsed.Error.empty()) return parsed;
       if (logChosen) {
@@ -77,7 +94,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
   return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] [--strict] "
-         "CONFIG\n"
+         "[--threads N] CONFIG\n"
          "\n"
          "Runs the search that CONFIG describes, without a window, and prints which files\n"
          "mention which person, and what could not be searched.\n"
@@ -87,6 +104,8 @@ std::string UsageText() {
          "  --no-log                write no activity log\n"
          "                          (default: CONFIG's folder, CONFIG's base name + .log)\n"
          "  --strict                a person without search terms makes the run incomplete\n"
+         "  --threads N             search N files at once (default: one per core; 1 searches\n"
+         "                          on one thread with read-ahead); the output is the same\n"
          "  --help                  show this help\n"
          "\n"
          "Messages and warnings go to stderr as CONFIG:LINE: TEXT, folders and files that could\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct ReportRequest {
   bool Help = false;
   /// A person without search terms makes the run incomplete (exit status 4) too.
   bool Strict = false;
+  /// Files searched at once; 0: as many as the machine has cores.
+  std::int32_t Threads = 0;
 };
 
 /// The result of reading the command line: a request, or the reason it is unusable.

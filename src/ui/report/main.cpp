@@ -54,6 +54,7 @@ RunOptions OptionsFor(const ReportRequest& request) {
   // The configuration's base name plays the program's part: it names the log beside it.
   options.ProgramPathOverride = config;
   options.ConfigFileOverride = config;
+  options.SearchWorkers = request.Threads;
   switch (request.LogChoice) {
     case ReportRequest::Log::BesideConfig:
       options.Log = LogDestination::BesideProgram;

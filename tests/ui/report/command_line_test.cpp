@@ -13,11 +13,18 @@ TEST(CommandLineTest, ReadsOptionsAndExactlyOneConfiguration) {
     ReportFormat format = Text;
     Log log = Log::BesideConfig;
     std::string config = "a.cfg", logFile = "";
+    std::int32_t threads = 0;
   };
   const Case cases[] = {
       {{"--format=csv", "a.cfg"}, "", Csv},
       {{"a.cfg", "--format", "text"}, "", Text},
       {{"--", "--odd.cfg"}, "", Text, Log::BesideConfig, "--odd.cfg"},
+      {{"--threads", "3", "a.cfg"}, "", Text, Log::BesideConfig, "a.cfg", "", 3},
+      {{"--threads=1", "a.cfg"}, "", Text, Log::BesideConfig, "a.cfg", "", 1},
+      {{"--threads=0", "a.cfg"}, "--threads needs a number from 1 to 256: 0"},
+      {{"--threads", "-2", "a.cfg"}, "--threads needs a number from 1 to 256: -2"},
+      {{"--threads", "99999999999", "a.cfg"},
+       "--threads needs a number from 1 to 256: 99999999999"},
       {{"a.cfg", "b.cfg"}, "more than one configuration file given"},
       {{"--format", "xml", "a.cfg"}, "unknown format: xml"},
       {{"--format"}, "--format needs a value"},
@@ -29,8 +36,9 @@ TEST(CommandLineTest, ReadsOptionsAndExactlyOneConfiguration) {
     EXPECT_EQ(parsed.Error, c.error) << testing::PrintToString(c.arguments);
     if (!c.error.empty()) continue;
     const ReportRequest& request = parsed.Request;
-    EXPECT_EQ(std::tie(request.Format, request.LogChoice, request.Config, request.LogFile),
-              std::tie(c.format, c.log, c.config, c.logFile))
+    EXPECT_EQ(std::tie(request.Format, request.LogChoice, request.Config, request.LogFile,
+                       request.Threads),
+              std::tie(c.format, c.log, c.config, c.logFile, c.threads))
         << testing::PrintToString(c.arguments);
   }
   EXPECT_TRUE(ParseCommandLine({"--help"}).Request.Help);

@@ -23,6 +23,11 @@ namespace detail {
 
 namespace {
 
+std::string Megabytes(std::uint64_t bytes) {
+  if (bytes % (std::uint64_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  return std::to_string(bytes) + " bytes";
+}
+
 std::string LimitText(const Limits& limits) {
   if (limits.MaxText % (std::uint64_t{1} << 20) == 0) {
     return "extraction limit: " + std::to_string(limits.MaxText >> 20) + " MB of text";
@@ -37,6 +42,22 @@ std::string RatioText(double ratio) {
 }
 
 }  // namespace
+
+// The reasons for the limits added later are German like the rest of what the user reads; the
+// older English ones stay as reports and scripts know them.
+std::string TimeLimitReason(double seconds) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%g", seconds);
+  return std::string("Zeitlimit: ") + number + " s";
+}
+
+std::string TokenLimitReason(std::uint64_t bytes) {
+  return "Token zu gro\xC3\x9F: mehr als " + Megabytes(bytes);
+}
+
+std::string InflateLimitReason(std::uint64_t bytes) {
+  return "entpackt zu gro\xC3\x9F: mehr als " + Megabytes(bytes);
+}
 
 Context::Context(TextSink& sink, const Limits& limits, std::uint64_t fileSize)
     : sink_(sink), limits_(limits) {
@@ -75,13 +96,39 @@ bool Context::Emit(std::string_view piece, Stream stream) {
   return !stopped_;
 }
 
-bool Context::Inflated(std::uint64_t bytes) {
-  inflated_ += bytes;
-  if (inflated_ / 4 > budget_ && !stopped_) {
-    reason_ = budgetReason_;
+bool Context::Consumed(std::uint64_t bytes) {
+  sinceCheck_ += bytes;
+  if (sinceCheck_ < kCheckBytes) return !stopped_;
+  return Check();
+}
+
+bool Context::Check() {
+  sinceCheck_ = 0;
+  if (stopped_) return false;
+  if (!sink_.KeepGoing()) {
+    Record("stopped");
     stopped_ = true;
+  } else if (Elapsed() >= limits_.MaxSeconds) {
+    Exceed(TimeLimitReason(limits_.MaxSeconds));
   }
   return !stopped_;
+}
+
+double Context::Elapsed() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+}
+
+void Context::Exceed(std::string reason) {
+  if (stopped_) return;
+  reason_ = std::move(reason);
+  stopped_ = true;
+}
+
+bool Context::Inflated(std::uint64_t bytes) {
+  inflated_ += bytes;
+  // The bound counts what was unpacked, so the reason says so: no text may have come out.
+  if (inflated_ / 4 > budget_) Exceed(InflateLimitReason(budget_ * 4));
+  return Consumed(bytes);
 }
 
 void Context::Separate() {

@@ -283,7 +283,7 @@ void ExtractMail(Context& context, ByteSource& source, MailFile form) {
   SequentialReader input(source);
   std::string line;
   std::string_view block;
-  while (!context.Stopped() && input.Next(block)) {
+  while (!context.Stopped() && input.Next(block) && context.Consumed(block.size())) {
     while (!block.empty() && !context.Stopped()) {
       const std::size_t end = block.find('\n');
       if (end == std::string_view::npos) {

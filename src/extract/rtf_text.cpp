@@ -344,7 +344,7 @@ void ExtractRtf(Context& context, ByteSource& source) {
   RtfReader reader(context);
   SequentialReader input(source);
   std::string_view block;
-  while (!context.Stopped() && input.Next(block))
+  while (!context.Stopped() && input.Next(block) && context.Consumed(block.size()))
     reader.Feed(block);
   if (input.Failed()) context.Fail("read error");
   reader.Finish();

@@ -22,6 +22,27 @@ constexpr std::string_view kEmptyPdf =
     "2 0 obj<</Type/Pages/Kids[]/Count 0>>endobj\n"
     "trailer<</Size 3/Root 1 0 R>>\n%%EOF\n";
 
+// The library keeps at most 50,000 characters of under 3 points on a page and drops the rest,
+// also the normal letters among them, without a word. A page whose text comes near that many
+// characters may have lost some: it is named, so a miss there is not silent.
+constexpr std::size_t kMaybeCutCharacters = 40000;
+
+bool MaybeCut(std::string_view utf8) {
+  std::size_t characters = 0;
+  for (const char c : utf8)
+    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 && c != '\n' && c != '\r';
+  return characters >= kMaybeCutCharacters;
+}
+
+// Asks whether to go on and checks the time limits after a page. The library cannot be
+// interrupted within a page, so a stop or a limit takes effect between pages.
+bool PageDone(Context& context, double pageSeconds) {
+  if (pageSeconds >= context.limits().MaxPageSeconds) {
+    context.Exceed(TimeLimitReason(context.limits().MaxPageSeconds) + " je Seite");
+  }
+  return context.Check();
+}
+
 }  // namespace
 
 void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
@@ -47,6 +68,7 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
     context.Fail("encrypted");
     return;
   }
+  if (!context.Check()) return;  // loading may have taken long
   const int pages = document->pages();
   for (int index = 0; index < pages && !context.Stopped(); ++index) {
     const std::unique_ptr<poppler::page> page(document->create_page(index));
@@ -54,10 +76,15 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
       context.Fail("damaged PDF");
       continue;
     }
+    const double started = context.Elapsed();
     const poppler::byte_array text =
         page->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
     context.Text(std::string_view(text.data(), text.size()));
     context.Text("\n");
+    if (MaybeCut(std::string_view(text.data(), text.size()))) {
+      context.Fail("Seite unvollst\xC3\xA4ndig: " + std::to_string(index + 1));
+    }
+    if (!PageDone(context, context.Elapsed() - started)) break;
   }
 }
 

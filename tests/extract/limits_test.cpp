@@ -143,4 +143,42 @@ TEST(ExtractLimitsTest, TextIsTheSameHoweverTheInputIsCut) {
   }
 }
 
+// A PDF is read page by page: a stop or a time limit ends it after the page being read.
+TEST(ExtractLimitsTest, APdfEndsAfterThePageWhereAStopOrLimitCame) {
+  const std::string pdf = samples::Pdf({"Erste Weber", "Zweite Weber"});
+  // The limits, at which ask the sink stops, the reason, and whether the first page was read.
+  const std::tuple<const char*, extract::Limits, std::uint64_t, std::string, bool> cases[] = {
+      {"stop", {}, 2, "stopped", true},  // the first ask comes after loading
+      {"time per document", {.MaxSeconds = 0}, UINT64_MAX, "Zeitlimit: 0 s", false},
+      {"time per page", {.MaxPageSeconds = 0}, UINT64_MAX, "Zeitlimit: 0 s je Seite", true},
+  };
+  for (const auto& [name, limits, stopAtAsk, reason, first] : cases) {
+    SCOPED_TRACE(name);
+    samples::CollectingSink sink;
+    sink.stopAtAsk = stopAtAsk;
+    extract::MemorySource source(pdf);
+    EXPECT_EQ(extract::ExtractText(source, sink, limits).Reason, reason);
+    EXPECT_EQ(sink.AllText().find("Erste") != std::string::npos, first);
+    EXPECT_EQ(sink.AllText().find("Zweite"), std::string::npos);
+  }
+}
+
+// The PDF library drops the characters of a page past 50,000 small ones, normal letters after
+// them too, and says nothing: such a page is named.
+TEST(ExtractLimitsTest, APdfPageTheLibraryCutIsNamed) {
+  // Lines of half-point letters, written into the page's content after its line of text.
+  const auto small = [](int lines) {
+    std::string content = "Vorwort) Tj /F1 0.5 Tf";
+    for (int line = 0; line < lines; ++line)
+      content += " 0 -1 Td (" + std::string(500, 'k') + ") Tj";
+    return content + " /F1 12 Tf 1 0 0 1 100 600 Tm (Zeppelin";
+  };
+  const std::tuple<int, std::string> cases[] = {{20, ""}, {102, "Seite unvollst\xC3\xA4ndig: 2"}};
+  for (const auto& [lines, reason] : cases) {
+    const samples::Extraction extraction = Extract(samples::Pdf({"Titel", small(lines)}));
+    EXPECT_EQ(extraction.result.Reason, reason) << lines;
+    EXPECT_NE(extraction.sink.AllText().find("Vorwort"), std::string::npos);
+  }
+}
+
 }  // namespace

@@ -18,6 +18,15 @@ def html_attribute(megabytes):
             + b'">Ende</p></body></html>')
 
 
+def xml_text(megabytes):
+    """An XML file of one text run of the given megabytes."""
+    return b'<?xml version="1.0"?><a><p>' + b"Huber " * ((megabytes << 20) // 6) + b"</p></a>"
+
+
+def html_text(megabytes):
+    return b"<html><body><p>" + b"Huber " * ((megabytes << 20) // 6) + b"</p></body></html>"
+
+
 def docx(document_xml):
     """A Word document holding the given body part, deflated (hundreds of MB become a few)."""
     out = io.BytesIO()
@@ -33,9 +42,18 @@ def docx_attribute(megabytes):
                 + b'"/></w:body></w:document>')
 
 
-def docx_empty_paragraphs(megabytes):
-    return docx(b'<w:document xmlns:w="w"><w:body>' + b"<w:p/>" * ((megabytes << 20) // 6)
-                + b"</w:body></w:document>")
+def docx_empty_paragraphs(megabytes, path):
+    """Writes a Word document of the given megabytes of empty paragraphs (2 GiB deflate to a few
+    MB), streamed, so the megabytes are never held in memory."""
+    chunk = b"<w:p/>" * ((1 << 20) // 6)
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as package:
+        package.writestr("[Content_Types].xml", "<Types/>")
+        with package.open("word/document.xml", "w", force_zip64=True) as member:
+            member.write(b'<w:document xmlns:w="w"><w:body>')
+            for _ in range(megabytes):
+                member.write(chunk)
+            member.write(b"</w:body></w:document>")
+        package.writestr("docProps/core.xml", "<p><creator>Anna Roth</creator></p>")
 
 
 def pdf(content):

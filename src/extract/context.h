@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,7 +50,8 @@ class Context {
   bool Inflated(std::uint64_t bytes);
   /// Asks the sink whether to go on and checks the time limit now; false once stopped.
   bool Check();
-  /// Seconds since the extraction of the file started.
+  /// Processor seconds the extraction of the file has taken so far (of the thread running it, so
+  /// a busy machine does not make a document pass its limit that would not on an idle one).
   double Elapsed() const;
   /// Ends the extraction at a limit; the reason outweighs any earlier one.
   void Exceed(std::string reason);
@@ -91,7 +91,7 @@ class Context {
   std::uint64_t given_ = 0;
   std::uint64_t inflated_ = 0;
   std::uint64_t sinceCheck_ = 0;
-  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  double started_;
   std::uint64_t held_ = 0;
   Stream open_ = Stream::None;
   bool stopped_ = false;

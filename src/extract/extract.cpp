@@ -1,6 +1,9 @@
 #include "extract/extract.h"
 
+#include <time.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +44,17 @@ std::string RatioText(double ratio) {
   return std::string("extraction limit: ratio ") + number + ":1";
 }
 
+// Processor seconds of the calling thread; wall-clock seconds where those are not known.
+double ThreadSeconds() {
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+  timespec now{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) {
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+  }
+#endif
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 // The reasons for the limits added later are German like the rest of what the user reads; the
@@ -60,7 +74,7 @@ std::string InflateLimitReason(std::uint64_t bytes) {
 }
 
 Context::Context(TextSink& sink, const Limits& limits, std::uint64_t fileSize)
-    : sink_(sink), limits_(limits) {
+    : sink_(sink), limits_(limits), started_(ThreadSeconds()) {
   const double scaled = limits.MaxRatio * static_cast<double>(fileSize);
   const std::uint64_t byRatio =
       scaled >= 1.8e19 ? UINT64_MAX
@@ -115,7 +129,7 @@ bool Context::Check() {
 }
 
 double Context::Elapsed() const {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  return ThreadSeconds() - started_;
 }
 
 void Context::Exceed(std::string reason) {

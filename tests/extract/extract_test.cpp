@@ -262,7 +262,6 @@ TEST(ExtractDamageTest, LimitsNameTheBoundReached) {
       {zip, {.MaxRatio = 0.5, .RatioFloor = 0}, "extraction limit: ratio 0.5:1", zip.size() / 2},
       {zip, {.MaxRatio = 1, .RatioFloor = 4 << 20}, "extraction limit: ratio 1:1", 4 << 20},
       {zip, {.MaxRatio = 1e6}, "", 6 << 20},
-      // Unpacking stopped it before any text came out, and the reason says so.
       {bomb,
        {.RatioFloor = 0},
        "entpackt zu gro\xC3\x9F: mehr als " + std::to_string(400 * bomb.size()) + " bytes",

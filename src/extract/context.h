@@ -95,6 +95,7 @@ class Context {
   std::uint64_t held_ = 0;
   Stream open_ = Stream::None;
   bool stopped_ = false;
+  bool closed_ = false;  // the sink takes nothing more
   bool disowned_ = false;
   int depth_ = 1;
   std::string reason_;

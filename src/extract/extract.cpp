@@ -89,8 +89,10 @@ Context::Context(TextSink& sink, const Limits& limits, std::uint64_t fileSize)
 }
 
 bool Context::Emit(std::string_view piece, Stream stream) {
-  if (stopped_) return false;
-  if (piece.empty()) return true;
+  // Past a limit on the work, text already read still goes out (what a reader holds back is
+  // small); past the text limit or a stop request nothing does.
+  if (closed_) return false;
+  if (piece.empty()) return !stopped_;
   if (open_ != stream) {
     Separate();
     open_ = stream;
@@ -102,10 +104,10 @@ bool Context::Emit(std::string_view piece, Stream stream) {
   const bool more = stream == Stream::Text ? sink_.Text(piece) : sink_.Raw(piece);
   if (over) {
     reason_ = budgetReason_;  // the limit outweighs any earlier reason
-    stopped_ = true;
+    stopped_ = closed_ = true;
   } else if (!more) {
     Record("stopped");
-    stopped_ = true;
+    stopped_ = closed_ = true;
   }
   return !stopped_;
 }
@@ -121,7 +123,7 @@ bool Context::Check() {
   if (stopped_) return false;
   if (!sink_.KeepGoing()) {
     Record("stopped");
-    stopped_ = true;
+    stopped_ = closed_ = true;
   } else if (Elapsed() >= limits_.MaxSeconds) {
     Exceed(TimeLimitReason(limits_.MaxSeconds));
   }

@@ -93,20 +93,22 @@ HtmlText::~HtmlText() {
 }
 
 void HtmlText::Feed(std::string_view bytes) {
-  if (refused_ || !context_.Consumed(bytes.size())) return;
+  if (refused_ || context_.Stopped()) return;
   std::string_view ready;
   const bool whole = tokens_.Add(bytes, ready);
   pending_.append(ready);
   if (pending_.size() >= kChunkBytes || !whole) Parse(false);
+  context_.Consumed(bytes.size());
   if (!whole) {
     refused_ = true;
     context_.Fail(TokenLimitReason(context_.limits().MaxToken));
   }
 }
 
+// What is pending was read before any limit, so it is parsed even after one: its text is kept.
 void HtmlText::Parse(bool last) {
   std::string_view bytes = pending_;
-  while (parser_ != nullptr && !context_.Stopped() && (!bytes.empty() || last)) {
+  while (parser_ != nullptr && (!bytes.empty() || last)) {
     const std::size_t piece = std::min<std::size_t>(bytes.size(), INT_MAX / 2);
     const bool final = last && piece == bytes.size();
     htmlParseChunk(Parser(parser_), bytes.data(), static_cast<int>(piece), final ? 1 : 0);
@@ -117,7 +119,7 @@ void HtmlText::Parse(bool last) {
 }
 
 void HtmlText::Finish() {
-  if (!refused_) pending_.append(tokens_.Rest());
+  if (!refused_ && !context_.Stopped()) pending_.append(tokens_.Rest());
   Parse(true);
   text_.Finish();
 }

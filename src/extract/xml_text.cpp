@@ -27,10 +27,10 @@ XmlText::~XmlText() {
 }
 
 bool XmlText::Feed(std::string_view bytes, bool last) {
-  if (damaged_ || parser_ == nullptr || !context_.Consumed(bytes.size())) return false;
+  if (damaged_ || parser_ == nullptr) return false;
   std::string_view ready;
   const bool whole = tokens_.Add(bytes, ready);
-  if (!Parse(ready, false)) return false;
+  if (!Parse(ready, false) || !context_.Consumed(bytes.size())) return false;
   if (!whole) {
     damaged_ = true;
     context_.Fail(TokenLimitReason(context_.limits().MaxToken));

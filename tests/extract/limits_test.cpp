@@ -22,15 +22,18 @@ std::string Xml(const std::string& body) {
 }
 
 // Before, a stop was asked for only per 4 MB of text given: markup without text was read whole.
+// Text read before a limit is kept.
 TEST(ExtractLimitsTest, AStopOrTheTimeLimitEndsADocumentWithoutText) {
   const std::string attribute(std::size_t{3} << 20, 'a');
+  const std::string before = "<p>Vorne Huber</p>";
   std::string paragraphs;
   for (int n = 0; n < 500'000; ++n)
     paragraphs += "<w:p/>";
-  const std::string documents[] = {Docx("<w:p w:x=\"" + attribute + "\"/>"), Docx(paragraphs),
-                                   Xml("<!--" + attribute + "-->"),
-                                   "<html><body><p title=\"" + attribute + "\"></p></body></html>",
-                                   "{\\rtf1{\\*\\generator " + attribute + "}}"};
+  const std::string documents[] = {
+      Docx(before + "<w:p w:x=\"" + attribute + "\"/>"), Docx(before + paragraphs),
+      Xml(before + "<!--" + attribute + "-->"),
+      "<html><body>" + before + "<p title=\"" + attribute + "\"></p></body></html>",
+      "{\\rtf1 Vorne Huber\\par{\\*\\generator " + attribute + "}}"};
   for (const std::string& document : documents) {
     SCOPED_TRACE(document.substr(0, 40));
     EXPECT_GE(Extract(document).sink.asks, 40u);  // about one per 64 KB of the 3 MB
@@ -39,7 +42,9 @@ TEST(ExtractLimitsTest, AStopOrTheTimeLimitEndsADocumentWithoutText) {
     extract::MemorySource source(document);
     EXPECT_EQ(extract::ExtractText(source, stopped.sink).Reason, "stopped");
     EXPECT_EQ(stopped.sink.asks, 1u);
-    EXPECT_EQ(Extract(document, {.MaxSeconds = 0}).result.Reason, "Zeitlimit: 0 s");
+    const samples::Extraction timed = Extract(document, {.MaxSeconds = 0});
+    EXPECT_EQ(timed.result.Reason, "Zeitlimit: 0 s");
+    EXPECT_NE(timed.sink.AllText().find("Vorne Huber"), std::string::npos);
   }
 }
 

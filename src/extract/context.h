@@ -18,6 +18,14 @@ inline constexpr std::size_t kHeadBytes = 4096;
 /// The kind of document that starts with head (the first kHeadBytes or the whole, if shorter).
 Kind Recognise(std::string_view head);
 
+/// Input read between two checks of the stop request and the time limit.
+inline constexpr std::uint64_t kCheckBytes = std::uint64_t{64} << 10;
+
+/// The reasons for the limits on the work for one file, with the bound that was passed.
+std::string TimeLimitReason(double seconds);
+std::string TokenLimitReason(std::uint64_t bytes);
+std::string InflateLimitReason(std::uint64_t bytes);
+
 /// One file's extraction: hands pieces to the sink within the limits, keeps the nesting depth and
 /// the first reason why something could not be extracted.
 class Context {
@@ -35,9 +43,20 @@ class Context {
   /// True once a limit was reached or the sink asked to stop.
   bool Stopped() const { return stopped_; }
 
-  /// Counts bytes inflated from an archive; false (and stopped) once they pass four times what
-  /// may be given to the sink, so a bomb of markup without text cannot run for long either.
+  /// Counts input read for the file: bytes fed to a parser or unpacked. At least every
+  /// kCheckBytes of it asks the sink whether to go on and checks the time limit, so a document
+  /// that yields no text is stopped as soon as one that does. False once the extraction must stop.
+  bool Consumed(std::uint64_t bytes);
+  /// Counts bytes inflated from an archive (as Consumed); false (and stopped) once they pass four
+  /// times what may be given to the sink, so a bomb of markup without text cannot run long.
   bool Inflated(std::uint64_t bytes);
+  /// Asks the sink whether to go on and checks the time limit now; false once stopped.
+  bool Check();
+  /// Processor seconds the extraction of the file has taken so far (of the thread running it, so
+  /// a busy machine does not make a document pass its limit that would not on an idle one).
+  double Elapsed() const;
+  /// Ends the extraction at a limit; the reason outweighs any earlier one.
+  void Exceed(std::string reason);
   /// Records that the document being read (the file or a nested one) could not be read whole.
   void Fail(std::string_view reason);
   /// Records that a document embedded in the one being read could not be read whole.
@@ -74,9 +93,12 @@ class Context {
   std::string budgetReason_;
   std::uint64_t given_ = 0;
   std::uint64_t inflated_ = 0;
+  std::uint64_t sinceCheck_ = 0;
+  double started_;
   std::uint64_t held_ = 0;
   Stream open_ = Stream::None;
   bool stopped_ = false;
+  bool closed_ = false;  // the sink takes nothing more
   bool disowned_ = false;
   int depth_ = 1;
   std::string reason_;

@@ -1,6 +1,9 @@
 #include "extract/extract.h"
 
+#include <time.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -24,6 +27,11 @@ namespace detail {
 
 namespace {
 
+std::string Megabytes(std::uint64_t bytes) {
+  if (bytes % (std::uint64_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  return std::to_string(bytes) + " bytes";
+}
+
 std::string LimitText(const Limits& limits) {
   if (limits.MaxText % (std::uint64_t{1} << 20) == 0) {
     return "extraction limit: " + std::to_string(limits.MaxText >> 20) + " MB of text";
@@ -37,10 +45,37 @@ std::string RatioText(double ratio) {
   return std::string("extraction limit: ratio ") + number + ":1";
 }
 
+// Processor seconds of the calling thread; wall-clock seconds where those are not known.
+double ThreadSeconds() {
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+  timespec now{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) {
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+  }
+#endif
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
+// The reasons for the limits added later are German like the rest of what the user reads; the
+// older English ones stay as reports and scripts know them.
+std::string TimeLimitReason(double seconds) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%g", seconds);
+  return std::string("Zeitlimit: ") + number + " s";
+}
+
+std::string TokenLimitReason(std::uint64_t bytes) {
+  return "Token zu gro\xC3\x9F: mehr als " + Megabytes(bytes);
+}
+
+std::string InflateLimitReason(std::uint64_t bytes) {
+  return "entpackt zu gro\xC3\x9F: mehr als " + Megabytes(bytes);
+}
+
 Context::Context(TextSink& sink, const Limits& limits, std::uint64_t fileSize)
-    : sink_(sink), limits_(limits) {
+    : sink_(sink), limits_(limits), started_(ThreadSeconds()) {
   const double scaled = limits.MaxRatio * static_cast<double>(fileSize);
   const std::uint64_t byRatio =
       scaled >= 1.8e19 ? UINT64_MAX
@@ -55,8 +90,10 @@ Context::Context(TextSink& sink, const Limits& limits, std::uint64_t fileSize)
 }
 
 bool Context::Emit(std::string_view piece, Stream stream) {
-  if (stopped_) return false;
-  if (piece.empty()) return true;
+  // Past a limit on the work, text already read still goes out (what a reader holds back is
+  // small); past the text limit or a stop request nothing does.
+  if (closed_) return false;
+  if (piece.empty()) return !stopped_;
   if (open_ != stream) {
     Separate();
     open_ = stream;
@@ -76,21 +113,47 @@ bool Context::Pass(std::string_view piece, Stream stream) {
   const bool more = stream == Stream::Text ? sink_.Text(piece) : sink_.Raw(piece);
   if (over) {
     reason_ = budgetReason_;  // the limit outweighs any earlier reason
-    stopped_ = true;
+    stopped_ = closed_ = true;
   } else if (!more) {
     Record("stopped");
-    stopped_ = true;
+    stopped_ = closed_ = true;
   }
   return !stopped_;
 }
 
-bool Context::Inflated(std::uint64_t bytes) {
-  inflated_ += bytes;
-  if (inflated_ / 4 > budget_ && !stopped_) {
-    reason_ = budgetReason_;
-    stopped_ = true;
+bool Context::Consumed(std::uint64_t bytes) {
+  sinceCheck_ += bytes;
+  if (sinceCheck_ < kCheckBytes) return !stopped_;
+  return Check();
+}
+
+bool Context::Check() {
+  sinceCheck_ = 0;
+  if (stopped_) return false;
+  if (!sink_.KeepGoing()) {
+    Record("stopped");
+    stopped_ = closed_ = true;
+  } else if (Elapsed() >= limits_.MaxSeconds) {
+    Exceed(TimeLimitReason(limits_.MaxSeconds));
   }
   return !stopped_;
+}
+
+double Context::Elapsed() const {
+  return ThreadSeconds() - started_;
+}
+
+void Context::Exceed(std::string reason) {
+  if (stopped_) return;
+  reason_ = std::move(reason);
+  stopped_ = true;
+}
+
+bool Context::Inflated(std::uint64_t bytes) {
+  inflated_ += bytes;
+  // The bound counts what was unpacked, so the reason says so: no text may have come out.
+  if (inflated_ / 4 > budget_) Exceed(InflateLimitReason(budget_ * 4));
+  return Consumed(bytes);
 }
 
 void Context::Separate() {

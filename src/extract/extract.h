@@ -45,6 +45,9 @@ class TextSink {
   virtual bool Raw(std::string_view bytes) = 0;
   /// Ends the current stream.
   virtual void Separate() = 0;
+  /// Asked now and then while input is read, also when it yields no text; false stops the
+  /// extraction (e.g. a stop request).
+  virtual bool KeepGoing() { return true; }
 };
 
 /// Bounds on the work done for one file.
@@ -54,6 +57,9 @@ struct Limits {
   std::uint64_t RatioFloor = std::uint64_t{1} << 20;  ///< ...but never less than this
   int MaxDepth = 3;  ///< the file itself is depth 1; a member of it depth 2
   std::uint64_t MaxWholeBytes = std::uint64_t{64} << 20;  ///< for formats read whole into memory
+  double MaxSeconds = 60;                            ///< the time one file's extraction may take
+  double MaxPageSeconds = 10;                        ///< the time one page of a PDF may take
+  std::uint64_t MaxToken = std::uint64_t{16} << 20;  ///< one tag, comment or declaration of markup
 };
 
 /// What became of a file.

@@ -14,7 +14,8 @@ namespace extract::detail {
 
 namespace {
 
-// The parser is given large pieces: it loses text when a piece ends at some places in the markup.
+// The parser is given large pieces that end between tokens: it loses text when a piece ends at
+// some places in the markup.
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 
 std::string_view View(const xmlChar* text) {
@@ -59,7 +60,7 @@ htmlParserCtxtPtr Parser(void* parser) {
 }  // namespace
 
 HtmlText::HtmlText(Context& context, std::string_view charset)
-    : context_(context), text_(context, Markup::Html) {
+    : context_(context), text_(context, Markup::Html), tokens_(context.limits().MaxToken) {
   static const bool initialised = [] {
     xmlInitParser();
     return true;
@@ -92,14 +93,23 @@ HtmlText::~HtmlText() {
 }
 
 void HtmlText::Feed(std::string_view bytes) {
-  pending_.append(bytes);
-  if (pending_.size() >= kChunkBytes) Parse(false);
+  if (refused_ || context_.Stopped()) return;
+  std::string_view ready;
+  const bool whole = tokens_.Add(bytes, ready);
+  pending_.append(ready);
+  if (pending_.size() >= kChunkBytes || !whole) Parse(false);
+  context_.Consumed(bytes.size());
+  if (!whole) {
+    refused_ = true;
+    context_.Fail(TokenLimitReason(context_.limits().MaxToken));
+  }
 }
 
+// What is pending was read before any limit, so it is parsed even after one: its text is kept.
 void HtmlText::Parse(bool last) {
   std::string_view bytes = pending_;
-  while (parser_ != nullptr && !context_.Stopped() && (!bytes.empty() || last)) {
-    const std::size_t piece = std::min(bytes.size(), kChunkBytes);
+  while (parser_ != nullptr && (!bytes.empty() || last)) {
+    const std::size_t piece = std::min<std::size_t>(bytes.size(), INT_MAX / 2);
     const bool final = last && piece == bytes.size();
     htmlParseChunk(Parser(parser_), bytes.data(), static_cast<int>(piece), final ? 1 : 0);
     bytes.remove_prefix(piece);
@@ -109,6 +119,7 @@ void HtmlText::Parse(bool last) {
 }
 
 void HtmlText::Finish() {
+  if (!refused_ && !context_.Stopped()) pending_.append(tokens_.Rest());
   Parse(true);
   text_.Finish();
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "extract/markup_text.h"
+#include "extract/markup_tokens.h"
 
 namespace extract::detail {
 
@@ -27,8 +28,10 @@ class HtmlText {
 
   Context& context_;
   MarkupText text_;
+  MarkupTokens tokens_;
   void* parser_ = nullptr;
   std::string pending_;
+  bool refused_ = false;  // a token passed the limit: the rest is not parsed
 };
 
 }  // namespace extract::detail

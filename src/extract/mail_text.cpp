@@ -298,7 +298,9 @@ void ExtractMail(Context& context, ByteSource& source, MailFile form) {
   SequentialReader input(source);
   std::string line;
   std::string_view block;
-  while (!context.Stopped() && input.Next(block)) {
+  // Each block counts once it was read, so a limit keeps the text it held.
+  for (std::size_t read = 0; context.Consumed(read) && input.Next(block);) {
+    read = block.size();
     while (!block.empty() && !context.Stopped()) {
       const std::size_t end = block.find('\n');
       if (end == std::string_view::npos) {

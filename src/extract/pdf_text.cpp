@@ -71,6 +71,27 @@ bool HoldsSpacingAccent(std::string_view utf8) {
   return false;
 }
 
+// The library keeps at most 50,000 characters of under 3 points on a page and drops the rest,
+// also the normal letters among them, without a word. A page whose text comes near that many
+// characters may have lost some: it is named, so a miss there is not silent.
+constexpr std::size_t kMaybeCutCharacters = 40000;
+
+bool MaybeCut(std::string_view utf8) {
+  std::size_t characters = 0;
+  for (const char c : utf8)
+    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 && c != '\n' && c != '\r';
+  return characters >= kMaybeCutCharacters;
+}
+
+// Asks whether to go on and checks the time limits after a page. The library cannot be
+// interrupted within a page, so a stop or a limit takes effect between pages.
+bool PageDone(Context& context, double pageSeconds) {
+  if (pageSeconds >= context.limits().MaxPageSeconds) {
+    context.Exceed(TimeLimitReason(context.limits().MaxPageSeconds) + " je Seite");
+  }
+  return context.Check();
+}
+
 }  // namespace
 
 void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
@@ -96,6 +117,7 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
     context.Fail("encrypted");
     return;
   }
+  if (!context.Check()) return;  // loading may have taken long
   // The document information a viewer shows among the properties.
   for (const char* key : {"Title", "Author", "Subject", "Keywords"}) {
     const poppler::byte_array value = document->info_key(key).to_utf8();
@@ -113,16 +135,20 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
     }
     // The library's own reading of the page, unless it left accents apart: then the words
     // with their glyphs' places, which cost twice as much to get.
+    const double started = context.Elapsed();
     const poppler::byte_array text =
         page->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
     const std::string_view view(text.data(), text.size());
-    if (view.find_first_not_of(" \t\r\n\f") == std::string_view::npos) continue;
-    if (HoldsSpacingAccent(view)) {
-      context.Text(PageText(Words(*page)));
-    } else {
-      context.Text(view);
-      context.Text("\n");
+    if (view.find_first_not_of(" \t\r\n\f") != std::string_view::npos) {
+      if (HoldsSpacingAccent(view)) {
+        context.Text(PageText(Words(*page)));
+      } else {
+        context.Text(view);
+        context.Text("\n");
+      }
+      if (MaybeCut(view)) context.Fail("Seite unvollst\xC3\xA4ndig: " + std::to_string(index + 1));
     }
+    if (!PageDone(context, context.Elapsed() - started)) break;
   }
 }
 

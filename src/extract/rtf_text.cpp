@@ -344,8 +344,10 @@ void ExtractRtf(Context& context, ByteSource& source) {
   RtfReader reader(context);
   SequentialReader input(source);
   std::string_view block;
-  while (!context.Stopped() && input.Next(block))
+  while (!context.Stopped() && input.Next(block)) {
     reader.Feed(block);
+    context.Consumed(block.size());
+  }
   if (input.Failed()) context.Fail("read error");
   reader.Finish();
 }

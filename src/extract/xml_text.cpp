@@ -12,6 +12,7 @@ XmlText::XmlText(Context& context, XmlAttributes attributes)
     : context_(context),
       attributes_(attributes),
       text_(context, Markup::Xml),
+      tokens_(context.limits().MaxToken),
       parser_(XML_ParserCreate(nullptr)) {
   if (parser_ == nullptr) return;
   XML_SetUserData(parser_, this);
@@ -27,6 +28,18 @@ XmlText::~XmlText() {
 
 bool XmlText::Feed(std::string_view bytes, bool last) {
   if (damaged_ || parser_ == nullptr) return false;
+  std::string_view ready;
+  const bool whole = tokens_.Add(bytes, ready);
+  if (!Parse(ready, false) || !context_.Consumed(bytes.size())) return false;
+  if (!whole) {
+    damaged_ = true;
+    context_.Fail(TokenLimitReason(context_.limits().MaxToken));
+    return false;
+  }
+  return !last || Parse(tokens_.Rest(), true);
+}
+
+bool XmlText::Parse(std::string_view bytes, bool last) {
   while (!bytes.empty() || last) {
     const std::size_t piece = std::min<std::size_t>(bytes.size(), INT_MAX / 2);
     const bool final = last && piece == bytes.size();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "extract/markup_text.h"
+#include "extract/markup_tokens.h"
 
 namespace extract::detail {
 
@@ -24,12 +25,14 @@ class XmlText {
   XmlText(const XmlText&) = delete;
   XmlText& operator=(const XmlText&) = delete;
 
-  /// Parses the next piece; last marks the end. False once the document proved damaged.
+  /// Parses the next piece; last marks the end. False once the document proved damaged, held a
+  /// token longer than the limit (the reason is recorded) or the extraction stopped.
   bool Feed(std::string_view bytes, bool last);
   /// Ends the text stream.
   void Finish() { text_.Finish(); }
 
  private:
+  bool Parse(std::string_view bytes, bool last);
   static void OnStart(void* self, const XML_Char* name, const XML_Char** attributes);
   static void OnEnd(void* self, const XML_Char* name);
   static void OnCharacters(void* self, const XML_Char* text, int length);
@@ -38,6 +41,7 @@ class XmlText {
   Context& context_;
   XmlAttributes attributes_;
   MarkupText text_;
+  MarkupTokens tokens_;
   XML_Parser parser_;
   bool damaged_ = false;
 };

@@ -201,10 +201,12 @@ void ReadMember(Context& context, ZipReader& reader, Use use, std::string& buffe
   }
   bool markupIntact = true;
   la_ssize_t count = 0;
-  while (!context.Stopped() && (count = reader.Data(buffer.data(), buffer.size())) > 0) {
+  // Markup that proved damaged or too long is not unpacked further: the next member is read.
+  while (!context.Stopped() && markupIntact &&
+         (count = reader.Data(buffer.data(), buffer.size())) > 0) {
     const std::string_view piece(buffer.data(), static_cast<std::size_t>(count));
     if (xml != nullptr) {
-      if (markupIntact) markupIntact = xml->Feed(piece, false);
+      markupIntact = xml->Feed(piece, false);
     } else {
       member->Add(piece);
     }

@@ -30,6 +30,8 @@ class SearchingSink final : public extract::TextSink {
     rawTerms_.Finish();
     textTerms_.Finish();
   }
+  // Asked per input read, so a document that yields no text can be stopped as well.
+  bool KeepGoing() override { return keepGoing_(); }
 
  private:
   bool Advance(std::size_t size) {

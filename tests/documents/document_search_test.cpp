@@ -103,17 +103,23 @@ TEST(DocumentSearchTest, DamagedDocumentsAreListedAndStillSearchedRaw) {
 
 TEST(DocumentSearchTest, AStopEndsALongExtraction) {
   // Several MB of text that compresses little (far from the extraction's ratio limit), the name
-  // at its end; read in one block, so the checkpoints once the file started are the extraction's.
+  // at its end; and several MB of markup that yields no text. Each read in one block, so the
+  // checkpoints once the file started are the extraction's.
   std::string text;
   for (std::uint32_t seed = 1; text.size() < (std::size_t{6} << 20);) {
     seed = seed * 1103515245u + 12345u;
     text += static_cast<char>('a' + (seed >> 16) % 26);
   }
-  DocumentRecorder search("|Huber|", ReadLimits{.BlockBytes = std::size_t{16} << 20});
-  search.AddFile("big.docx", Docx({{text + " Ende Huber"}}));
-  search.AtCheckpoint = [&] { return search.Current.empty(); };
-  EXPECT_FALSE(search.Run());
-  EXPECT_EQ(search.Events, Events{"stop"});
+  const std::string silent =
+      Zip({{"[Content_Types].xml", "<Types/>"},
+           {"a.xml", "<p x=\"" + std::string(3 << 20, 'a') + "\">Huber</p>"}});
+  for (const std::string& document : {Docx({{text + " Ende Huber"}}), silent}) {
+    DocumentRecorder search("|Huber|", ReadLimits{.BlockBytes = std::size_t{16} << 20});
+    search.AddFile("big.docx", document);
+    search.AtCheckpoint = [&] { return search.Current.empty(); };
+    EXPECT_FALSE(search.Run());
+    EXPECT_EQ(search.Events, Events{"stop"});
+  }
 }
 
 }  // namespace

@@ -271,7 +271,10 @@ TEST(ExtractDamageTest, LimitsNameTheBoundReached) {
       {zip, {.MaxRatio = 0.5, .RatioFloor = 0}, "extraction limit: ratio 0.5:1", zip.size() / 2},
       {zip, {.MaxRatio = 1, .RatioFloor = 4 << 20}, "extraction limit: ratio 1:1", 4 << 20},
       {zip, {.MaxRatio = 1e6}, "", 6 << 20},
-      {bomb, {.RatioFloor = 0}, "extraction limit: ratio 100:1", UINT64_MAX},
+      {bomb,
+       {.RatioFloor = 0},
+       "entpackt zu gro\xC3\x9F: mehr als " + std::to_string(400 * bomb.size()) + " bytes",
+       UINT64_MAX},
       // A PDF is held whole in memory: one byte over the bound and it is not read.
       {pdf, {.MaxWholeBytes = pdf.size() - 1}, "too large to extract", 0},
   };

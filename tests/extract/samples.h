@@ -10,12 +10,16 @@
 
 namespace samples {
 
-/// Keeps every stream the extraction gives, text or raw; asks to stop once stopAfter bytes came.
+/// Keeps every stream the extraction gives, text or raw; asks to stop once stopAfter bytes came
+/// or when asked whether to go on for the stopAtAsk-th time.
 class CollectingSink final : public extract::TextSink {
  public:
   bool Text(std::string_view utf8) override { return Add(false, utf8); }
   bool Raw(std::string_view bytes) override { return Add(true, bytes); }
   void Separate() override { open_ = false; }
+  bool KeepGoing() override { return ++asks < stopAtAsk; }
+  std::uint64_t stopAtAsk = UINT64_MAX;
+  std::uint64_t asks = 0;  ///< how often it was asked whether to go on
 
   /// All text streams, or all raw streams, each ended by a line break.
   std::string AllText() const { return All(false); }

@@ -161,7 +161,7 @@ void Context::Separate() {
   if (open_ == Stream::Text) {
     composed_.clear();
     composer_.Flush(composed_);
-    if (!stopped_) Pass(composed_, Stream::Text);
+    if (!closed_) Pass(composed_, Stream::Text);  // text read before a limit is kept
   }
   open_ = Stream::None;
   sink_.Separate();

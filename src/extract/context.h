@@ -9,13 +9,19 @@
 namespace extract::detail {
 
 /// The document kinds told apart by their first bytes.
-enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound };
+enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound, Archive };
 
 /// How many leading bytes Recognise looks at.
 inline constexpr std::size_t kHeadBytes = 4096;
 
 /// The kind of document that starts with head (the first kHeadBytes or the whole, if shorter).
 Kind Recognise(std::string_view head);
+
+/// Where an ISO 9660 image has its first volume descriptor's "CD001", past the head.
+inline constexpr std::uint64_t kIsoMagicOffset = 32769;
+/// True when a file with this head may be an ISO 9660 image: its first 32 KiB are unused by the
+/// format and almost always zero, so a head of zeros is worth a look at kIsoMagicOffset.
+bool MayBeIsoImage(std::string_view head);
 
 /// One file's extraction: hands pieces to the sink within the limits, keeps the nesting depth and
 /// the first reason why something could not be extracted.
@@ -36,11 +42,17 @@ class Context {
   /// Counts bytes inflated from an archive; false (and stopped) once they pass four times what
   /// may be given to the sink, so a bomb of markup without text cannot run for long either.
   bool Inflated(std::uint64_t bytes);
-  /// Records that the document being read (the file or a nested one) could not be read whole.
-  void Fail(std::string_view reason);
+  /// Asks the sink whether to go on, after a block of input was read; false (and stopped) when not.
+  bool Checkpoint();
+  /// Records that the document being read (the file or a nested one) is damaged; what could be
+  /// read of it was given on.
+  void Fail(std::string_view reason) { Fail(reason, Gap::Damaged); }
+  /// Records that content of the document being read was not read at all (encrypted, an
+  /// unsupported method, a limit).
+  void Unread(std::string_view reason) { Fail(reason, Gap::Unread); }
   /// Records that a document embedded in the one being read could not be read whole.
-  void FailEmbedded(std::string_view reason) {
-    Record("embedded document: " + std::string(reason));
+  void FailEmbedded(std::string_view reason, Gap gap = Gap::Unread) {
+    Record("embedded document: " + std::string(reason), gap);
   }
   /// Records that the file, though it looked like one, holds no document after all.
   void Disown() { disowned_ = disowned_ || depth_ == 1; }
@@ -63,7 +75,11 @@ class Context {
  private:
   enum class Stream { None, Text, Raw };
   bool Emit(std::string_view piece, Stream stream);
-  void Record(std::string reason);
+  void Fail(std::string_view reason, Gap gap);
+  /// Keeps the first reason of the worst gap.
+  void Record(std::string reason, Gap gap);
+  /// A limit was reached: its reason outweighs any earlier one.
+  void Limit();
 
   TextSink& sink_;
   const Limits& limits_;
@@ -77,6 +93,7 @@ class Context {
   bool disowned_ = false;
   int depth_ = 1;
   std::string reason_;
+  Gap gap_ = Gap::None;
 };
 
 /// Extracts a document of a recognised kind from the source; held is the same bytes when they

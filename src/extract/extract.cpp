@@ -66,19 +66,29 @@ bool Context::Emit(std::string_view piece, Stream stream) {
   given_ += piece.size();
   const bool more = stream == Stream::Text ? sink_.Text(piece) : sink_.Raw(piece);
   if (over) {
-    reason_ = budgetReason_;  // the limit outweighs any earlier reason
-    stopped_ = true;
+    Limit();
   } else if (!more) {
-    Record("stopped");
+    Record("stopped", Gap::Unread);
     stopped_ = true;
   }
   return !stopped_;
 }
 
+void Context::Limit() {
+  reason_ = budgetReason_;
+  gap_ = Gap::Unread;
+  stopped_ = true;
+}
+
 bool Context::Inflated(std::uint64_t bytes) {
   inflated_ += bytes;
-  if (inflated_ / 4 > budget_ && !stopped_) {
-    reason_ = budgetReason_;
+  if (inflated_ / 4 > budget_ && !stopped_) Limit();
+  return !stopped_;
+}
+
+bool Context::Checkpoint() {
+  if (!stopped_ && !sink_.Checkpoint()) {
+    Record("stopped", Gap::Unread);
     stopped_ = true;
   }
   return !stopped_;
@@ -90,17 +100,18 @@ void Context::Separate() {
   sink_.Separate();
 }
 
-void Context::Record(std::string reason) {
-  if (reason_.empty()) reason_ = std::move(reason);
+void Context::Record(std::string reason, Gap gap) {
+  if (reason_.empty() || gap > gap_) reason_ = std::move(reason);
+  if (gap > gap_) gap_ = gap;
 }
 
-void Context::Fail(std::string_view reason) {
-  Record(depth_ > 1 ? "embedded document: " + std::string(reason) : std::string(reason));
+void Context::Fail(std::string_view reason, Gap gap) {
+  Record(depth_ > 1 ? "embedded document: " + std::string(reason) : std::string(reason), gap);
 }
 
 bool Context::Enter() {
   if (depth_ >= limits_.MaxDepth) {
-    Record("nesting deeper than " + std::to_string(limits_.MaxDepth));
+    Record("nesting deeper than " + std::to_string(limits_.MaxDepth), Gap::Unread);
     return false;
   }
   ++depth_;
@@ -109,8 +120,8 @@ bool Context::Enter() {
 
 Result Context::Finish() const {
   if (disowned_ && reason_.empty() && given_ == 0) return {Outcome::NotADocument, {}};
-  if (reason_.empty()) return {Outcome::Extracted, {}};
-  return {Outcome::NotExtracted, reason_};
+  if (reason_.empty()) return {Outcome::Extracted, {}, Gap::None};
+  return {Outcome::NotExtracted, reason_, gap_};
 }
 
 void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_view held) {
@@ -141,6 +152,9 @@ void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_vi
     case Kind::Compound:
       ExtractCompound(context, source);
       break;
+    case Kind::Archive:
+      ExtractArchive(context, source);
+      break;
   }
   context.Separate();
 }
@@ -162,7 +176,7 @@ bool Context::Hold(std::uint64_t bytes) {
 bool ReadWhole(Context& context, ByteSource& source, std::string& bytes) {
   const std::uint64_t size = source.Size();
   if (size > context.limits().MaxWholeBytes) {
-    context.Fail("too large to extract");
+    context.Unread("too large to extract");
     return false;
   }
   bytes.resize(static_cast<std::size_t>(size));
@@ -170,7 +184,7 @@ bool ReadWhole(Context& context, ByteSource& source, std::string& bytes) {
   while (done < bytes.size()) {
     std::size_t count = 0;
     if (!source.ReadAt(done, bytes.data() + done, bytes.size() - done, count)) {
-      context.Fail("read error");
+      context.Unread("read error");
       return false;
     }
     if (count == 0) break;  // the file shrank: take what is there
@@ -243,7 +257,8 @@ void MemberBytes::Drop() {
 }  // namespace detail
 
 bool MayBeDocument(std::string_view head) {
-  return detail::Recognise(head.substr(0, detail::kHeadBytes)) != detail::Kind::None;
+  head = head.substr(0, detail::kHeadBytes);
+  return detail::Recognise(head) != detail::Kind::None || detail::MayBeIsoImage(head);
 }
 
 Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
@@ -257,7 +272,15 @@ Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
     done += count;
   }
   head.resize(done);
-  const detail::Kind kind = detail::Recognise(head);
+  detail::Kind kind = detail::Recognise(head);
+  if (kind == detail::Kind::None && detail::MayBeIsoImage(head)) {
+    char magic[5] = {};
+    count = 0;
+    if (source.ReadAt(detail::kIsoMagicOffset, magic, sizeof magic, count) &&
+        std::string_view(magic, count) == "CD001") {
+      kind = detail::Kind::Archive;
+    }
+  }
   if (kind == detail::Kind::None) return {Outcome::NotADocument, {}};
   detail::Context context(sink, limits, source.Size());
   detail::ExtractKind(context, source, kind);

@@ -45,6 +45,8 @@ class TextSink {
   virtual bool Raw(std::string_view bytes) = 0;
   /// Ends the current stream.
   virtual void Separate() = 0;
+  /// Asked after each block of input a long read takes in; false stops the extraction.
+  virtual bool Checkpoint() { return true; }
 };
 
 /// Bounds on the work done for one file.
@@ -63,10 +65,18 @@ enum class Outcome {
   NotExtracted,  ///< recognised, but all or part could not be extracted (see the reason)
 };
 
-/// The outcome with a short English reason when NotExtracted ("encrypted", "damaged zip", ...).
+/// What a NotExtracted file left unsearched; the worse gap wins.
+enum class Gap {
+  None,     ///< nothing: the file was extracted whole
+  Damaged,  ///< a damaged part; everything that could be read of it was searched
+  Unread,   ///< content that was not read at all: encrypted, an unsupported method, a limit
+};
+
+/// The outcome with a short reason when NotExtracted ("encrypted", "beschädigt", ...).
 struct Result {
   Outcome Kind = Outcome::NotADocument;
   std::string Reason;
+  Gap Missing = Gap::None;  ///< Unread makes the search of the file incomplete
 };
 
 /// True when a file whose first bytes (up to 4 KiB) are head may be a document; when false,

@@ -346,7 +346,7 @@ void ExtractRtf(Context& context, ByteSource& source) {
   std::string_view block;
   while (!context.Stopped() && input.Next(block))
     reader.Feed(block);
-  if (input.Failed()) context.Fail("read error");
+  if (input.Failed()) context.Unread("read error");
   reader.Finish();
 }
 

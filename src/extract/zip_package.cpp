@@ -217,7 +217,7 @@ void ExtractZip(Context& context, ByteSource& source) {
   }
   const Survey survey = SurveyPackage(reader);
   if (survey.encryptedPackage) {
-    context.Fail("encrypted");
+    context.Unread("encrypted");
     return;
   }
   if (!reader.Open(mode)) {
@@ -230,7 +230,7 @@ void ExtractZip(Context& context, ByteSource& source) {
     if (entry == nullptr) break;
     if (archive_entry_filetype(entry) == AE_IFDIR) continue;
     if (archive_entry_is_encrypted(entry)) {
-      context.Fail("encrypted");
+      context.Unread("encrypted");
       continue;
     }
     const char* name = archive_entry_pathname(entry);

@@ -145,10 +145,10 @@ bool ContentSearch::SearchFile(FileId file) {
 bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content) {
   // The extractor takes a document whole; one larger than it takes is searched by its raw bytes
   // only. The bytes come from the file already open, read at offsets.
-  std::optional<std::string> reason;
+  std::optional<NotExtractedFile> reason;
   const std::int64_t length = content.Length();
   if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
-    reason = "too large to extract";
+    reason = NotExtractedFile{file, "too large to extract", ContentGap::Unread};
   } else {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t done = 0;
@@ -166,7 +166,7 @@ bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content)
     reason = documents_->Search(bytes, *terms_, [this] { return Checkpoint(); });
     if (stopped_) return false;
   }
-  if (reason) listener_.DocumentNotExtracted(file, std::move(*reason));
+  if (reason) listener_.DocumentNotExtracted(file, std::move(reason->Reason), reason->Gap);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "collect/file_catalog.h"
 #include "platform/system.h"
+#include "search/document_search.h"
 #include "search/person_table.h"
 #include "search/search_settings.h"
 
@@ -25,8 +26,9 @@ class SearchListener {
   virtual void HitFound(PersonId person, FileId file) = 0;
   /// file could not be read (or not to its end); it gives no hit.
   virtual void FileUnreadable(FileId file, const platform::SystemError& failure) = 0;
-  /// file is a document whose text could not be read wholly; its raw bytes were searched.
-  virtual void DocumentNotExtracted(FileId file, std::string reason) = 0;
+  /// file is a document whose text could not be read wholly; its raw bytes were searched; gap
+  /// tells whether content went unread.
+  virtual void DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) = 0;
   /// file is done; searched is the share of all bytes searched so far, from 0 to 1.
   virtual void FileSearched(FileId file, double searched) = 0;
   /// Every file was searched.

@@ -30,6 +30,7 @@ class SearchingSink final : public extract::TextSink {
     rawTerms_.Finish();
     textTerms_.Finish();
   }
+  bool Checkpoint() override { return keepGoing_(); }
 
  private:
   bool Advance(std::size_t size) {
@@ -59,13 +60,16 @@ std::uint64_t DocumentSearch::WholeBytesLimit() {
   return extract::Limits().MaxWholeBytes;
 }
 
-std::optional<std::string> DocumentSearch::Search(std::string_view content, TermSearch& rawTerms,
-                                                  const KeepGoing& keepGoing) {
+std::optional<NotExtractedFile> DocumentSearch::Search(std::string_view content,
+                                                       TermSearch& rawTerms,
+                                                       const KeepGoing& keepGoing) {
   if (!extract::MayBeDocument(content.substr(0, 4096))) return std::nullopt;
   const extract::Limits limits;
   // The document is read from the bytes already in memory; one larger than the extractor takes
   // whole is searched by its raw bytes only.
-  if (content.size() > limits.MaxWholeBytes) return std::string("too large to extract");
+  if (content.size() > limits.MaxWholeBytes) {
+    return NotExtractedFile{{}, "too large to extract", ContentGap::Unread};
+  }
 
   if (!textTerms_) {
     textTerms_ = std::make_unique<TermSearch>(persons_, matching_, codePage_,
@@ -82,8 +86,11 @@ std::optional<std::string> DocumentSearch::Search(std::string_view content, Term
   const extract::Result result = extract::ExtractText(source, sink, limits);
   sink.Separate();
   rawTerms.Include(*textTerms_);
-  if (result.Kind == extract::Outcome::NotExtracted) return result.Reason;
-  return std::nullopt;
+  if (result.Kind != extract::Outcome::NotExtracted) return std::nullopt;
+  return NotExtractedFile{
+      {},
+      result.Reason,
+      result.Missing == extract::Gap::Damaged ? ContentGap::DamagedPart : ContentGap::Unread};
 }
 
 #else
@@ -100,7 +107,8 @@ std::uint64_t DocumentSearch::WholeBytesLimit() {
   return 0;
 }
 
-std::optional<std::string> DocumentSearch::Search(std::string_view, TermSearch&, const KeepGoing&) {
+std::optional<NotExtractedFile> DocumentSearch::Search(std::string_view, TermSearch&,
+                                                       const KeepGoing&) {
   return std::nullopt;
 }
 

@@ -14,11 +14,18 @@
 
 class TermSearch;
 
+/// What a document whose text could not be read wholly left unsearched.
+enum class ContentGap {
+  DamagedPart,  ///< a damaged part; what could be read was searched, so the search is complete
+  Unread,       ///< content not read at all (encrypted, unsupported, a limit): incomplete
+};
+
 /// A kept file whose document text could not be read (wholly or in part); its raw bytes were
 /// searched all the same.
 struct NotExtractedFile {
   FileId File{};       ///< the file in the catalog
-  std::string Reason;  ///< short English reason, such as "encrypted"
+  std::string Reason;  ///< short reason, such as "encrypted" or "beschädigt"
+  ContentGap Gap = ContentGap::Unread;
 };
 
 /// True when this build can read the text inside documents.
@@ -47,10 +54,11 @@ class DocumentSearch {
   DocumentSearch& operator=(const DocumentSearch&) = delete;
 
   /// After rawTerms has scanned content (a whole file), adds the terms found in the texts the
-  /// content holds when it is a document. Answers the reason when it is one whose text could not
-  /// be read wholly. A plain file costs one look at its first bytes.
-  std::optional<std::string> Search(std::string_view content, TermSearch& rawTerms,
-                                    const KeepGoing& keepGoing);
+  /// content holds when it is a document. Answers the reason and the gap (File left unset) when
+  /// it is one whose text could not be read wholly. A plain file costs one look at its first
+  /// bytes.
+  std::optional<NotExtractedFile> Search(std::string_view content, TermSearch& rawTerms,
+                                         const KeepGoing& keepGoing);
 
  private:
   const std::vector<Person>& persons_;

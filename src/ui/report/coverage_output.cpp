@@ -71,7 +71,8 @@ std::string CoverageJson(const RunSession& session) {
            return "\"path\": " + Json(session.Catalog().FilePath(file.File)) +
                   ", \"reason\": " + Json(file.Reason);
          });
-  // Documents whose text could not be extracted will be listed here, beside the files.
+  // The documents themselves stand with their reasons in the report's "notExtracted" list.
+  out += ",\n  \"documentsUnread\": " + Number(coverage.DocumentsUnread);
   out += ",\n  \"skipped\": {\"hidden\": " + Number(coverage.HiddenEntries) +
          ", \"folderLinks\": " + Number(coverage.FolderLinks) +
          ", \"specialFiles\": " + Number(coverage.SpecialFiles) +
@@ -103,6 +104,10 @@ std::string CoverageText(const RunSession& session) {
            [&session](const MissedFile& file) {
              return FilePath(session, file) + ": " + Line(file.Reason);
            });
+  if (coverage.DocumentsUnread > 0) {
+    out += "  Inhalt nicht gelesen: " + Number(coverage.DocumentsUnread) +
+           " Dokumente oder Archive (oben mit Grund)\n";
+  }
   TextList(out, "ohne Suchbegriffe", coverage.PersonsWithoutTerms,
            [](const TermlessPerson& person) {
              return Line(person.Name) + " (Zeile " + Number(person.Line) +

@@ -2,14 +2,13 @@
 #include <string>
 #include <string_view>
 
+#include "extract/archive_signature.h"
 #include "extract/charset.h"
 #include "extract/context.h"
 
 namespace extract::detail {
 
 namespace {
-
-using namespace std::string_view_literals;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -66,45 +65,6 @@ bool ContainsLower(std::string_view text, std::string_view needle) {
   return LowerAscii(text).find(needle) != std::string::npos;
 }
 
-// True when text has count characters, all of them from allowed.
-bool AllOf(std::string_view text, std::string_view allowed, std::size_t count) {
-  return text.size() == count && text.find_first_not_of(allowed) == std::string_view::npos;
-}
-
-// A compressed stream or an archive other than zip, by the signature its format puts first.
-bool IsArchive(std::string_view head) {
-  static constexpr std::array<std::string_view, 8> kSignatures = {
-      "\x1F\x8B\x08",  // gzip (deflate)
-      "\xFD"
-      "7zXZ\0"sv,                // xz
-      "\x28\xB5\x2F\xFD",        // zstd
-      "7z\xBC\xAF\x27\x1C",      // 7z
-      "Rar!\x1A\x07\x00"sv,      // RAR 1.5 to 4
-      "Rar!\x1A\x07\x01\x00"sv,  // RAR 5
-      "\xC7\x71",                // cpio, old binary (little-endian)
-      "\x71\xC7",                // cpio, old binary (big-endian)
-  };
-  for (const std::string_view signature : kSignatures) {
-    if (StartsWith(head, signature)) return true;
-  }
-  // cpio in ASCII: the magic and a header of numbers (octal for 070707, hexadecimal for 070701
-  // and 070702), which a text starting with such a number lacks.
-  if (StartsWith(head, "070707")) return AllOf(head.substr(6, 70), "01234567", 70);
-  if (StartsWith(head, "070701") || StartsWith(head, "070702")) {
-    return AllOf(head.substr(6, 104), "0123456789abcdefABCDEF", 104);
-  }
-  // bzip2: "BZh", the block size digit, and the magic of the first block (or of the end).
-  if (StartsWith(head, "BZh") && head.size() >= 10 && head[3] >= '1' && head[3] <= '9' &&
-      (head.substr(4, 6) == "\x31\x41\x59\x26\x53\x59" ||
-       head.substr(4, 6) == "\x17\x72\x45\x38\x50\x90")) {
-    return true;
-  }
-  // lzma (the format before xz): the usual properties byte and a dictionary of 64 KiB or more.
-  if (head.size() >= 13 && head[0] == '\x5D' && head[1] == '\0' && head[2] == '\0') return true;
-  // tar: "ustar" where the header keeps its magic (POSIX and GNU alike).
-  return head.size() >= 262 && head.substr(257, 5) == "ustar";
-}
-
 }  // namespace
 
 bool MayBeIsoImage(std::string_view head) {
@@ -121,7 +81,7 @@ Kind Recognise(std::string_view head) {
     return Kind::Pdf;
   }
   if (StartsWith(head, "{\\rtf")) return Kind::Rtf;
-  if (IsArchive(head)) return Kind::Archive;
+  if (LooksLikeArchive(head)) return Kind::Archive;
   if (head.find('\0') != std::string_view::npos) return Kind::None;
 
   std::string_view text = head;

@@ -78,6 +78,8 @@ struct RunCoverage {
   /// Documents and archives with content not read at all (encrypted, unsupported, a limit);
   /// they are listed with their reasons among the files not extracted.
   std::int64_t DocumentsUnread = 0;
+  /// Of those, archives that this build cannot read at all (it has no archive library).
+  std::int64_t ArchivesNotBuiltIn = 0;
 
   /// True when part of the trees could not be searched: a missing or unreadable folder, an
   /// unreadable file, or content of a document or archive that was not read.

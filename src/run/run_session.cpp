@@ -292,7 +292,8 @@ void RunSession::FileUnreadable(FileId file, const platform::SystemError& failur
 void RunSession::DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) {
   // Content that was not read at all leaves the answer incomplete; a damaged part does not, as
   // everything that could be read of the file was searched.
-  if (gap == ContentGap::Unread) ++coverage_.DocumentsUnread;
+  if (gap != ContentGap::DamagedPart) ++coverage_.DocumentsUnread;
+  if (gap == ContentGap::NotBuiltIn) ++coverage_.ArchivesNotBuiltIn;
   notExtracted_.push_back(NotExtractedFile{file, std::move(reason), gap});
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "extract/reasons.h"
 #include "search/document_search.h"
 #include "search/read_ahead.h"
 #include "search/term_search.h"
@@ -119,6 +120,9 @@ bool ContentSearch::SearchFile(FileId file) {
   }
   if (documents_ && DocumentSearch::MayBeDocument(headBytes)) {
     if (!SearchDocument(file, *reader.File())) return false;
+  } else if (DocumentSearch::UnreadableArchive(headBytes)) {
+    listener_.DocumentNotExtracted(file, std::string(extract::reason::kArchive),
+                                   ContentGap::NotBuiltIn);
   }
 
   // Only persons with a term in this file, and persons without terms, can get a hit; the others

@@ -1,5 +1,6 @@
 #include "search/document_search.h"
 
+#include "extract/archive_signature.h"
 #include "extract/extract.h"
 #include "search/term_search.h"
 
@@ -56,6 +57,10 @@ bool DocumentSearch::MayBeDocument(std::string_view head) {
   return extract::MayBeDocument(head);
 }
 
+bool DocumentSearch::UnreadableArchive(std::string_view) {
+  return false;
+}
+
 std::uint64_t DocumentSearch::WholeBytesLimit() {
   return extract::Limits().MaxWholeBytes;
 }
@@ -101,6 +106,10 @@ bool DocumentsReadable() {
 
 bool DocumentSearch::MayBeDocument(std::string_view) {
   return false;
+}
+
+bool DocumentSearch::UnreadableArchive(std::string_view head) {
+  return extract::LooksLikeArchive(head);
 }
 
 std::uint64_t DocumentSearch::WholeBytesLimit() {

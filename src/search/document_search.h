@@ -18,6 +18,7 @@ class TermSearch;
 enum class ContentGap {
   DamagedPart,  ///< a damaged part; what could be read was searched, so the search is complete
   Unread,       ///< content not read at all (encrypted, unsupported, a limit): incomplete
+  NotBuiltIn,   ///< an archive this build cannot read at all: incomplete
 };
 
 /// A kept file whose document text could not be read (wholly or in part); its raw bytes were
@@ -40,6 +41,9 @@ class DocumentSearch {
   static constexpr std::size_t kHeadBytes = 4096;
   /// Whether a file starting with head may be a document this build reads.
   static bool MayBeDocument(std::string_view head);
+  /// Whether a file starting with head is an archive this build cannot read (it has no archive
+  /// library); such a file is searched by its packed bytes and listed.
+  static bool UnreadableArchive(std::string_view head);
   /// The largest document the extractor takes whole, in bytes.
   static std::uint64_t WholeBytesLimit();
 

@@ -146,7 +146,7 @@ std::optional<std::string> Packed(const std::string& tool, const std::string& co
     std::ofstream(std::filesystem::path(folder) / name, std::ios::binary) << bytes;
   const int status = std::system(("cd '" + folder + "' && " + command).c_str());
   std::ifstream out(std::filesystem::path(folder) / "out", std::ios::binary);
-  std::string packed{std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>()};
+  const std::string packed{std::istreambuf_iterator<char>(out), {}};
   std::filesystem::remove_all(folder);
   if (status != 0) throw std::runtime_error("packing failed: " + command);
   return packed;

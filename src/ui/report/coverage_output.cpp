@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "extract/reasons.h"
 #include "platform/utf8.h"
 #include "report_output.h"
 
@@ -73,6 +74,7 @@ std::string CoverageJson(const RunSession& session) {
          });
   // The documents themselves stand with their reasons in the report's "notExtracted" list.
   out += ",\n  \"documentsUnread\": " + Number(coverage.DocumentsUnread);
+  out += ", \"archivesNotBuiltIn\": " + Number(coverage.ArchivesNotBuiltIn);
   out += ",\n  \"skipped\": {\"hidden\": " + Number(coverage.HiddenEntries) +
          ", \"folderLinks\": " + Number(coverage.FolderLinks) +
          ", \"specialFiles\": " + Number(coverage.SpecialFiles) +
@@ -107,6 +109,10 @@ std::string CoverageText(const RunSession& session) {
   if (coverage.DocumentsUnread > 0) {
     out += "  Inhalt nicht gelesen: " + Number(coverage.DocumentsUnread) +
            " Dokumente oder Archive (oben mit Grund)\n";
+  }
+  if (coverage.ArchivesNotBuiltIn > 0) {
+    out += "  " + std::string(extract::reason::kArchivesUnreadable) + " (" +
+           Number(coverage.ArchivesNotBuiltIn) + " Archive nur als Bytes durchsucht)\n";
   }
   TextList(out, "ohne Suchbegriffe", coverage.PersonsWithoutTerms,
            [](const TermlessPerson& person) {

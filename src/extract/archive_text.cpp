@@ -15,12 +15,6 @@ namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
 
-// The check made after every block of input read: the user may stop a long unpacking here even
-// when it gives nothing to search (an encrypted member skipped, a tree of empty folders).
-bool InputRead(Context& context, std::uint64_t /*bytes*/) {
-  return context.Checkpoint();
-}
-
 // libarchive reading a compressed stream or an archive other than zip through a ByteSource.
 class ArchiveReader {
  public:

@@ -96,6 +96,13 @@ class Context {
   Gap gap_ = Gap::None;
 };
 
+/// The check made after every block of an archive's input read: the user may stop a long
+/// unpacking here even when it gives nothing to search (an encrypted member skipped, a tree of
+/// empty folders). False once the extraction must stop.
+inline bool InputRead(Context& context, std::uint64_t /*bytes*/) {
+  return context.Checkpoint();
+}
+
 /// Extracts a document of a recognised kind from the source; held is the same bytes when they
 /// are in memory already (a nested document), else empty.
 void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_view held = {});

@@ -256,6 +256,10 @@ void MemberBytes::Drop() {
 
 }  // namespace detail
 
+bool KnownByHead(std::string_view head) {
+  return detail::Recognise(head.substr(0, detail::kHeadBytes)) != detail::Kind::None;
+}
+
 bool MayBeDocument(std::string_view head) {
   head = head.substr(0, detail::kHeadBytes);
   return detail::Recognise(head) != detail::Kind::None || detail::MayBeIsoImage(head);

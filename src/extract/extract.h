@@ -82,6 +82,9 @@ struct Result {
 /// True when a file whose first bytes (up to 4 KiB) are head may be a document; when false,
 /// ExtractText answers NotADocument without reading further.
 bool MayBeDocument(std::string_view head);
+/// True when head alone tells the document kind (not only a start of zeros, as an ISO 9660 image
+/// has, which its signature at 32 KiB must confirm).
+bool KnownByHead(std::string_view head);
 
 /// Recognises the document kind by content, never by name, and streams its texts to the sink.
 /// Text already given stays given when the extraction stops at a limit or a damaged part.

@@ -20,7 +20,7 @@ class ZipReader {
  public:
   enum class Mode { CentralDirectory, Streaming };
 
-  explicit ZipReader(ByteSource& source) : source_(source) {}
+  ZipReader(Context& context, ByteSource& source) : context_(context), source_(source) {}
   ~ZipReader() { Close(); }
   ZipReader(const ZipReader&) = delete;
   ZipReader& operator=(const ZipReader&) = delete;
@@ -76,6 +76,10 @@ class ZipReader {
       archive_set_error(a, EIO, "read error");
       return -1;
     }
+    if (!InputRead(reader.context_, count)) {
+      archive_set_error(a, ECANCELED, "stopped");
+      return -1;
+    }
     reader.offset_ += count;
     *block = reader.buffer_.data();
     return static_cast<la_ssize_t>(count);
@@ -102,6 +106,7 @@ class ZipReader {
     return static_cast<la_int64_t>(skipped);
   }
 
+  Context& context_;
   ByteSource& source_;
   archive* archive_ = nullptr;
   std::uint64_t offset_ = 0;
@@ -208,7 +213,7 @@ void ReadMember(Context& context, ZipReader& reader, Use use, std::string& buffe
 }  // namespace
 
 void ExtractZip(Context& context, ByteSource& source) {
-  ZipReader reader(source);
+  ZipReader reader(context, source);
   ZipReader::Mode mode = ZipReader::Mode::CentralDirectory;
   if (!reader.Open(mode)) {
     context.Fail("damaged zip");

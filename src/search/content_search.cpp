@@ -119,7 +119,7 @@ bool ContentSearch::SearchFile(FileId file) {
     return true;
   }
   if (documents_ && DocumentSearch::MayBeDocument(headBytes)) {
-    if (!SearchDocument(file, *reader.File())) return false;
+    if (!SearchDocument(file, *reader.File(), headBytes)) return false;
   } else if (DocumentSearch::UnreadableArchive(headBytes)) {
     listener_.DocumentNotExtracted(file, std::string(extract::reason::kArchive),
                                    ContentGap::NotBuiltIn);
@@ -146,13 +146,18 @@ bool ContentSearch::SearchFile(FileId file) {
   return true;
 }
 
-bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content) {
+bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content,
+                                   std::string_view head) {
   // The extractor takes a document whole; one larger than it takes is searched by its raw bytes
   // only. The bytes come from the file already open, read at offsets.
   std::optional<NotExtractedFile> reason;
   const std::int64_t length = content.Length();
   if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
-    reason = NotExtractedFile{file, "too large to extract", ContentGap::Unread};
+    // Listed only when its first bytes name the kind: a file starting with zeros may be a disk
+    // image as well as an ISO 9660 image, whose signature lies further in.
+    if (DocumentSearch::KnownByHead(head)) {
+      reason = NotExtractedFile{file, "too large to extract", ContentGap::Unread};
+    }
   } else {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t done = 0;

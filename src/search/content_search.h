@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "collect/file_catalog.h"
 #include "platform/system.h"
@@ -62,7 +63,7 @@ class ContentSearch {
   bool SearchFile(FileId file);
   /// Searches the text inside the open file when it is a document this build reads; false
   /// when stopped.
-  bool SearchDocument(FileId file, platform::ReadableFile& content);
+  bool SearchDocument(FileId file, platform::ReadableFile& content, std::string_view head);
   /// The listener's checkpoint, remembered once it said stop.
   bool Checkpoint();
 

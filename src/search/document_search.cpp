@@ -57,6 +57,10 @@ bool DocumentSearch::MayBeDocument(std::string_view head) {
   return extract::MayBeDocument(head);
 }
 
+bool DocumentSearch::KnownByHead(std::string_view head) {
+  return extract::KnownByHead(head);
+}
+
 bool DocumentSearch::UnreadableArchive(std::string_view) {
   return false;
 }
@@ -105,6 +109,10 @@ bool DocumentsReadable() {
 }
 
 bool DocumentSearch::MayBeDocument(std::string_view) {
+  return false;
+}
+
+bool DocumentSearch::KnownByHead(std::string_view) {
   return false;
 }
 

@@ -41,6 +41,8 @@ class DocumentSearch {
   static constexpr std::size_t kHeadBytes = 4096;
   /// Whether a file starting with head may be a document this build reads.
   static bool MayBeDocument(std::string_view head);
+  /// Whether head alone tells that the file is a document or archive this build reads.
+  static bool KnownByHead(std::string_view head);
   /// Whether a file starting with head is an archive this build cannot read (it has no archive
   /// library); such a file is searched by its packed bytes and listed.
   static bool UnreadableArchive(std::string_view head);

@@ -35,26 +35,22 @@ TEST(DocumentsReportTest, ADocumentsTextIsFoundAndTheUnreadableDocumentIsListed)
 }
 
 TEST(DocumentsReportTest, ArchivesAreSearchedAndOnlyUnreadContentLeavesTheRunIncomplete) {
-  const std::vector<std::pair<std::string, std::string>> letter = {
-      {"b", "Frau Erika M\xC3\xBCller"}};
-  const auto pack = [&letter](const char* tool, const std::string& command) {
-    return samples::Packed(tool, command, letter).value_or("");
-  };
-  const std::string tar = pack("tar", "tar cf out b");
-  // A member that does not pack after the letter: a cut tar.gz still gives the letter.
-  const std::string tarGz = pack("gzip", "head -c 300000 /dev/urandom >n && tar czf out b n");
-  const std::string gz = pack("gzip", "gzip -c b >out");
-  const std::string encrypted = pack("7z", "7z a -bd -bso0 -pgeheim o.7z b && mv o.7z out");
-  if (tar.empty() || tarGz.empty() || gz.empty() || encrypted.empty()) GTEST_SKIP() << "no 7z";
+  const std::vector<std::pair<std::string, std::string>> letter{{"b", "Erika M\xC3\xBCller"}};
+  const std::string tarGz =  // a member that does not pack after the letter, for the cut below
+      samples::Packed("gzip", "head -c 300000 /dev/urandom >n && tar czf out b n", letter)
+          .value_or("");
+  const std::string gz = samples::Packed("gzip", "gzip -c b >out", letter).value_or("");
+  const std::string encrypted =
+      samples::Packed("7z", "7z a -bd -bso0 -pgeheim o.7z b && mv o.7z out", letter).value_or("");
+  if (tarGz.empty() || gz.empty() || encrypted.empty()) GTEST_SKIP() << "no 7z";
   const struct {
     std::vector<std::pair<std::string, std::string>> files;
     std::string out;  // hits, files listed as not extracted, coverage
     int exitStatus;
   } cases[] = {
-      // The run a new user tried: each holds the letter, two of them compressed.
-      {{{"akten.tar", tar}, {"akten.tar.gz", tarGz}, {"brief.txt.gz", gz}},
-       "Erika Müller (3)\n  @/akten.tar\n  @/akten.tar.gz\n  @/brief.txt.gz\nAbdeckung: "
-       "vollständig\n",
+      // The run a new user tried: the letter in a tar.gz and a gzip file.
+      {{{"akten.tar.gz", tarGz}, {"brief.txt.gz", gz}},
+       "Erika Müller (2)\n  @/akten.tar.gz\n  @/brief.txt.gz\nAbdeckung: vollständig\n",
        0},
       {{{"akten.7z", encrypted}},
        "Erika Müller (0)\nDokumente, nur als Bytes durchsucht:\n  @/akten.7z (verschlüsselt)\n"
@@ -74,11 +70,8 @@ TEST(DocumentsReportTest, ArchivesAreSearchedAndOnlyUnreadContentLeavesTheRunInc
     program.WriteConfig("FILETYPE|*|\r\nFOLDER|" + root + "|\r\nNAME|Erika Müller|Müller|\r\n");
     const ProcessResult result =
         RunProcess({FUNDORT_REPORT_BINARY, "--no-log", program.ConfigPath().string()});
-    std::string expected = c.out;
-    for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@'))
-      expected.replace(at, 1, root);
     EXPECT_EQ(result.ExitStatus, c.exitStatus) << result.Out;
-    EXPECT_NE(result.Out.find(expected), std::string::npos) << result.Out;
+    EXPECT_NE(result.Out.find(Replace(c.out, "@", root)), std::string::npos) << result.Out;
   }
 }
 

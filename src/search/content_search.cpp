@@ -106,7 +106,7 @@ bool ContentSearch::SearchFile(FileId file) {
   for (bool first = true; reader.Next(block, failure); first = false) {
     if (!first) {
       if (!Checkpoint()) return false;
-    } else if (documents_) {
+    } else if (documents_ || !DocumentsReadable()) {  // read, or listed as not readable
       headBytes.assign(block.substr(0, DocumentSearch::kHeadBytes));
     }
     terms.Feed(block);

@@ -26,9 +26,8 @@ class ArchiveReader {
   // What the library is asked to look for. Each reading bids only on what it needs: the ISO
   // bidder's long look-ahead would fail a truncated compressed stream before its first member.
   enum class Reading {
-    Archive,          ///< tar, cpio, 7z, ISO 9660, RAR, uncompressed
-    CompressedTar,    ///< a compressed stream holding a tar or cpio archive, or one file
-    CompressedBytes,  ///< a compressed stream as one member (its start too short for a bid)
+    Archive,     ///< tar, cpio, 7z, ISO 9660, RAR, uncompressed
+    Compressed,  ///< a compressed stream holding a tar or cpio archive, or one file
   };
 
   // Opens from the start; false when the library takes neither the compression nor the format.
@@ -50,10 +49,8 @@ class ArchiveReader {
       archive_read_support_filter_xz(archive_);
       archive_read_support_filter_lzma(archive_);
       archive_read_support_filter_zstd(archive_);
-      if (reading == Reading::CompressedTar) {
-        archive_read_support_format_tar(archive_);
-        archive_read_support_format_cpio(archive_);
-      }
+      archive_read_support_format_tar(archive_);
+      archive_read_support_format_cpio(archive_);
       // Bids last: a compressed stream holding no archive is one member, the unpacked file.
       archive_read_support_format_raw(archive_);
     }
@@ -185,9 +182,10 @@ bool ReadMember(Context& context, ArchiveReader& reader, archive_entry* entry,
 
 void ExtractArchive(Context& context, ByteSource& source) {
   ArchiveReader reader(context, source);
+  // The compressed reading is tried only when the library knew no archive format: the error of a
+  // damaged archive is its own.
   if (!reader.Open(ArchiveReader::Reading::Archive) &&
-      !reader.Open(ArchiveReader::Reading::CompressedTar) &&
-      !reader.Open(ArchiveReader::Reading::CompressedBytes)) {
+      (!reader.unrecognised() || !reader.Open(ArchiveReader::Reading::Compressed))) {
     // A file that only started like one holds no archive; else the library said why.
     if (reader.unrecognised()) {
       context.Disown();

@@ -49,7 +49,7 @@ void ExtractCompound(Context& context, ByteSource& source) {
   }
   static constexpr char kName[] = "E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0";
   if (sector.find(std::string_view(kName, sizeof kName - 1)) != std::string::npos) {
-    context.Fail("encrypted");
+    context.Unread("encrypted");
   } else {
     context.Disown();
   }

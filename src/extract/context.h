@@ -10,7 +10,7 @@
 namespace extract::detail {
 
 /// The document kinds told apart by their first bytes.
-enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound };
+enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound, Archive };
 
 /// How many leading bytes Recognise looks at.
 inline constexpr std::size_t kHeadBytes = 4096;
@@ -25,6 +25,11 @@ inline constexpr std::uint64_t kCheckBytes = std::uint64_t{64} << 10;
 std::string TimeLimitReason(double seconds);
 std::string TokenLimitReason(std::uint64_t bytes);
 std::string InflateLimitReason(std::uint64_t bytes);
+/// Where an ISO 9660 image has its first volume descriptor's "CD001", past the head.
+inline constexpr std::uint64_t kIsoMagicOffset = 32769;
+/// True when a file with this head may be an ISO 9660 image: its first 32 KiB are unused by the
+/// format and almost always zero, so a head of zeros is worth a look at kIsoMagicOffset.
+bool MayBeIsoImage(std::string_view head);
 
 /// One file's extraction: hands pieces to the sink within the limits, keeps the nesting depth and
 /// the first reason why something could not be extracted.
@@ -57,11 +62,15 @@ class Context {
   double Elapsed() const;
   /// Ends the extraction at a limit; the reason outweighs any earlier one.
   void Exceed(std::string reason);
-  /// Records that the document being read (the file or a nested one) could not be read whole.
-  void Fail(std::string_view reason);
+  /// Records that the document being read (the file or a nested one) is damaged; what could be
+  /// read of it was given on.
+  void Fail(std::string_view reason) { Fail(reason, Gap::Damaged); }
+  /// Records that content of the document being read was not read at all (encrypted, an
+  /// unsupported method, a limit).
+  void Unread(std::string_view reason) { Fail(reason, Gap::Unread); }
   /// Records that a document embedded in the one being read could not be read whole.
-  void FailEmbedded(std::string_view reason) {
-    Record("embedded document: " + std::string(reason));
+  void FailEmbedded(std::string_view reason, Gap gap = Gap::Unread) {
+    Record("embedded document: " + std::string(reason), gap);
   }
   /// Records that the file, though it looked like one, holds no document after all.
   void Disown() { disowned_ = disowned_ || depth_ == 1; }
@@ -85,7 +94,9 @@ class Context {
   enum class Stream { None, Text, Raw };
   bool Emit(std::string_view piece, Stream stream);
   bool Pass(std::string_view piece, Stream stream);
-  void Record(std::string reason);
+  void Fail(std::string_view reason, Gap gap);
+  /// Keeps the first reason of the worst gap.
+  void Record(std::string reason, Gap gap);
 
   TextSink& sink_;
   const Limits& limits_;
@@ -104,7 +115,15 @@ class Context {
   std::string reason_;
   Utf8Composer composer_;  // the text stream's letters, held back until their marks are seen
   std::string composed_;
+  Gap gap_ = Gap::None;
 };
+
+/// The check made after every block of an archive's input read: the user may stop a long
+/// unpacking here even when it gives nothing to search (an encrypted member skipped, a tree of
+/// empty folders). False once the extraction must stop.
+inline bool InputRead(Context& context, std::uint64_t bytes) {
+  return context.Consumed(bytes);
+}
 
 /// Extracts a document of a recognised kind from the source; held is the same bytes when they
 /// are in memory already (a nested document), else empty.

@@ -113,9 +113,10 @@ bool Context::Pass(std::string_view piece, Stream stream) {
   const bool more = stream == Stream::Text ? sink_.Text(piece) : sink_.Raw(piece);
   if (over) {
     reason_ = budgetReason_;  // the limit outweighs any earlier reason
+    gap_ = Gap::Unread;
     stopped_ = closed_ = true;
   } else if (!more) {
-    Record("stopped");
+    Record("stopped", Gap::Unread);
     stopped_ = closed_ = true;
   }
   return !stopped_;
@@ -131,7 +132,7 @@ bool Context::Check() {
   sinceCheck_ = 0;
   if (stopped_) return false;
   if (!sink_.KeepGoing()) {
-    Record("stopped");
+    Record("stopped", Gap::Unread);
     stopped_ = closed_ = true;
   } else if (Elapsed() >= limits_.MaxSeconds) {
     Exceed(TimeLimitReason(limits_.MaxSeconds));
@@ -146,6 +147,7 @@ double Context::Elapsed() const {
 void Context::Exceed(std::string reason) {
   if (stopped_) return;
   reason_ = std::move(reason);
+  gap_ = Gap::Unread;
   stopped_ = true;
 }
 
@@ -167,17 +169,18 @@ void Context::Separate() {
   sink_.Separate();
 }
 
-void Context::Record(std::string reason) {
-  if (reason_.empty()) reason_ = std::move(reason);
+void Context::Record(std::string reason, Gap gap) {
+  if (reason_.empty() || gap > gap_) reason_ = std::move(reason);
+  if (gap > gap_) gap_ = gap;
 }
 
-void Context::Fail(std::string_view reason) {
-  Record(depth_ > 1 ? "embedded document: " + std::string(reason) : std::string(reason));
+void Context::Fail(std::string_view reason, Gap gap) {
+  Record(depth_ > 1 ? "embedded document: " + std::string(reason) : std::string(reason), gap);
 }
 
 bool Context::Enter() {
   if (depth_ >= limits_.MaxDepth) {
-    Record("nesting deeper than " + std::to_string(limits_.MaxDepth));
+    Record("nesting deeper than " + std::to_string(limits_.MaxDepth), Gap::Unread);
     return false;
   }
   ++depth_;
@@ -186,9 +189,11 @@ bool Context::Enter() {
 
 Result Context::Finish() const {
   if (disowned_ && reason_.empty() && given_ == 0) return {Outcome::NotADocument, {}};
-  if (reason_.empty() && given_ == 0) return {Outcome::NotExtracted, "no content"};
-  if (reason_.empty()) return {Outcome::Extracted, {}};
-  return {Outcome::NotExtracted, reason_};
+  // A document without text is listed, but may be empty on purpose (a blank template): it does
+  // not make the run incomplete.
+  if (reason_.empty() && given_ == 0) return {Outcome::NotExtracted, "no content", Gap::Damaged};
+  if (reason_.empty()) return {Outcome::Extracted, {}, Gap::None};
+  return {Outcome::NotExtracted, reason_, gap_};
 }
 
 void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_view held) {
@@ -219,6 +224,9 @@ void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_vi
     case Kind::Compound:
       ExtractCompound(context, source);
       break;
+    case Kind::Archive:
+      ExtractArchive(context, source);
+      break;
   }
   context.Separate();
 }
@@ -240,7 +248,7 @@ bool Context::Hold(std::uint64_t bytes) {
 bool ReadWhole(Context& context, ByteSource& source, std::string& bytes) {
   const std::uint64_t size = source.Size();
   if (size > context.limits().MaxWholeBytes) {
-    context.Fail("too large to extract");
+    context.Unread("too large to extract");
     return false;
   }
   bytes.resize(static_cast<std::size_t>(size));
@@ -248,7 +256,7 @@ bool ReadWhole(Context& context, ByteSource& source, std::string& bytes) {
   while (done < bytes.size()) {
     std::size_t count = 0;
     if (!source.ReadAt(done, bytes.data() + done, bytes.size() - done, count)) {
-      context.Fail("read error");
+      context.Unread("read error");
       return false;
     }
     if (count == 0) break;  // the file shrank: take what is there
@@ -358,8 +366,13 @@ std::string ReasonText(std::string_view reason) {
   return std::string(reason);
 }
 
-bool MayBeDocument(std::string_view head) {
+bool KnownByHead(std::string_view head) {
   return detail::Recognise(head.substr(0, detail::kHeadBytes)) != detail::Kind::None;
+}
+
+bool MayBeDocument(std::string_view head) {
+  head = head.substr(0, detail::kHeadBytes);
+  return detail::Recognise(head) != detail::Kind::None || detail::MayBeIsoImage(head);
 }
 
 Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
@@ -373,7 +386,15 @@ Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
     done += count;
   }
   head.resize(done);
-  const detail::Kind kind = detail::Recognise(head);
+  detail::Kind kind = detail::Recognise(head);
+  if (kind == detail::Kind::None && detail::MayBeIsoImage(head)) {
+    char magic[5] = {};
+    count = 0;
+    if (source.ReadAt(detail::kIsoMagicOffset, magic, sizeof magic, count) &&
+        std::string_view(magic, count) == "CD001") {
+      kind = detail::Kind::Archive;
+    }
+  }
   if (kind == detail::Kind::None) return {Outcome::NotADocument, {}};
   detail::Context context(sink, limits, source.Size());
   detail::ExtractKind(context, source, kind);

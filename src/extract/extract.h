@@ -69,11 +69,19 @@ enum class Outcome {
   NotExtracted,  ///< recognised, but all or part could not be extracted (see the reason)
 };
 
-/// The outcome with a short English reason when NotExtracted ("encrypted", "damaged zip", "no
-/// content" when a document holds no text at all, ...).
+/// What a NotExtracted file left unsearched; the worse gap wins.
+enum class Gap {
+  None,     ///< nothing: the file was extracted whole
+  Damaged,  ///< a damaged part; everything that could be read of it was searched
+  Unread,   ///< content that was not read at all: encrypted, an unsupported method, a limit
+};
+
+/// The outcome with a short reason when NotExtracted ("encrypted", "damaged zip", "no content"
+/// when a document holds no text at all, "beschädigt", ...).
 struct Result {
   Outcome Kind = Outcome::NotADocument;
   std::string Reason;
+  Gap Missing = Gap::None;  ///< Unread makes the search of the file incomplete
 };
 
 /// A reason as the user reads it, in German, naming the cause: "verschlüsselt", "beschädigt
@@ -83,6 +91,9 @@ std::string ReasonText(std::string_view reason);
 /// True when a file whose first bytes (up to 4 KiB) are head may be a document; when false,
 /// ExtractText answers NotADocument without reading further.
 bool MayBeDocument(std::string_view head);
+/// True when head alone tells the document kind (not only a start of zeros, as an ISO 9660 image
+/// has, which its signature at 32 KiB must confirm).
+bool KnownByHead(std::string_view head);
 
 /// Recognises the document kind by content, never by name, and streams its texts to the sink.
 /// Text already given stays given when the extraction stops at a limit or a damaged part.

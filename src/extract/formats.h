@@ -20,5 +20,8 @@ enum class MailFile { Message, Mbox };
 void ExtractMail(Context& context, ByteSource& source, MailFile form);
 /// A compound (OLE) file: only an encrypted Office package is recognised in one.
 void ExtractCompound(Context& context, ByteSource& source);
+/// A compressed stream (gzip, bzip2, xz, lzma, zstd) or a tar, cpio, 7z, ISO 9660 or RAR archive:
+/// every member as raw bytes and, when it is one, as a document.
+void ExtractArchive(Context& context, ByteSource& source);
 
 }  // namespace extract::detail

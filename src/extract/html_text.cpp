@@ -130,7 +130,7 @@ void ExtractHtml(Context& context, ByteSource& source) {
   std::string_view block;
   while (!context.Stopped() && reader.Next(block))
     html.Feed(block);
-  if (reader.Failed()) context.Fail("read error");
+  if (reader.Failed()) context.Unread("read error");
   html.Finish();
 }
 

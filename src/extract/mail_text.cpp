@@ -319,7 +319,7 @@ void ExtractMail(Context& context, ByteSource& source, MailFile form) {
     }
   }
   if (!line.empty() && !context.Stopped()) reader.Line(line, true);
-  if (input.Failed()) context.Fail("read error");
+  if (input.Failed()) context.Unread("read error");
   reader.Finish();
 }
 

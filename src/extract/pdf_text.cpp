@@ -99,7 +99,7 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
   if (held.empty() && !ReadWhole(context, source, read)) return;
   const std::string_view bytes = held.empty() ? std::string_view(read) : held;
   if (bytes.size() > INT_MAX) {
-    context.Fail("too large to extract");
+    context.Unread("too large to extract");
     return;
   }
   static const std::unique_ptr<poppler::document> keptOpen = [] {
@@ -114,7 +114,7 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
     return;
   }
   if (document->is_locked()) {
-    context.Fail("encrypted");
+    context.Unread("encrypted");
     return;
   }
   if (!context.Check()) return;  // loading may have taken long

@@ -2,6 +2,7 @@
 #include <string>
 #include <string_view>
 
+#include "extract/archive_signature.h"
 #include "extract/charset.h"
 #include "extract/context.h"
 
@@ -83,6 +84,10 @@ bool ContainsLower(std::string_view text, std::string_view needle) {
 
 }  // namespace
 
+bool MayBeIsoImage(std::string_view head) {
+  return head.size() >= kHeadBytes && head.find_first_not_of('\0') == std::string_view::npos;
+}
+
 Kind Recognise(std::string_view head) {
   if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06")) return Kind::Zip;
   if (StartsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Kind::Compound;
@@ -93,6 +98,7 @@ Kind Recognise(std::string_view head) {
     return Kind::Pdf;
   }
   if (StartsWith(head, "{\\rtf")) return Kind::Rtf;
+  if (LooksLikeArchive(head)) return Kind::Archive;
   if (head.find('\0') != std::string_view::npos) return Kind::None;
 
   std::string_view text = head;

@@ -348,7 +348,7 @@ void ExtractRtf(Context& context, ByteSource& source) {
     reader.Feed(block);
     context.Consumed(block.size());
   }
-  if (input.Failed()) context.Fail("read error");
+  if (input.Failed()) context.Unread("read error");
   reader.Finish();
 }
 

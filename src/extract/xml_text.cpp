@@ -127,7 +127,7 @@ void ExtractXml(Context& context, ByteSource& source) {
   while (intact && !context.Stopped() && reader.Next(block))
     intact = xml.Feed(block, false);
   if (intact && !context.Stopped()) intact = xml.Feed({}, true);
-  if (reader.Failed()) context.Fail("read error");
+  if (reader.Failed()) context.Unread("read error");
   xml.Finish();
   if (!intact && !context.Stopped()) context.Fail("damaged XML");
 }

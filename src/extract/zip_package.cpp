@@ -21,7 +21,7 @@ class ZipReader {
  public:
   enum class Mode { CentralDirectory, Streaming };
 
-  explicit ZipReader(ByteSource& source) : source_(source) {}
+  ZipReader(Context& context, ByteSource& source) : context_(context), source_(source) {}
   ~ZipReader() { Close(); }
   ZipReader(const ZipReader&) = delete;
   ZipReader& operator=(const ZipReader&) = delete;
@@ -86,6 +86,10 @@ class ZipReader {
       archive_set_error(a, EIO, "read error");
       return -1;
     }
+    if (!InputRead(reader.context_, count)) {
+      archive_set_error(a, ECANCELED, "stopped");
+      return -1;
+    }
     reader.offset_ += count;
     *block = reader.buffer_.data();
     return static_cast<la_ssize_t>(count);
@@ -112,6 +116,7 @@ class ZipReader {
     return static_cast<la_int64_t>(skipped);
   }
 
+  Context& context_;
   ByteSource& source_;
   archive* archive_ = nullptr;
   std::uint64_t offset_ = 0;
@@ -224,7 +229,7 @@ void ReadMember(Context& context, ZipReader& reader, Use use, std::string& buffe
 }  // namespace
 
 void ExtractZip(Context& context, ByteSource& source) {
-  ZipReader reader(source);
+  ZipReader reader(context, source);
   ZipReader::Mode mode = ZipReader::Mode::CentralDirectory;
   if (!reader.Open(mode)) {
     context.Fail("damaged zip");
@@ -233,7 +238,7 @@ void ExtractZip(Context& context, ByteSource& source) {
   }
   const Survey survey = SurveyPackage(reader);
   if (survey.encryptedPackage) {
-    context.Fail("encrypted");
+    context.Unread("encrypted");
     return;
   }
   if (!reader.Open(mode)) {
@@ -248,7 +253,7 @@ void ExtractZip(Context& context, ByteSource& source) {
     if (entry == nullptr) break;
     if (archive_entry_filetype(entry) == AE_IFDIR) continue;
     if (archive_entry_is_encrypted(entry)) {
-      context.Fail("encrypted");
+      context.Unread("encrypted");
       continue;
     }
     const char* name = archive_entry_pathname(entry);

@@ -75,9 +75,17 @@ struct RunCoverage {
   std::int64_t FilesTooLarge = 0;      ///< files a pattern matched but over every such rule's limit
   std::int64_t PseudoFileSystems = 0;  ///< folders of pseudo file systems met below a root
 
-  /// True when part of the trees could not be searched: a missing or unreadable folder or an
-  /// unreadable file.
+  /// Documents and archives with content not read at all (encrypted, unsupported, a limit);
+  /// they are listed with their reasons among the files not extracted.
+  std::int64_t DocumentsUnread = 0;
+  /// Of those, archives that this build cannot read at all (it has no archive library).
+  std::int64_t ArchivesNotBuiltIn = 0;
+
+  /// True when part of the trees could not be searched: a missing or unreadable folder, an
+  /// unreadable file, or content of a document or archive that was not read.
   bool Incomplete() const {
-    return FoldersMissing.Count + FoldersUnreadable.Count + FilesUnreadable.Count > 0;
+    return FoldersMissing.Count + FoldersUnreadable.Count + FilesUnreadable.Count +
+               DocumentsUnread >
+           0;
   }
 };

@@ -294,8 +294,12 @@ void RunSession::FileUnreadable(FileId file, const platform::SystemError& failur
   coverage_.FilesUnreadable.Add([&] { return MissedFile{file, failure.Description}; });
 }
 
-void RunSession::DocumentNotExtracted(FileId file, std::string reason) {
-  notExtracted_.push_back(NotExtractedFile{file, std::move(reason)});
+void RunSession::DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) {
+  // Content that was not read at all leaves the answer incomplete; a damaged part does not, as
+  // everything that could be read of the file was searched.
+  if (gap != ContentGap::DamagedPart) ++coverage_.DocumentsUnread;
+  if (gap == ContentGap::NotBuiltIn) ++coverage_.ArchivesNotBuiltIn;
+  notExtracted_.push_back(NotExtractedFile{file, std::move(reason), gap});
 }
 
 void RunSession::FileSearched(FileId, double searched) {

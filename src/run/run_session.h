@@ -97,7 +97,7 @@ class RunSession : private WalkListener, private SearchListener {
   void FileStarted(FileId file) override;
   void HitFound(PersonId person, FileId file) override;
   void FileUnreadable(FileId file, const platform::SystemError& failure) override;
-  void DocumentNotExtracted(FileId file, std::string reason) override;
+  void DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) override;
   void FileSearched(FileId file, double searched) override;
   void SearchFinished() override;
   bool Checkpoint() override;

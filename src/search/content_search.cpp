@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "extract/reasons.h"
 #include "search/document_search.h"
 #include "search/read_ahead.h"
 #include "search/term_search.h"
@@ -58,7 +59,7 @@ platform::SystemError OutOfMemory() {
 std::size_t BytesOf(const ContentSearch::FileResult& result) {
   std::size_t bytes = result.Hits.size() * sizeof(PersonId);
   if (result.Failure) bytes += result.Failure->Description.size() * sizeof(char16_t);
-  if (result.NotExtracted) bytes += result.NotExtracted->size();
+  if (result.NotExtracted) bytes += result.NotExtracted->Reason.size();
   return bytes;
 }
 
@@ -96,7 +97,7 @@ class ContentSearch::Searcher {
     for (bool first = true; reader.Next(block, failure); first = false) {
       if (!first) {
         if (!keepGoing()) return false;
-      } else if (documents_) {
+      } else if (documents_ || !DocumentsReadable()) {  // read, or listed as not readable
         headBytes.assign(block.substr(0, DocumentSearch::kHeadBytes));
       }
       terms_.Feed(block);
@@ -109,7 +110,10 @@ class ContentSearch::Searcher {
       return true;
     }
     if (documents_ && DocumentSearch::MayBeDocument(headBytes)) {
-      if (!SearchDocument(*reader.File(), keepGoing, result)) return false;
+      if (!SearchDocument(*reader.File(), headBytes, keepGoing, result)) return false;
+    } else if (DocumentSearch::UnreadableArchive(headBytes)) {
+      result.NotExtracted =
+          NotExtractedFile{{}, std::string(extract::reason::kArchive), ContentGap::NotBuiltIn};
     }
     // Only persons with a term in this file, and persons without terms, can get a hit; the
     // others would only miss. A person without search terms is found in every file read.
@@ -126,13 +130,18 @@ class ContentSearch::Searcher {
 
  private:
   /// Searches the text inside the open file; false when stopped.
-  bool SearchDocument(platform::ReadableFile& content, const KeepGoing& keepGoing,
-                      FileResult& result) {
+  bool SearchDocument(platform::ReadableFile& content, std::string_view head,
+                      const KeepGoing& keepGoing, FileResult& result) {
     // The extractor takes a document whole; one larger than it takes is searched by its raw
     // bytes only. The bytes come from the file already open, read at offsets.
     const std::int64_t length = content.Length();
     if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
-      result.NotExtracted = "too large to extract";
+      // Listed only when its first bytes name the kind: a file starting with zeros may be a disk
+      // image as well as an ISO 9660 image, whose signature lies further in.
+      if (DocumentSearch::KnownByHead(head)) {
+        result.NotExtracted =
+            NotExtractedFile{{}, DocumentSearch::TooLargeReason(), ContentGap::Unread};
+      }
       return true;
     }
     std::string bytes(static_cast<std::size_t>(length), '\0');
@@ -196,7 +205,9 @@ void ContentSearch::Apply(FileId file, const FileResult& result) {
     listener_.FileUnreadable(file, *result.Failure);
     return;
   }
-  if (result.NotExtracted) listener_.DocumentNotExtracted(file, *result.NotExtracted);
+  if (result.NotExtracted) {
+    listener_.DocumentNotExtracted(file, result.NotExtracted->Reason, result.NotExtracted->Gap);
+  }
   for (const PersonId person : result.Hits)
     listener_.HitFound(person, file);
 }

@@ -8,11 +8,13 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "collect/file_catalog.h"
 #include "platform/system.h"
+#include "search/document_search.h"
 #include "search/person_table.h"
 #include "search/search_settings.h"
 
@@ -30,8 +32,9 @@ class SearchListener {
   virtual void HitFound(PersonId person, FileId file) = 0;
   /// file could not be read (or not to its end); it gives no hit.
   virtual void FileUnreadable(FileId file, const platform::SystemError& failure) = 0;
-  /// file is a document whose text could not be read wholly; its raw bytes were searched.
-  virtual void DocumentNotExtracted(FileId file, std::string reason) = 0;
+  /// file is a document whose text could not be read wholly; its raw bytes were searched; gap
+  /// tells whether content went unread.
+  virtual void DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) = 0;
   /// file is done; searched is the share of all bytes searched so far, from 0 to 1.
   virtual void FileSearched(FileId file, double searched) = 0;
   /// Every file was searched.
@@ -67,7 +70,7 @@ class ContentSearch {
   struct FileResult {
     std::vector<PersonId> Hits;                    ///< in person order
     std::optional<platform::SystemError> Failure;  ///< set when the file could not be read
-    std::optional<std::string> NotExtracted;       ///< why its document text was not read
+    std::optional<NotExtractedFile> NotExtracted;  ///< why its document text was not read
   };
 
  private:

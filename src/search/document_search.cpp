@@ -1,5 +1,6 @@
 #include "search/document_search.h"
 
+#include "extract/archive_signature.h"
 #include "extract/extract.h"
 #include "search/term_search.h"
 
@@ -57,17 +58,32 @@ bool DocumentSearch::MayBeDocument(std::string_view head) {
   return extract::MayBeDocument(head);
 }
 
+bool DocumentSearch::KnownByHead(std::string_view head) {
+  return extract::KnownByHead(head);
+}
+
+bool DocumentSearch::UnreadableArchive(std::string_view) {
+  return false;
+}
+
 std::uint64_t DocumentSearch::WholeBytesLimit() {
   return extract::Limits().MaxWholeBytes;
 }
 
-std::optional<std::string> DocumentSearch::Search(std::string_view content, TermSearch& rawTerms,
-                                                  const KeepGoing& keepGoing) {
+std::string DocumentSearch::TooLargeReason() {
+  return extract::ReasonText("too large to extract");
+}
+
+std::optional<NotExtractedFile> DocumentSearch::Search(std::string_view content,
+                                                       TermSearch& rawTerms,
+                                                       const KeepGoing& keepGoing) {
   if (!extract::MayBeDocument(content.substr(0, 4096))) return std::nullopt;
   const extract::Limits limits;
   // The document is read from the bytes already in memory; one larger than the extractor takes
   // whole is searched by its raw bytes only.
-  if (content.size() > limits.MaxWholeBytes) return extract::ReasonText("too large to extract");
+  if (content.size() > limits.MaxWholeBytes) {
+    return NotExtractedFile{{}, extract::ReasonText("too large to extract"), ContentGap::Unread};
+  }
 
   if (!textTerms_) {
     textTerms_ = std::make_unique<TermSearch>(persons_, matching_, codePage_,
@@ -84,8 +100,11 @@ std::optional<std::string> DocumentSearch::Search(std::string_view content, Term
   const extract::Result result = extract::ExtractText(source, sink, limits);
   sink.Separate();
   rawTerms.Include(*textTerms_);
-  if (result.Kind == extract::Outcome::NotExtracted) return extract::ReasonText(result.Reason);
-  return std::nullopt;
+  if (result.Kind != extract::Outcome::NotExtracted) return std::nullopt;
+  return NotExtractedFile{
+      {},
+      extract::ReasonText(result.Reason),
+      result.Missing == extract::Gap::Damaged ? ContentGap::DamagedPart : ContentGap::Unread};
 }
 
 #else
@@ -98,11 +117,24 @@ bool DocumentSearch::MayBeDocument(std::string_view) {
   return false;
 }
 
+bool DocumentSearch::KnownByHead(std::string_view) {
+  return false;
+}
+
+bool DocumentSearch::UnreadableArchive(std::string_view head) {
+  return extract::LooksLikeArchive(head);
+}
+
 std::uint64_t DocumentSearch::WholeBytesLimit() {
   return 0;
 }
 
-std::optional<std::string> DocumentSearch::Search(std::string_view, TermSearch&, const KeepGoing&) {
+std::string DocumentSearch::TooLargeReason() {
+  return "zu gro\xC3\x9F zum Lesen";
+}
+
+std::optional<NotExtractedFile> DocumentSearch::Search(std::string_view, TermSearch&,
+                                                       const KeepGoing&) {
   return std::nullopt;
 }
 

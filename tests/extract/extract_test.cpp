@@ -314,6 +314,8 @@ TEST(ExtractDamageTest, RecognisedByContentOnly) {
       "Subject: Besprechung\n\nText\n",     // one header-like line only
       "<Hans> hat geschrieben\n",           // angle bracket prose
       "Datei: %PDF-1.4 kaputt\n",           // text quoting a PDF header
+      "070701 Aktenzeichen\n",              // a number like a cpio header's
+      "BZh9 ist kein Archiv\n",             // the start of a bzip2 stream
       "\x7F\x45LF\0\0<html>"s,              // binary
       "",
   };

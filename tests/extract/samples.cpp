@@ -5,7 +5,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace samples {
@@ -146,6 +150,21 @@ std::string DrawnPdf(const std::vector<std::string>& streams, const std::string&
                               "<0123456789ABCDEF0123456789ABCDEF>]";
   return pdf + "trailer\n<< /Size " + std::to_string(count + 1) + trailer +
          (encryption.empty() ? "" : encrypt) + " >>\n%%EOF\n";
+}
+
+std::optional<std::string> Packed(const std::string& tool, const std::string& command,
+                                  const std::vector<std::pair<std::string, std::string>>& files) {
+  if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0) return std::nullopt;
+  std::string folder = (std::filesystem::temp_directory_path() / "fundort-pack-XXXXXX").string();
+  if (mkdtemp(folder.data()) == nullptr) throw std::runtime_error("no temporary folder");
+  for (const auto& [name, bytes] : files)
+    std::ofstream(std::filesystem::path(folder) / name, std::ios::binary) << bytes;
+  const int status = std::system(("cd '" + folder + "' && " + command).c_str());
+  std::ifstream out(std::filesystem::path(folder) / "out", std::ios::binary);
+  const std::string packed{std::istreambuf_iterator<char>(out), {}};
+  std::filesystem::remove_all(folder);
+  if (status != 0) throw std::runtime_error("packing failed: " + command);
+  return packed;
 }
 
 }  // namespace samples

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -75,5 +76,10 @@ std::string DrawnPdf(const std::vector<std::string>& streams, const std::string&
                      const std::string& info = {});
 /// Latin-1/Windows-1252 bytes of UTF-8 text (for samples written in a code page).
 std::string Cp1252(std::string_view utf8);
+
+/// What the system's own packing tool makes of files: they are written to a fresh folder, where
+/// command runs through the shell and writes the file "out". Empty when tool is not installed.
+std::optional<std::string> Packed(const std::string& tool, const std::string& command,
+                                  const std::vector<std::pair<std::string, std::string>>& files);
 
 }  // namespace samples

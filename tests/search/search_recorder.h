@@ -46,7 +46,9 @@ class SearchRecorder : public SearchListener {
     Tell(file, ": " + Utf8(persons[person].Name));
   }
   void FileUnreadable(FileId file, const platform::SystemError&) override { Tell(file, "!"); }
-  void DocumentNotExtracted(FileId file, std::string reason) override { Tell(file, "? " + reason); }
+  void DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) override {
+    Tell(file, (gap == ContentGap::Unread ? "? " : "~ ") + reason);
+  }
   void FileSearched(FileId, double searched) override { Searched = searched; }
   void SearchFinished() override { Events.push_back("end"); }
   bool Checkpoint() override {

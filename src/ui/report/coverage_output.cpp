@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "extract/reasons.h"
 #include "platform/utf8.h"
 #include "report_output.h"
 
@@ -71,7 +72,9 @@ std::string CoverageJson(const RunSession& session) {
            return JsonPath("path", session.Catalog().FilePath(file.File)) +
                   ", \"reason\": " + Json(file.Reason);
          });
-  // Documents whose text could not be extracted will be listed here, beside the files.
+  // The documents themselves stand with their reasons in the report's "notExtracted" list.
+  out += ",\n  \"documentsUnread\": " + Number(coverage.DocumentsUnread);
+  out += ", \"archivesNotBuiltIn\": " + Number(coverage.ArchivesNotBuiltIn);
   out += ",\n  \"skipped\": {\"hidden\": " + Number(coverage.HiddenEntries) +
          ", \"folderLinks\": " + Number(coverage.FolderLinks) +
          ", \"specialFiles\": " + Number(coverage.SpecialFiles) +
@@ -103,6 +106,14 @@ std::string CoverageText(const RunSession& session) {
            [&session](const MissedFile& file) {
              return FilePath(session, file) + ": " + Line(file.Reason);
            });
+  if (coverage.DocumentsUnread > 0) {
+    out += "  Inhalt nicht gelesen: " + Number(coverage.DocumentsUnread) +
+           " Dokumente oder Archive (oben mit Grund)\n";
+  }
+  if (coverage.ArchivesNotBuiltIn > 0) {
+    out += "  " + std::string(extract::reason::kArchivesUnreadable) + " (" +
+           Number(coverage.ArchivesNotBuiltIn) + " Archive nur als Bytes durchsucht)\n";
+  }
   TextList(out, "ohne Suchbegriffe", coverage.PersonsWithoutTerms,
            [](const TermlessPerson& person) {
              return Line(person.Name) + " (Zeile " + Number(person.Line) +

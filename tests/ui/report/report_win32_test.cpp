@@ -70,4 +70,18 @@ TEST(ReportWin32Test, AWindows1252TreeWithItsConfigurationAndLogInTheCodePage) {
   }
 }
 
+TEST(ReportWin32Test, AnArchiveIsSearchedByItsBytesListedAndLeavesTheRunIncomplete) {
+  TempDir dir;
+  dir.Write(u"Daten/akten.tar.gz", "\x1F\x8B\x08 Ilse Weiss");
+  const std::string root = Utf8((dir.path() / u"Daten").u16string());
+  dir.Write(dir.path() / u"a.cfg", "FILETYPE|*|\r\nFOLDER|" + root + "|\r\nNAME|Ilse|Weiss|\r\n");
+  const ProcessResult result =
+      RunProcess({FUNDORT_REPORT_BINARY, "--no-log", Utf8((dir.path() / u"a.cfg").u16string())});
+  EXPECT_EQ(result.ExitStatus, 4);
+  const std::string out = Replace(result.Out, root, "$R");
+  EXPECT_NE(out.find("Ilse (1)\n  $R\\akten.tar.gz\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("$R\\akten.tar.gz (Archiv)\nAbdeckung: unvollständig\n"), std::string::npos);
+  EXPECT_NE(out.find("Archive lesen ist in dieser Version nicht möglich (1 Archive"), out.npos);
+}
+
 }  // namespace

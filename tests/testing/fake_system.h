@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -22,7 +23,7 @@ class FakeSystem : public platform::System {
   /// Posix: "/" separates, a leading dot hides, text is UTF-8. Windows: "\" separates, the
   /// hidden attribute hides, text is in the code page.
   enum class Rules { Posix, Windows };
-  enum class Operation { List, Open, Read, Delete, Editor };
+  enum class Operation { List, Open, Read, Delete, Editor, Append };
   enum class Attribute { None, Hidden };
   using Error = std::optional<platform::SystemError>;
   using Path = std::u16string;
@@ -71,6 +72,13 @@ class FakeSystem : public platform::System {
     readScripts_[path].MappingCut = {at, kind ? std::optional(ErrorOf(*kind)) : std::nullopt};
   }
   void SetExecutablePath(Path path) { executable_ = std::move(path); }
+  void SetCurrentFolder(Path path) { currentFolder_ = std::move(path); }
+  void SetHomeFolder(Path path) { home_ = std::move(path); }
+  void SetEnvironmentVariable(const Path& name, Path value) {
+    environment_[name] = std::move(value);
+  }
+  /// Makes the folder at path (ending in the separator) refuse new files.
+  void ProtectFolder(const Path& path) { protectedFolders_.push_back(path); }
 
   bool Exists(const Path& path) const { return files_.contains(path); }
   /// The bytes of the file at path; empty when there is none.
@@ -81,6 +89,21 @@ class FakeSystem : public platform::System {
 
   char16_t PathSeparator() const override { return separator_; }
   Path ExecutablePath() const override { return executable_; }
+  Path CurrentFolder() const override { return currentFolder_; }
+  Path HomeFolder() const override { return home_; }
+  std::optional<Path> EnvironmentVariable(std::u16string_view name) const override {
+    const auto found = environment_.find(Path(name));
+    return found == environment_.end() ? std::nullopt : std::optional(found->second);
+  }
+  bool CanCreateFilesIn(const Path& path) override {
+    return std::ranges::find(protectedFolders_, path) == protectedFolders_.end();
+  }
+  /// Folders come into being with their first file; only a file in the way fails.
+  Error CreateFolders(const Path& path) override {
+    if (!path.empty() && Exists(path.substr(0, path.size() - 1)))
+      return ErrorOf(platform::ErrorKind::Other);
+    return std::nullopt;
+  }
   /// A fixed code page keeps the tests' bytes the same whatever the machine's code page is.
   const platform::CodePage& CodePage() const override { return platform::Windows1252CodePage(); }
   platform::TextConvention TextFiles() const override {
@@ -152,6 +175,10 @@ class FakeSystem : public platform::System {
   Rules rules_;
   char16_t separator_ = rules_ == Rules::Windows ? u'\\' : u'/';
   Path executable_ = rules_ == Rules::Windows ? u"C:\\Programme\\fundort.exe" : u"/opt/fundort";
+  Path currentFolder_ = rules_ == Rules::Windows ? u"C:\\Users\\user\\" : u"/home/user/";
+  Path home_ = rules_ == Rules::Windows ? u"C:\\Users\\user" : u"/home/user";
+  std::map<Path, Path> environment_;
+  std::vector<Path> protectedFolders_;
   std::map<Path, File> files_;
   std::map<Path, std::vector<Entry>> folders_;  ///< keyed by path with separator
   std::map<Path, Path> fileLinks_;              ///< other names of files

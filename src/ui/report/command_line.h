@@ -13,6 +13,7 @@ struct ReportRequest {
   std::string LogFile;
   std::string Config;
   bool Help = false;
+  bool Version = false;  ///< print the program's name and version, nothing else
   /// A person without search terms makes the run incomplete (exit status 4) too.
   bool Strict = false;
 };

@@ -529,6 +529,9 @@ MessageAnswer Win32Window::askUser(const MessageRequest& request) {
     case MessageIcon::Critical:
       type |= MB_ICONERROR;
       break;
+    case MessageIcon::Question:
+      type |= MB_ICONQUESTION;
+      break;
   }
   if (yesNo && request.Default == DefaultButton::Second) type |= MB_DEFBUTTON2;
   // The box shows the system's own button texts.

@@ -2,6 +2,7 @@
 // during and after a run over a fake system's tree.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -150,6 +151,31 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
     const auto* label = qobject_cast<const QLabel*>(widget);
     EXPECT_TRUE(label == nullptr || label->textFormat() == Qt::PlainText);  // text, not markup
   }
+}
+
+// Where the layout table lets controls overlap by a pixel, nothing opaque lies over a value or
+// the path box; a path longer than the box holds can be scrolled to its end.
+TEST_F(QtWindowTest, OverlappingControlsAreDrawnWholeAndALongPathScrolls) {
+  for (const ControlId shown : {ControlId::FolderCount, ControlId::FileCount, ControlId::TotalSize,
+                                ControlId::HitCount, ControlId::HitNumber, ControlId::PathBox}) {
+    const QWidget* widget = window.control(shown);
+    const QObjectList& siblings = widget->parentWidget()->children();
+    // Siblings made later are drawn over it.
+    for (auto above = siblings.begin() + siblings.indexOf(widget) + 1; above != siblings.end();
+         ++above) {
+      const auto* sibling = qobject_cast<const QWidget*>(*above);
+      if (sibling == nullptr || !sibling->geometry().intersects(widget->geometry())) continue;
+      EXPECT_FALSE(sibling->autoFillBackground()) << sibling->objectName().toStdString();
+    }
+  }
+  window.show();
+  model.pathBox.Text = u"/prog/" + std::u16string(400, u'x') + u"/ende.txt";
+  window.driver().controlChanged(ControlId::PathBox);
+  QCoreApplication::processEvents();
+  auto* box = qobject_cast<QAbstractScrollArea*>(window.control(ControlId::PathBox));
+  ASSERT_NE(box, nullptr);
+  EXPECT_GT(box->verticalScrollBar()->maximum(), 0);
+  EXPECT_FALSE(box->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(QtWindowTest, ANewPersonAddsOneItemAndKeepsTheOthers) {

@@ -73,7 +73,6 @@ class FakeSystem : public platform::System {
   }
   void SetExecutablePath(Path path) { executable_ = std::move(path); }
   void SetCurrentFolder(Path path) { currentFolder_ = std::move(path); }
-  void SetHomeFolder(Path path) { home_ = std::move(path); }
   void SetEnvironmentVariable(const Path& name, Path value) {
     environment_[name] = std::move(value);
   }
@@ -90,7 +89,7 @@ class FakeSystem : public platform::System {
   char16_t PathSeparator() const override { return separator_; }
   Path ExecutablePath() const override { return executable_; }
   Path CurrentFolder() const override { return currentFolder_; }
-  Path HomeFolder() const override { return home_; }
+  Path HomeFolder() const override { return separator_ == u'/' ? u"/home/user" : u"C:\\user"; }
   std::optional<Path> EnvironmentVariable(std::u16string_view name) const override {
     const auto found = environment_.find(Path(name));
     return found == environment_.end() ? std::nullopt : std::optional(found->second);
@@ -98,12 +97,7 @@ class FakeSystem : public platform::System {
   bool CanCreateFilesIn(const Path& path) override {
     return std::ranges::find(protectedFolders_, path) == protectedFolders_.end();
   }
-  /// Folders come into being with their first file; only a file in the way fails.
-  Error CreateFolders(const Path& path) override {
-    if (!path.empty() && Exists(path.substr(0, path.size() - 1)))
-      return ErrorOf(platform::ErrorKind::Other);
-    return std::nullopt;
-  }
+  Error CreateFolders(const Path&) override { return std::nullopt; }  // made with their files
   /// A fixed code page keeps the tests' bytes the same whatever the machine's code page is.
   const platform::CodePage& CodePage() const override { return platform::Windows1252CodePage(); }
   platform::TextConvention TextFiles() const override {
@@ -175,8 +169,7 @@ class FakeSystem : public platform::System {
   Rules rules_;
   char16_t separator_ = rules_ == Rules::Windows ? u'\\' : u'/';
   Path executable_ = rules_ == Rules::Windows ? u"C:\\Programme\\fundort.exe" : u"/opt/fundort";
-  Path currentFolder_ = rules_ == Rules::Windows ? u"C:\\Users\\user\\" : u"/home/user/";
-  Path home_ = rules_ == Rules::Windows ? u"C:\\Users\\user" : u"/home/user";
+  Path currentFolder_ = rules_ == Rules::Windows ? u"C:\\" : u"/";
   std::map<Path, Path> environment_;
   std::vector<Path> protectedFolders_;
   std::map<Path, File> files_;

@@ -73,29 +73,26 @@ class FakeSystem : public platform::System {
   }
   void SetExecutablePath(Path path) { executable_ = std::move(path); }
   void SetCurrentFolder(Path path) { currentFolder_ = std::move(path); }
-  void SetEnvironmentVariable(const Path& name, Path value) {
-    environment_[name] = std::move(value);
-  }
-  /// Makes the folder at path (ending in the separator) refuse new files.
-  void ProtectFolder(const Path& path) { protectedFolders_.push_back(path); }
 
   bool Exists(const Path& path) const { return files_.contains(path); }
   /// The bytes of the file at path; empty when there is none.
   std::string Contents(const Path& path) const { return Exists(path) ? files_.at(path).Bytes : ""; }
 
-  int OpenNow = 0;           ///< listings handed out and not yet destroyed
-  std::vector<Path> Edited;  ///< paths the text editor was started on
+  int OpenNow = 0;                     ///< listings handed out and not yet destroyed
+  std::vector<Path> Edited;            ///< paths the text editor was started on
+  std::map<Path, Path> Environment;    ///< the environment variables set
+  std::vector<Path> ProtectedFolders;  ///< folders (ending in the separator) refusing new files
 
   char16_t PathSeparator() const override { return separator_; }
   Path ExecutablePath() const override { return executable_; }
   Path CurrentFolder() const override { return currentFolder_; }
   Path HomeFolder() const override { return separator_ == u'/' ? u"/home/user" : u"C:\\user"; }
   std::optional<Path> EnvironmentVariable(std::u16string_view name) const override {
-    const auto found = environment_.find(Path(name));
-    return found == environment_.end() ? std::nullopt : std::optional(found->second);
+    const auto found = Environment.find(Path(name));
+    return found == Environment.end() ? std::nullopt : std::optional(found->second);
   }
   bool CanCreateFilesIn(const Path& path) override {
-    return std::ranges::find(protectedFolders_, path) == protectedFolders_.end();
+    return std::ranges::find(ProtectedFolders, path) == ProtectedFolders.end();
   }
   Error CreateFolders(const Path&) override { return std::nullopt; }  // made with their files
   /// A fixed code page keeps the tests' bytes the same whatever the machine's code page is.
@@ -170,8 +167,6 @@ class FakeSystem : public platform::System {
   char16_t separator_ = rules_ == Rules::Windows ? u'\\' : u'/';
   Path executable_ = rules_ == Rules::Windows ? u"C:\\Programme\\fundort.exe" : u"/opt/fundort";
   Path currentFolder_ = rules_ == Rules::Windows ? u"C:\\" : u"/";
-  std::map<Path, Path> environment_;
-  std::vector<Path> protectedFolders_;
   std::map<Path, File> files_;
   std::map<Path, std::vector<Entry>> folders_;  ///< keyed by path with separator
   std::map<Path, Path> fileLinks_;              ///< other names of files

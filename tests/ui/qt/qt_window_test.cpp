@@ -2,7 +2,6 @@
 // during and after a run over a fake system's tree.
 #include <gtest/gtest.h>
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -151,28 +150,6 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTable) {
     const auto* label = qobject_cast<const QLabel*>(widget);
     EXPECT_TRUE(label == nullptr || label->textFormat() == Qt::PlainText);  // text, not markup
   }
-}
-
-// Where the layout table lets controls overlap by a pixel, nothing drawn over a value or the path
-// box paints a background; a path longer than the box can be scrolled to its end.
-TEST_F(QtWindowTest, OverlappingControlsAreDrawnWholeAndALongPathScrolls) {
-  for (const ControlId id : {ControlId::HitCount, ControlId::HitNumber, ControlId::PathBox}) {
-    const QObjectList& siblings = window.control(id)->parentWidget()->children();
-    for (auto above = siblings.begin() + siblings.indexOf(window.control(id)) + 1;
-         above != siblings.end(); ++above) {
-      const auto* sibling = qobject_cast<const QWidget*>(*above);
-      EXPECT_TRUE(!sibling || !sibling->geometry().intersects(window.control(id)->geometry()) ||
-                  !sibling->autoFillBackground());
-    }
-  }
-  window.show();
-  model.pathBox.Text = u"/prog/" + std::u16string(400, u'x') + u"/ende.txt";
-  window.driver().controlChanged(ControlId::PathBox);
-  QCoreApplication::processEvents();
-  EXPECT_GT(qobject_cast<QAbstractScrollArea*>(window.control(ControlId::PathBox))
-                ->verticalScrollBar()
-                ->maximum(),
-            0);
 }
 
 TEST_F(QtWindowTest, ANewPersonAddsOneItemAndKeepsTheOthers) {

@@ -151,6 +151,18 @@ class System {
   virtual char16_t PathSeparator() const = 0;
   /// Full path of the running program.
   virtual std::u16string ExecutablePath() const = 0;
+  /// Full path of the current working folder, ending in the separator; relative paths given on
+  /// a command line are taken from there.
+  virtual std::u16string CurrentFolder() const = 0;
+  /// Full path of the user's home folder, without a trailing separator; empty when unknown.
+  virtual std::u16string HomeFolder() const = 0;
+  /// The value of an environment variable; empty when it is not set.
+  virtual std::optional<std::u16string> EnvironmentVariable(std::u16string_view name) const = 0;
+  /// True when this user may create files in the folder at path (ending in the separator).
+  virtual bool CanCreateFilesIn(const std::u16string& path) = 0;
+  /// Creates the folder at path (ending in the separator) and the folders above it as needed,
+  /// readable by the user alone; an existing folder is no failure.
+  virtual std::optional<SystemError> CreateFolders(const std::u16string& path) = 0;
   /// The code page of configuration, log and searched contents.
   virtual const platform::CodePage& CodePage() const = 0;
   /// How this system writes plain text: the encoding of configuration and log, and the

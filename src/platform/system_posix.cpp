@@ -11,6 +11,17 @@ class PosixSystem : public System {
 
   char16_t PathSeparator() const override { return u'/'; }
   std::u16string ExecutablePath() const override { return posix::ExecutablePath(); }
+  std::u16string CurrentFolder() const override { return posix::CurrentFolder(); }
+  std::u16string HomeFolder() const override { return posix::HomeFolder(); }
+  std::optional<std::u16string> EnvironmentVariable(std::u16string_view name) const override {
+    return posix::EnvironmentVariable(name);
+  }
+  bool CanCreateFilesIn(const std::u16string& path) override {
+    return posix::CanCreateFilesIn(path);
+  }
+  std::optional<SystemError> CreateFolders(const std::u16string& path) override {
+    return posix::CreateFolders(path);
+  }
   const platform::CodePage& CodePage() const override { return Windows1252CodePage(); }
   TextConvention TextFiles() const override { return TextConvention::Utf8; }
 

@@ -12,6 +12,13 @@ namespace platform::posix {
 
 /// Full path of the running executable, from /proc/self/exe.
 std::u16string ExecutablePath();
+/// The current working folder, ending in the separator.
+std::u16string CurrentFolder();
+/// The user's home folder without a trailing separator; empty when unknown.
+std::u16string HomeFolder();
+std::optional<std::u16string> EnvironmentVariable(std::u16string_view name);
+bool CanCreateFilesIn(const std::u16string& path);
+std::optional<SystemError> CreateFolders(const std::u16string& path);
 
 /// Lets the walk hold as many descriptors as the system allows (one per open level).
 void RaiseDescriptorLimit();

@@ -9,6 +9,17 @@ class Win32System : public System {
 
   char16_t PathSeparator() const override { return u'\\'; }
   std::u16string ExecutablePath() const override { return win32::ExecutablePath(); }
+  std::u16string CurrentFolder() const override { return win32::CurrentFolder(); }
+  std::u16string HomeFolder() const override { return win32::HomeFolder(); }
+  std::optional<std::u16string> EnvironmentVariable(std::u16string_view name) const override {
+    return win32::EnvironmentVariable(name);
+  }
+  bool CanCreateFilesIn(const std::u16string& path) override {
+    return win32::CanCreateFilesIn(path);
+  }
+  std::optional<SystemError> CreateFolders(const std::u16string& path) override {
+    return win32::CreateFolders(path);
+  }
   const platform::CodePage& CodePage() const override { return *codePage_; }
   TextConvention TextFiles() const override { return TextConvention::CodePage; }
 

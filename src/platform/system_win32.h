@@ -14,6 +14,13 @@ namespace platform::win32 {
 
 /// Full path of the running executable (GetModuleFileNameW).
 std::u16string ExecutablePath();
+/// The current working folder, ending in the separator.
+std::u16string CurrentFolder();
+/// The user's home folder without a trailing separator; empty when unknown.
+std::u16string HomeFolder();
+std::optional<std::u16string> EnvironmentVariable(std::u16string_view name);
+bool CanCreateFilesIn(const std::u16string& path);
+std::optional<SystemError> CreateFolders(const std::u16string& path);
 
 /// The system's ANSI code page (GetACP), its case mapping taken from the system.
 std::unique_ptr<platform::CodePage> AnsiCodePage();

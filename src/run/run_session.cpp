@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/field_list.h"
+#include "support/path_name.h"
 #include "support/text_file.h"
 
 RunSession::RunSession(RunOptions options, RunObserver& observer)
@@ -82,8 +83,14 @@ void RunSession::Load() {
   programFolder_ =
       slash == std::u16string::npos ? std::u16string(u".") : program.substr(0, slash + 1);
   if (programFolder_.empty() || programFolder_.back() != separator) programFolder_ += separator;
-  configFile_ = options_.ConfigFileOverride ? *options_.ConfigFileOverride
-                                            : programFolder_ + BaseName() + u".cfg";
+  // The configuration is read and its relative FOLDER paths are taken from its own folder, made
+  // full from the working folder when it was named relatively, so that every path shown and
+  // logged is a full one and the result does not depend on where the program was started.
+  std::u16string config = options_.ConfigFileOverride ? *options_.ConfigFileOverride
+                                                      : programFolder_ + BaseName() + u".cfg";
+  if (separator == u'\\') std::ranges::replace(config, u'/', separator);
+  configFile_ = ResolvePath(System().CurrentFolder(), config, separator);
+  configFolder_ = configFile_.substr(0, configFile_.rfind(separator) + 1);
 
   stopRequested_ = false;
   log_.Write(u"START " + BaseName());
@@ -137,7 +144,8 @@ void RunSession::ExecuteLine(const std::u16string& line) {
       [this](const auto& command) {
         using Command = std::decay_t<decltype(command)>;
         if constexpr (std::is_same_v<Command, FolderCommand>) {
-          FolderWalker(System(), rules_, catalog_, *this).Walk(command.Path);
+          FolderWalker(System(), rules_, catalog_, *this)
+              .Walk(ResolvePath(configFolder_, command.Path, System().PathSeparator()));
         } else if constexpr (std::is_same_v<Command, NameCommand>) {
           AddPerson(command.Name, command.Terms);
         } else if constexpr (std::is_same_v<Command, SearchModeCommand>) {

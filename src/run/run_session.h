@@ -59,6 +59,9 @@ class RunSession : private WalkListener, private SearchListener {
   /// The program's folder, ending in the separator.
   const std::u16string& ProgramFolder() const { return programFolder_; }
   const std::u16string& ConfigFile() const { return configFile_; }
+  /// The configuration's folder as a full path ending in the separator: relative FOLDER paths
+  /// start there.
+  const std::u16string& ConfigFolder() const { return configFolder_; }
   const SearchSettings& Settings() const { return settings_; }
   const FileTypeRules& Rules() const { return rules_; }
   const FileCatalog& Catalog() const { return catalog_; }
@@ -107,6 +110,7 @@ class RunSession : private WalkListener, private SearchListener {
   ActivityLog log_;
   std::u16string programFolder_;
   std::u16string configFile_;
+  std::u16string configFolder_;
   SearchSettings settings_;
   FileTypeRules rules_;
   FileCatalog catalog_;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "run/person_order.h"
+#include "shell/program_files.h"
 #include "shell/window_layout.h"
 #include "support/number_text.h"
 
@@ -33,6 +34,12 @@ void MainWindow::OnClose() {
 
 void MainWindow::StatusChanged(std::u16string_view status) {
   statusLabel.Caption = status;
+  // A log that cannot be written is no reason to stop, but the user must learn that the record
+  // is incomplete: the status line says so from the first lost line on, once, after its status.
+  const RunOutcome outcome = session_.Outcome();
+  if (outcome.LogLinesLost != 0) {
+    statusLabel.Caption += u" – Protokoll kann nicht geschrieben werden: " + outcome.LogFailure;
+  }
   Mirror(ControlId::StatusLabel);
 }
 
@@ -75,7 +82,27 @@ void MainWindow::HitAdded(PersonId person, FileId) {
 }
 
 void MainWindow::ErrorReported(std::u16string_view text, std::int32_t configurationLine) {
+  if (offerStarter_ && session_.Outcome().Configuration == ConfigurationState::Missing) {
+    offerStarter_ = false;
+    OfferStarter();
+    return;
+  }
   ShowError(text, configurationLine);
+}
+
+void MainWindow::OfferStarter() {
+  const std::u16string& config = session_.ConfigFile();
+  const MessageAnswer answer = window_.messageBox(MessageRequest{
+      u"Die Konfigurationsdatei wurde nicht gefunden:\n" + config +
+          u"\n\nSoll dort eine Startkonfiguration (die Personen der Demo, gesucht im "
+          u"Benutzerordner) angelegt und im Editor geöffnet werden?",
+      u"Konfiguration", MessageButtons::YesNo, MessageIcon::Question, DefaultButton::First});
+  if (answer != MessageAnswer::Yes) return;
+  platform::System& system = session_.System();
+  std::optional<platform::SystemError> error = system.CreateFolders(session_.ConfigFolder());
+  if (!error) error = system.AppendToFile(config, StarterConfiguration(system), std::nullopt);
+  if (!error) error = system.StartTextEditor(config);
+  if (error) ShowError(error->Description, 0);
 }
 
 bool MainWindow::Checkpoint() {

@@ -54,6 +54,11 @@ class MainWindow final : public RunObserver {
   void OnDeleteClicked();
   void OnSortClicked();
 
+  /// When the configuration is missing, offers to write a starter configuration there and open
+  /// it in the editor instead of only saying it is missing: for a configuration in the user's
+  /// folders, which the user has no other hint of.
+  void OfferStarterConfiguration() { offerStarter_ = true; }
+
   /// The person on display, if any.
   std::optional<PersonId> DisplayedPerson() const { return displayedPerson_; }
   /// The run this window shows.
@@ -76,6 +81,9 @@ class MainWindow final : public RunObserver {
   /// Shows a "Fehler" box with the critical icon and an OK button about the configuration line
   /// being run (0 outside the configuration).
   void ShowError(std::u16string_view text, std::int32_t configurationLine);
+  /// Asks whether to write the starter configuration at the missing configuration's place and
+  /// open it in the editor, and does so.
+  void OfferStarter();
   /// Shows the person's name, hit count and first hit.
   void ShowPerson(PersonId person);
   /// Orders the list by hits, keeping the selected name selected.
@@ -87,5 +95,6 @@ class MainWindow final : public RunObserver {
   std::optional<PersonId> displayedPerson_;
   /// True while the list is rebuilt: selections made meanwhile are the rebuild's, not the user's.
   bool rebuildingList_ = false;
+  bool offerStarter_ = false;
   RunSession session_;
 };

@@ -37,7 +37,7 @@ enum class ControlId {
 inline constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::StartTimer) + 1;
 
 enum class MessageButtons { Ok, YesNo };
-enum class MessageIcon { Critical };
+enum class MessageIcon { Critical, Question };
 enum class DefaultButton { First, Second };
 enum class MessageAnswer { Ok, Yes, No };
 

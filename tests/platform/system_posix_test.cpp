@@ -297,3 +297,17 @@ TEST(SystemPosixTest, AMappedFileCutShortReadsAsZerosAndSaysWhereItEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// The user's folders are made down to the last, for the user alone; a file in the way fails.
+TEST(SystemPosixTest, FoldersAreMadeDownToTheLastForTheUserAlone) {
+  TempDir dir;
+  EXPECT_FALSE(Real().CreateFolders(PathIn(dir, "a/b") + u"/"));
+  EXPECT_FALSE(Real().CreateFolders(PathIn(dir, "a/b") + u"/"));
+  EXPECT_EQ(fs::status(dir.path() / "a" / "b").permissions(), fs::perms::owner_all);
+  dir.Write("f", "");
+  EXPECT_TRUE(Real().CreateFolders(PathIn(dir, "f/g") + u"/"));
+}
+
+}  // namespace

@@ -148,6 +148,38 @@ TEST(RunSessionTest, AFileDeletedDuringTheSearchIsGoneForIt) {
   }
 }
 
+// A relative FOLDER path is taken from the configuration's folder, not from the working folder
+// the program was started in, and the paths of the hits are full ones; a configuration named
+// relatively is found from the working folder.
+TEST(RunSessionTest, ARelativeFolderIsTakenFromTheConfigurationsFolder) {
+  const struct {
+    Rules rules;
+    std::u16string config;  // the configuration as the front end names it; empty: the program's
+    std::string folder;     // the FOLDER line's path
+    std::u16string hit;     // the path of the one hit; empty: none
+  } cases[] = {
+      {Rules::Posix, u"", "data", u"/prog/data/a.txt"},
+      {Rules::Posix, u"fundort.cfg", "data", u"/prog/data/a.txt"},         // started in /prog
+      {Rules::Posix, u"./prog/fundort.cfg", "data", u"/prog/data/a.txt"},  // started in /
+      {Rules::Windows, u"", ".\\data", u"C:\\prog\\data\\a.txt"},
+      {Rules::Windows, u"", "\\data", u""},  // the root of the current drive, not the program's
+      {Rules::Windows, u"prog/fundort.cfg", "data", u"C:\\prog\\data\\a.txt"},  // started in C:
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf8(c.config) + " " + c.folder);
+    TestProgram program("fundort", c.rules);
+    if (c.config.starts_with(u"fundort")) program.system().SetCurrentFolder(program.Path(""));
+    program.Write("data/a.txt", "Nord");
+    program.WriteConfig("FILETYPE|*.txt|\r\nFOLDER|" + c.folder + "|\r\nNAME|Nord|Nord|\r\n");
+    RunOptions options = program.Options();
+    if (!c.config.empty()) options.ConfigFileOverride = c.config;
+    TestRun run(options);
+    run.LoadAndRun();
+    const auto& files = run.session->Hits().FilesOf(PersonId{0});
+    EXPECT_EQ(files.empty() ? u"" : run.session->Catalog().FilePath(files[0]), c.hit);
+  }
+}
+
 // The same on the real system: the log beside the program, the found file deleted for good.
 TEST(RunSessionTest, ARunOnARealTreeLogsAndDeletesTheFoundFile) {
   InstalledProgram program;

@@ -169,6 +169,7 @@ FakeSystem::Error FakeSystem::AppendToFile(const Path& path, std::string_view by
                                            std::optional<platform::FileIdentity> protectedFile) {
   const std::lock_guard lock(mutex_);
   if (protectedFile && IdentityOf(path) == protectedFile) return platform::FileProtectedError();
+  if (auto failure = FailureOf(Operation::Append, path)) return failure;
   if (!Exists(Resolve(path))) AddFile(Resolve(path), {});
   File& file = files_.at(Resolve(path));
   file.Size = static_cast<std::int64_t>((file.Bytes += bytes).size());

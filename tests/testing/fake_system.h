@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -22,7 +23,7 @@ class FakeSystem : public platform::System {
   /// Posix: "/" separates, a leading dot hides, text is UTF-8. Windows: "\" separates, the
   /// hidden attribute hides, text is in the code page.
   enum class Rules { Posix, Windows };
-  enum class Operation { List, Open, Read, Delete, Editor };
+  enum class Operation { List, Open, Read, Delete, Editor, Append };
   enum class Attribute { None, Hidden };
   using Error = std::optional<platform::SystemError>;
   using Path = std::u16string;
@@ -71,16 +72,29 @@ class FakeSystem : public platform::System {
     readScripts_[path].MappingCut = {at, kind ? std::optional(ErrorOf(*kind)) : std::nullopt};
   }
   void SetExecutablePath(Path path) { executable_ = std::move(path); }
+  void SetCurrentFolder(Path path) { currentFolder_ = std::move(path); }
 
   bool Exists(const Path& path) const { return files_.contains(path); }
   /// The bytes of the file at path; empty when there is none.
   std::string Contents(const Path& path) const { return Exists(path) ? files_.at(path).Bytes : ""; }
 
-  int OpenNow = 0;           ///< listings handed out and not yet destroyed
-  std::vector<Path> Edited;  ///< paths the text editor was started on
+  int OpenNow = 0;                     ///< listings handed out and not yet destroyed
+  std::vector<Path> Edited;            ///< paths the text editor was started on
+  std::map<Path, Path> Environment;    ///< the environment variables set
+  std::vector<Path> ProtectedFolders;  ///< folders (ending in the separator) refusing new files
 
   char16_t PathSeparator() const override { return separator_; }
   Path ExecutablePath() const override { return executable_; }
+  Path CurrentFolder() const override { return currentFolder_; }
+  Path HomeFolder() const override { return separator_ == u'/' ? u"/home/user" : u"C:\\user"; }
+  std::optional<Path> EnvironmentVariable(std::u16string_view name) const override {
+    const auto found = Environment.find(Path(name));
+    return found == Environment.end() ? std::nullopt : std::optional(found->second);
+  }
+  bool CanCreateFilesIn(const Path& path) override {
+    return std::ranges::find(ProtectedFolders, path) == ProtectedFolders.end();
+  }
+  Error CreateFolders(const Path&) override { return std::nullopt; }  // made with their files
   /// A fixed code page keeps the tests' bytes the same whatever the machine's code page is.
   const platform::CodePage& CodePage() const override { return platform::Windows1252CodePage(); }
   platform::TextConvention TextFiles() const override {
@@ -152,6 +166,7 @@ class FakeSystem : public platform::System {
   Rules rules_;
   char16_t separator_ = rules_ == Rules::Windows ? u'\\' : u'/';
   Path executable_ = rules_ == Rules::Windows ? u"C:\\Programme\\fundort.exe" : u"/opt/fundort";
+  Path currentFolder_ = rules_ == Rules::Windows ? u"C:\\" : u"/";
   std::map<Path, File> files_;
   std::map<Path, std::vector<Entry>> folders_;  ///< keyed by path with separator
   std::map<Path, Path> fileLinks_;              ///< other names of files

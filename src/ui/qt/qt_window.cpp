@@ -342,6 +342,9 @@ MessageAnswer QtWindow::askUser(const MessageRequest& request) {
     case MessageIcon::Critical:
       icon = QMessageBox::Critical;
       break;
+    case MessageIcon::Question:
+      icon = QMessageBox::Question;
+      break;
   }
   QMessageBox box(icon, ToQString(request.Title), ToQString(request.Text), QMessageBox::NoButton,
                   this);

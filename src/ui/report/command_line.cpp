@@ -30,6 +30,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       optionsEnded = true;
     } else if (argument == "--help" || argument == "-h") {
       request.Help = true;
+    } else if (argument == "--version") {
+      request.Version = true;
     } else if (argument == "--strict") {
       request.Strict = true;
     } else if (value("--format", text)) {
@@ -82,7 +84,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       return parsed;
     }
   }
-  if (request.Help) return parsed;
+  if (request.Help || request.Version) return parsed;
   if (configs.size() != 1) {
     parsed.Error =
         configs.empty() ? "no configuration file given" : "more than one configuration file given";
@@ -107,6 +109,7 @@ std::string UsageText() {
          "  --threads N             search N files at once (default: one per core; 1 searches\n"
          "                          on one thread with read-ahead); the output is the same\n"
          "  --help                  show this help\n"
+         "  --version               show the program's version\n"
          "\n"
          "Messages and warnings go to stderr as CONFIG:LINE: TEXT, folders and files that could\n"
          "not be searched as PATH: REASON.\n"

@@ -14,6 +14,7 @@ struct ReportRequest {
   std::string LogFile;
   std::string Config;
   bool Help = false;
+  bool Version = false;  ///< print the program's name and version, nothing else
   /// A person without search terms makes the run incomplete (exit status 4) too.
   bool Strict = false;
   /// Files searched at once; 0: as many as the machine has cores.

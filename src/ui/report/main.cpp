@@ -86,6 +86,10 @@ int main(int argc, char** argv) {
     std::fputs(UsageText().c_str(), stdout);
     return kCompleted;
   }
+  if (parsed.Request.Version && parsed.Error.empty()) {
+    std::fputs("fundort-report " FUNDORT_VERSION "\n", stdout);
+    return kCompleted;
+  }
   if (!parsed.Error.empty()) {
     std::fprintf(stderr, "fundort-report: %s\n\n%s", parsed.Error.c_str(), UsageText().c_str());
     return kUsageOrConfigurationError;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -180,7 +181,8 @@ void Win32Window::BuildControls(HINSTANCE instance) {
         break;
       case ControlKind::TextBox:
         windowClass = L"EDIT";
-        style |= WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+        // The scroll bar shows only when a long path needs more lines than the box holds.
+        style |= WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
         extended = WS_EX_CLIENTEDGE;
         break;
       case ControlKind::CommandButton:
@@ -198,11 +200,6 @@ void Win32Window::BuildControls(HINSTANCE instance) {
                                    CommandIdOf(layout.Id), instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[static_cast<std::size_t>(layout.Id)] = control;
-    if (layout.Kind == ControlKind::Label) {
-      // Labels lie beneath the other controls of their container, as drawn on it; they take no
-      // input, so the order of the others, the tab order, stays as built.
-      SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
 
     if (layout.Kind == ControlKind::Frame) {
       // The frame holds its controls as a container, so their notifications reach it first; it
@@ -220,6 +217,17 @@ void Win32Window::BuildControls(HINSTANCE instance) {
       SetScrollInfo(control, SB_CTL, &range, FALSE);
     }
   }
+  // The layout table lets neighbours overlap by a pixel: "Häufigkeit:" ends where the count
+  // begins, "gefunden in:" where the path box begins. Each label clips itself to the siblings
+  // above it, so the labels lie beneath every other control, and a later label (a value right of
+  // or below its caption) above an earlier one: what the user reads is drawn whole, and only a
+  // caption's empty end is hidden. Labels take no input, so the tab order stays as built.
+  for (auto layout = std::rbegin(kWindowLayout); layout != std::rend(kWindowLayout); ++layout) {
+    if (layout->Kind != ControlKind::Label) continue;
+    SetWindowPos(Control(layout->Id), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  FitPathBoxScrollBar();
 }
 
 // ---- Life of the window. ----
@@ -403,6 +411,23 @@ void Win32Window::OnSelectorScroll(WORD request) {
 
 // ---- What the driver shows. ----
 
+void Win32Window::FitPathBoxScrollBar() {
+  HWND box = Control(ControlId::PathBox);
+  // Measured without the bar first: the text wraps wider then, and may fit.
+  ShowScrollBar(box, SB_VERT, FALSE);
+  HDC context = GetDC(box);
+  const auto previous = SelectObject(context, font_);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(context, &metrics);
+  SelectObject(context, previous);
+  ReleaseDC(box, context);
+  RECT area{};
+  SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  const LONG lineHeight = metrics.tmHeight > 0 ? metrics.tmHeight : 1;
+  const auto lines = static_cast<LONG>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+  if (lines * lineHeight > area.bottom - area.top) ShowScrollBar(box, SB_VERT, TRUE);
+}
+
 void Win32Window::showControl(const ControlView& view) {
   switch (view.Control) {
     case ControlId::WindowCaption:
@@ -431,7 +456,10 @@ void Win32Window::showControl(const ControlView& view) {
   const int length = GetWindowTextLengthW(control);
   std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
   shown.resize(static_cast<std::size_t>(GetWindowTextW(control, shown.data(), length + 1)));
-  if (shown != text) SetWindowTextW(control, text.c_str());
+  if (shown != text) {
+    SetWindowTextW(control, text.c_str());
+    if (view.Control == ControlId::PathBox) FitPathBoxScrollBar();
+  }
   if (view.Control == ControlId::SortButton || view.Control == ControlId::OpenButton ||
       view.Control == ControlId::DeleteButton) {
     EnableWindow(control, view.Enabled ? TRUE : FALSE);
@@ -528,6 +556,9 @@ MessageAnswer Win32Window::askUser(const MessageRequest& request) {
   switch (request.Icon) {
     case MessageIcon::Critical:
       type |= MB_ICONERROR;
+      break;
+    case MessageIcon::Question:
+      type |= MB_ICONQUESTION;
       break;
   }
   if (yesNo && request.Default == DefaultButton::Second) type |= MB_DEFBUTTON2;

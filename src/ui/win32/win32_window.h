@@ -61,6 +61,8 @@ class Win32Window final : public FrontEnd {
   void ShowProgressBar(double fill);
   void ShowPersonList(const ControlView& view);
   void ShowSelector(const ControlView& view);
+  /// Shows the path box's vertical scroll bar exactly when its text has more lines than fit.
+  void FitPathBoxScrollBar();
   void ShowStartTimer(const ControlView& view);
   /// Ends the message box this thread shows, if any.
   void DismissMessageBox() const;

@@ -141,6 +141,12 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
       {"deeper than the soft descriptor limit", "FILETYPE|*.txt|\nFOLDER|$R|", {noLog, "$C"}, 0, "",
        {"Anzahl Verzeichnisse: 301  Anzahl Dateien: 4"}, "", "d=Daten$(printf '/d%.0s' {1..300})"
        " && mkdir -p $d && touch $d/x.txt && ulimit -S -n 64" + thenRun},
+      // A relative FOLDER starts at the configuration's folder wherever the run is started, and
+      // the paths reported are full.
+      {"relative folder from elsewhere", limited + "FOLDER|Daten|\nNAME|Ilse Weiß|Weiß|",
+       {noLog, ".$C"}, 0, "", {"Anzahl Verzeichnisse: 1", "\n  $R/a, \"b\".txt\n"}, "",
+       "cd / && exec \"$@\""},
+      {"version", "", {"--version", "$C"}, 0, "", {"fundort-report " FUNDORT_VERSION "\n"}},
       // Pseudo file systems met below a root are not entered; named as the root, one is walked.
       {"pseudo file system below", "FOLDER|/dev|", {noLog, json, "$C"}, 0, "",
        {"{", "!\"pseudoFileSystems\": 0}"}, "", "exec \"$@\"", devpts},

@@ -7,6 +7,8 @@
 //                                              list item's, or of a scroll bar's right arrow (end)
 //   window_probe CAPTION box                   the open message box's text, then its default
 //                                              button (Yes, No, OK or none)
+//   window_probe CAPTION above CONTROL         the controls above it in its container that
+//                                              overlap it, one per line
 // CONTROL is a name of the layout table in ASCII ("ae" for "ä"). Output is UTF-8; the exit status
 // is 1 when the window, the control or the box is not there, 2 for a wrong call.
 #include <cstdio>
@@ -55,17 +57,40 @@ HWND FindWhere(HWND parent, std::function<bool(HWND)> wanted) {
   return search.Found;
 }
 
+/// The layout table's name of a control in ASCII.
+std::wstring AsciiName(const ControlLayout& layout) {
+  std::wstring ascii;
+  for (const char16_t character : layout.Name)
+    ascii += character == u'ä' ? std::wstring(L"ae") : std::wstring(1, character);
+  return ascii;
+}
+
 /// The control named name (in ASCII) anywhere inside window, the frame's controls included.
 HWND FindControl(HWND window, std::wstring_view name) {
   for (const ControlLayout& layout : kWindowLayout) {
-    std::wstring ascii;
-    for (const char16_t character : layout.Name)
-      ascii += character == u'ä' ? std::wstring(L"ae") : std::wstring(1, character);
     const int id = kFirstControlCommandId + static_cast<int>(layout.Id);
-    if (ascii == name)
+    if (AsciiName(layout) == name)
       return FindWhere(window, [id](HWND child) { return GetDlgCtrlID(child) == id; });
   }
   return nullptr;
+}
+
+/// The controls that lie above control in its container and overlap it: they hide that part of
+/// it, as every control clips itself to the siblings above it.
+int PrintAbove(HWND control) {
+  RECT own{};
+  GetWindowRect(control, &own);
+  for (HWND sibling = GetWindow(control, GW_HWNDPREV); sibling != nullptr;
+       sibling = GetWindow(sibling, GW_HWNDPREV)) {
+    RECT other{}, common{};
+    GetWindowRect(sibling, &other);
+    if (!IntersectRect(&common, &own, &other)) continue;
+    for (const ControlLayout& layout : kWindowLayout) {
+      if (GetDlgCtrlID(sibling) == kFirstControlCommandId + static_cast<int>(layout.Id))
+        Print(AsciiName(layout));
+    }
+  }
+  return 0;
 }
 
 int PrintBox(HWND window) {
@@ -152,5 +177,6 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"point") return PrintPoint(control, argc > 4 ? argv[4] : nullptr);
+  if (command == L"above") return PrintAbove(control);
   return 2;
 }

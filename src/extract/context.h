@@ -9,7 +9,7 @@
 namespace extract::detail {
 
 /// The document kinds told apart by their first bytes.
-enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound };
+enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound, Image };
 
 /// How many leading bytes Recognise looks at.
 inline constexpr std::size_t kHeadBytes = 4096;
@@ -46,6 +46,15 @@ class Context {
   void Disown() { disowned_ = disowned_ || depth_ == 1; }
   /// The limits in force.
   const Limits& limits() const { return limits_; }
+  /// How images and scanned pages are read.
+  const Recognition& recognition() const { return recognition_; }
+  /// Sets how images and scanned pages are read; its engine must outlive the context.
+  void Recognise(const Recognition& recognition) { recognition_ = recognition; }
+  /// Records that text the document holds was not read at all, and why.
+  void Unread(std::string_view reason) {
+    Fail(reason);
+    unread_ = true;
+  }
   /// 1 for the file itself, one more per level of nesting.
   int Depth() const { return depth_; }
   /// Reserves room to hold bytes in memory; false when all held would pass the whole-bytes limit.
@@ -75,6 +84,8 @@ class Context {
   Stream open_ = Stream::None;
   bool stopped_ = false;
   bool disowned_ = false;
+  bool unread_ = false;
+  Recognition recognition_;
   int depth_ = 1;
   std::string reason_;
 };

@@ -108,9 +108,9 @@ bool Context::Enter() {
 }
 
 Result Context::Finish() const {
-  if (disowned_ && reason_.empty() && given_ == 0) return {Outcome::NotADocument, {}};
-  if (reason_.empty()) return {Outcome::Extracted, {}};
-  return {Outcome::NotExtracted, reason_};
+  if (disowned_ && reason_.empty() && given_ == 0) return {Outcome::NotADocument, {}, false};
+  if (reason_.empty()) return {Outcome::Extracted, {}, false};
+  return {Outcome::NotExtracted, reason_, unread_};
 }
 
 void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_view held) {
@@ -141,13 +141,18 @@ void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_vi
     case Kind::Compound:
       ExtractCompound(context, source);
       break;
+    case Kind::Image:
+      ExtractImage(context, source, held);
+      break;
   }
   context.Separate();
 }
 
 void ExtractNested(Context& context, std::string_view bytes) {
   const Kind kind = Recognise(bytes.substr(0, kHeadBytes));
-  if (kind == Kind::None || context.Stopped() || !context.Enter()) return;
+  // Pictures inside documents (a letterhead's logo) are not recognised: only image files and
+  // scanned pages are.
+  if (kind == Kind::None || kind == Kind::Image || context.Stopped() || !context.Enter()) return;
   MemorySource source(bytes);
   ExtractKind(context, source, kind, bytes);
   context.Leave();
@@ -246,7 +251,8 @@ bool MayBeDocument(std::string_view head) {
   return detail::Recognise(head.substr(0, detail::kHeadBytes)) != detail::Kind::None;
 }
 
-Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
+Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits,
+                   const Recognition& recognition) {
   std::string head(detail::kHeadBytes, '\0');
   std::size_t count = 0, done = 0;
   while (done < head.size()) {
@@ -260,6 +266,7 @@ Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
   const detail::Kind kind = detail::Recognise(head);
   if (kind == detail::Kind::None) return {Outcome::NotADocument, {}};
   detail::Context context(sink, limits, source.Size());
+  context.Recognise(recognition);
   detail::ExtractKind(context, source, kind);
   return context.Finish();
 }

@@ -54,6 +54,17 @@ struct Limits {
   std::uint64_t RatioFloor = std::uint64_t{1} << 20;  ///< ...but never less than this
   int MaxDepth = 3;  ///< the file itself is depth 1; a member of it depth 2
   std::uint64_t MaxWholeBytes = std::uint64_t{64} << 20;  ///< for formats read whole into memory
+  std::uint64_t MaxPixels = 100'000'000;  ///< of an image or page to recognise, checked first
+  int MaxRecognisedPages = 2000;  ///< pages of a document whose scanned pages are recognised
+};
+
+class Recognizer;
+
+/// How the text in images and in PDF pages without text (scans) is read.
+struct Recognition {
+  Recognizer* Engine = nullptr;  ///< none: such text is not read
+  /// Without an engine: why, listed with the file ("Texterkennung aus", "Sprache fehlt").
+  std::string OffReason = "Texterkennung aus";
 };
 
 /// What became of a file.
@@ -67,6 +78,9 @@ enum class Outcome {
 struct Result {
   Outcome Kind = Outcome::NotADocument;
   std::string Reason;
+  /// Text the file holds was not read at all (an image or a scanned page while recognition is
+  /// off, or one too large to recognise): a search of it is blind, not merely partial.
+  bool Unread = false;
 };
 
 /// True when a file whose first bytes (up to 4 KiB) are head may be a document; when false,
@@ -75,6 +89,8 @@ bool MayBeDocument(std::string_view head);
 
 /// Recognises the document kind by content, never by name, and streams its texts to the sink.
 /// Text already given stays given when the extraction stops at a limit or a damaged part.
-Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits = {});
+/// Images and scanned pages are read as recognition says.
+Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits = {},
+                   const Recognition& recognition = {});
 
 }  // namespace extract

@@ -20,5 +20,11 @@ enum class MailFile { Message, Mbox };
 void ExtractMail(Context& context, ByteSource& source, MailFile form);
 /// A compound (OLE) file: only an encrypted Office package is recognised in one.
 void ExtractCompound(Context& context, ByteSource& source);
+/// An image file (PNG, JPEG, TIFF with all its pages, BMP, GIF, WebP): its recognised text.
+void ExtractImage(Context& context, ByteSource& source, std::string_view held);
+/// The recognised text of page index (from 0, of pages) of a PDF whose bytes are document, for
+/// a page that carries no text of its own; page is a poppler::page.
+void RecogniseScannedPage(Context& context, std::string_view document, const void* page, int index,
+                          int pages);
 
 }  // namespace extract::detail

@@ -56,7 +56,13 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
     }
     const poppler::byte_array text =
         page->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
-    context.Text(std::string_view(text.data(), text.size()));
+    const std::string_view pageText(text.data(), text.size());
+    // A page without text of its own is a scan, or blank: recognition reads it.
+    if (pageText.find_first_not_of(" \t\r\n\f") == std::string_view::npos) {
+      RecogniseScannedPage(context, bytes, page.get(), index, pages);
+    } else {
+      context.Text(pageText);
+    }
     context.Text("\n");
   }
 }

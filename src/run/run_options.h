@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,4 +30,9 @@ struct RunOptions {
   std::u16string LogFile{};  ///< used with LogDestination::File
   /// How the search reads files (block size, read-ahead).
   ReadLimits Reading{};
+  /// Where recognised text is kept between runs (a folder, UTF-8). Unset: the user's cache
+  /// folder; empty: no cache, every scan is recognised anew.
+  std::optional<std::string> RecognitionCacheFolder{};
+  /// Seconds since the epoch for the cache's expiry; empty: the system clock.
+  std::function<std::int64_t()> Clock{};
 };

@@ -64,7 +64,9 @@ bool ContentSearch::Run() {
                                    [this] { return Checkpoint(); });
   if (stopped_) return false;
   if (settings_.Documents == DocumentReading::On) {
-    documents_ = std::make_unique<DocumentSearch>(persons_.All(), matching, codePage);
+    documents_ = std::make_unique<DocumentSearch>(
+        persons_.All(), matching, codePage, settings_.Recognition,
+        [this](int page, int pages) { listener_.PageRecognising(current_, page, pages); });
   }
 
   const auto fileCount = static_cast<std::int32_t>(catalog_.FileCount());
@@ -79,6 +81,7 @@ bool ContentSearch::Run() {
   double searchedSize = 0;
   for (std::size_t index = 0; index < catalog_.FileCount(); ++index) {
     const FileId file = IdOf<FileId>(index);
+    current_ = file;
     listener_.FileStarted(file);
     if (!SearchFile(file)) return false;
 
@@ -145,10 +148,10 @@ bool ContentSearch::SearchFile(FileId file) {
 bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content) {
   // The extractor takes a document whole; one larger than it takes is searched by its raw bytes
   // only. The bytes come from the file already open, read at offsets.
-  std::optional<std::string> reason;
+  DocumentResult result;
   const std::int64_t length = content.Length();
   if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
-    reason = "too large to extract";
+    result.Reason = "too large to extract";
   } else {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t done = 0;
@@ -163,10 +166,15 @@ bool ContentSearch::SearchDocument(FileId file, platform::ReadableFile& content)
     }
     bytes.resize(done);
     // A long extraction gives the user a chance to stop it now and then.
-    reason = documents_->Search(bytes, *terms_, [this] { return Checkpoint(); });
+    result = documents_->Search(bytes, *terms_, [this] { return Checkpoint(); });
     if (stopped_) return false;
   }
-  if (reason) listener_.DocumentNotExtracted(file, std::move(*reason));
+  if (result.Recognised.Pages > 0) listener_.PagesRecognised(file, result.Recognised);
+  if (result.Reason && result.Unread) {
+    listener_.DocumentUnread(file, std::move(*result.Reason));
+  } else if (result.Reason) {
+    listener_.DocumentNotExtracted(file, std::move(*result.Reason));
+  }
   return true;
 }
 

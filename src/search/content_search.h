@@ -6,10 +6,10 @@
 
 #include "collect/file_catalog.h"
 #include "platform/system.h"
+#include "search/document_search.h"
 #include "search/person_table.h"
 #include "search/search_settings.h"
 
-class DocumentSearch;
 class ReadAhead;
 class TermSearch;
 
@@ -27,6 +27,15 @@ class SearchListener {
   virtual void FileUnreadable(FileId file, const platform::SystemError& failure) = 0;
   /// file is a document whose text could not be read wholly; its raw bytes were searched.
   virtual void DocumentNotExtracted(FileId file, std::string reason) = 0;
+  /// file holds text that was not read at all (a scan while recognition is off): told instead of
+  /// DocumentNotExtracted.
+  virtual void DocumentUnread(FileId file, std::string reason) {
+    DocumentNotExtracted(file, std::move(reason));
+  }
+  /// Text of file was recognised, or taken from the cache of recognised text.
+  virtual void PagesRecognised(FileId /*file*/, const RecognitionCounts& /*counts*/) {}
+  /// Page page (from 1, of pages) of file is being recognised.
+  virtual void PageRecognising(FileId /*file*/, int /*page*/, int /*pages*/) {}
   /// file is done; searched is the share of all bytes searched so far, from 0 to 1.
   virtual void FileSearched(FileId file, double searched) = 0;
   /// Every file was searched.
@@ -72,5 +81,6 @@ class ContentSearch {
   std::unique_ptr<TermSearch> terms_;
   std::unique_ptr<DocumentSearch> documents_;  ///< none when documents are not read
   std::unique_ptr<ReadAhead> reader_;
+  FileId current_{};  ///< the file being searched
   bool stopped_ = false;
 };

@@ -32,6 +32,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       request.Help = true;
     } else if (argument == "--strict") {
       request.Strict = true;
+    } else if (argument == "--no-cache") {
+      request.NoCache = true;
+    } else if (argument == "--clear-cache") {
+      request.ClearCache = true;
+    } else if (argument == "--progress") {
+      request.ProgressChoice = ReportRequest::Progress::Always;
+    } else if (argument == "--no-progress") {
+      request.ProgressChoice = ReportRequest::Progress::Never;
     } else if (value("--format", text)) {
       if (!parsed.Error.empty()) return parsed;
       if (text == "text") {
@@ -66,6 +74,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (request.Help) return parsed;
+  if (configs.empty() && request.ClearCache) return parsed;  // only the cache is cleared
   if (configs.size() != 1) {
     parsed.Error =
         configs.empty() ? "no configuration file given" : "more than one configuration file given";
@@ -76,8 +85,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] [--strict] "
-         "CONFIG\n"
+  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] [--strict]\n"
+         "                      [--no-cache] [--clear-cache] [--progress | --no-progress] CONFIG\n"
+         "       fundort-report --clear-cache\n"
          "\n"
          "Runs the search that CONFIG describes, without a window, and prints which files\n"
          "mention which person, and what could not be searched.\n"
@@ -87,6 +97,10 @@ std::string UsageText() {
          "  --no-log                write no activity log\n"
          "                          (default: CONFIG's folder, CONFIG's base name + .log)\n"
          "  --strict                a person without search terms makes the run incomplete\n"
+         "  --no-cache              neither use nor fill the cache of recognised text\n"
+         "  --clear-cache           empty the cache of recognised text first (alone: only that)\n"
+         "  --progress              show a progress line on stderr (default: when a terminal)\n"
+         "  --no-progress           show no progress line\n"
          "  --help                  show this help\n"
          "\n"
          "Messages and warnings go to stderr as CONFIG:LINE: TEXT, folders and files that could\n"
@@ -95,6 +109,7 @@ std::string UsageText() {
          "Exit status: 0 completed, 1 completed with configuration messages,\n"
          "2 usage error or configuration file missing or unreadable, 3 the report could not be\n"
          "written, 4 completed without messages but part of the trees could not be searched\n"
-         "(a missing or unreadable folder, an unreadable file; with --strict also a person\n"
-         "without search terms), 130 stopped by a signal.\n";
+         "(a missing or unreadable folder, an unreadable file, a scan whose text was not\n"
+         "recognised; with --strict also a person without search terms), 130 stopped by a\n"
+         "signal.\n";
 }

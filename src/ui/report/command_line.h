@@ -15,6 +15,12 @@ struct ReportRequest {
   bool Help = false;
   /// A person without search terms makes the run incomplete (exit status 4) too.
   bool Strict = false;
+  /// Recognised text is neither taken from nor kept in the cache.
+  bool NoCache = false;
+  /// The cache of recognised text is emptied before the run (or, without CONFIG, alone).
+  bool ClearCache = false;
+  /// The progress line on stderr: when stderr is a terminal, always, or never.
+  enum class Progress { Terminal, Always, Never } ProgressChoice = Progress::Terminal;
 };
 
 /// The result of reading the command line: a request, or the reason it is unusable.

@@ -65,6 +65,7 @@ RunOptions OptionsFor(const ReportRequest& request) {
       options.Log = LogDestination::None;
       break;
   }
+  if (request.NoCache) options.RecognitionCacheFolder = std::string();
   return options;
 }
 
@@ -84,6 +85,15 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
   const ReportRequest& request = parsed.Request;
+  if (request.ClearCache) {
+    const std::string folder = RecognisedTextCache::DefaultFolder();
+    if (!folder.empty() && !RecognisedTextCache::Clear(folder)) {
+      std::fprintf(stderr, "fundort-report: cannot clear the cache in %s: %s\n", folder.c_str(),
+                   std::strerror(errno));
+      return kUsageOrConfigurationError;
+    }
+    if (request.Config.empty()) return kCompleted;
+  }
   if (const std::string conflict = LogConflict(platform::OperatingSystem(), request);
       !conflict.empty()) {
     std::fprintf(stderr, "fundort-report: %s\n", conflict.c_str());
@@ -91,6 +101,11 @@ int main(int argc, char** argv) {
   }
 
   ConsoleObserver observer(request.Config);
+  if (request.ProgressChoice == ReportRequest::Progress::Always ||
+      (request.ProgressChoice == ReportRequest::Progress::Terminal &&
+       platform::StandardErrorIsTerminal())) {
+    observer.ShowProgress();
+  }
   const platform::StopRequests stopRequests([&observer] { observer.RequestStop(); });
   RunSession session(OptionsFor(request), observer);
 
@@ -103,6 +118,7 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
   session.Run();
+  observer.ClearProgress();
   session.End();
   const RunOutcome outcome = session.Outcome();
   // The run goes on without the lines it could not log, but does not pass for complete.

@@ -75,7 +75,8 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
         "Erika\", \"terms\": [\"müller\"], \"hits\": 1, \"files\": [\"$R/a, \\\"b\\\".txt\"]},\n  "
         "{\"number\": 2, \"name\": \"Ilse Weiß\", \"terms\": [\"Weiß\"], \"hits\": 2, \"files\": "
         "[\"$R/a, \\\"b\\\".txt\", \"" + bad + "\"]}],\n \"sortedNames\": [\"Ilse Weiß\", "
-        "\"Müller, Erika\"],\n \"unreadable\": [],\n \"notExtracted\": [],\n \"messages\": "
+        "\"Müller, Erika\"],\n \"unreadable\": [],\n \"notExtracted\": [],\n \"recognition\": "
+        "{\"pages\": 0, \"fromCache\": 0, \"files\": []},\n \"messages\": "
         "[{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: \\\"FOO\\\"\", \"line\": 5}, "
         "{\"title\": \"Fehler\", \"text\": \"Unbekannter Suchmodus \\\"fast\\\".\", \"line\": 6}"
         "],\n \"coverage\": {\"stopped\": false,\n"},

@@ -106,6 +106,7 @@ TEST(ConfigLineTest, UnderWindowsRulesOnlyTheCodePageIsSearchedAndNoDocumentIsRe
   run.session->Load();
   EXPECT_TRUE(run.session->Settings().Encodings == platform::TextEncodings{TextEncoding::Ansi});
   EXPECT_EQ(run.session->Settings().Documents, DocumentReading::Off);
+  EXPECT_NE(run.session->Settings().Recognition.State, RecognitionState::On);
 }
 
 }  // namespace

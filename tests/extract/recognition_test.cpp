@@ -129,6 +129,18 @@ TEST(RecognitionTest, HugeAndDamagedImagesAreListedWithoutDecoding) {
   const samples::Extraction broken = Recognise(damaged, &engine);
   EXPECT_EQ(broken.result.Kind, Outcome::NotExtracted);
 
+  extract::Limits fewPages;
+  fewPages.MaxRecognisedPages = 1;  // the mixed PDF has two pages, one of them scanned
+  const samples::Extraction long_ = Recognise(Scan("mixed.pdf"), &engine, fewPages);
+  EXPECT_TRUE(long_.result.Unread);
+  EXPECT_NE(long_.result.Reason.find("1 Seiten"), std::string::npos) << long_.result.Reason;
+  EXPECT_NE(long_.sink.AllText().find("Anna Berger"), std::string::npos);
+
+  // A scan attached to a mail or put in a zip is read like one on its own.
+  const samples::Extraction zipped =
+      Recognise(samples::Zip({{"akte.pdf", Scan("mixed.pdf")}}), &engine);
+  EXPECT_NE(zipped.sink.AllText().find("Paul Wegener"), std::string::npos);
+
   const samples::Extraction office =
       Recognise(samples::Zip({{"word/media/logo.png", Scan("clean.png")}}), nullptr);
   EXPECT_FALSE(office.result.Unread);
@@ -201,6 +213,18 @@ TEST(RecognitionCacheTest, DamagedCacheIsSetAsideAndTwoRunsShareOne) {
   EXPECT_EQ(first->PageCount(), 40);
   EXPECT_TRUE(extract::RecognitionCache::Clear(folder.Path()));
   EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/recognition.sqlite"));
+}
+
+// Faults: a cache that cannot be made ending the run instead of being skipped with its reason.
+TEST(RecognitionCacheTest, AnUnusableFolderIsSkippedWithItsReason) {
+  TemporaryFolder folder;
+  std::filesystem::create_directories(folder.Path());
+  std::ofstream(folder.Path() + "/fundort") << "a file where the folder should be";
+  std::string problem;
+  EXPECT_FALSE(extract::RecognitionCache::Open(folder.Path() + "/fundort", {}, problem));
+  EXPECT_NE(problem.find("fundort"), std::string::npos) << problem;
+  extract::Recognizer engine({"eng"}, [] { return nullptr; });
+  EXPECT_EQ(Recognise(Scan("clean.png"), &engine).result.Kind, Outcome::Extracted);
 }
 
 // Faults: a wrong round constant or padding, or bytes lost between pieces.

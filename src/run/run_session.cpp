@@ -253,10 +253,13 @@ void RunSession::Search() {
   const bool recognising = settings_.Documents == DocumentReading::On &&
                            settings_.Recognition.State == RecognitionState::On;
   settings_.Recognition.Cache = recognising ? Cache() : nullptr;
-  // PDFs and scans are read in helper processes where the helper program is found.
-  settings_.Recognition.Helper = settings_.Documents == DocumentReading::On
-                                     ? FindExtractHelper(platform::ToUtf8(ProgramPath()))
-                                     : std::string();
+  // PDFs and scans are read in helper processes where the helper program is found: beside the
+  // running executable itself, never beside the file that stands in for it (a configuration in
+  // a data folder must not choose a program to run).
+  settings_.Recognition.Helper =
+      settings_.Documents == DocumentReading::On
+          ? FindExtractHelper(platform::ToUtf8(System().ExecutablePath()))
+          : std::string();
   ContentSearch search(System(), catalog_, persons_, settings_, *this);
   activeSearch_ = &search;
   const bool finished = search.Run();

@@ -118,7 +118,8 @@ TEST(RecognitionTest, WithoutTheEngineScansAreListedAsUnread) {
 TEST(RecognitionTest, HugeAndDamagedImagesAreListedWithoutDecoding) {
   extract::Recognizer engine({"eng"}, {});
   // A PNG header declaring 50,000 x 50,000 pixels, and no image data worth the name.
-  std::string huge("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\xC3\x50\0\0\xC3\x50\x08\x00\0\0\0", 33);
+  using namespace std::string_literals;
+  std::string huge = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\xC3\x50\0\0\xC3\x50\x08\0\0\0\0\0\0\0\0"s;
   huge += std::string(1000, '\0');
   const samples::Extraction large = Recognise(huge, &engine);
   EXPECT_TRUE(large.result.Unread);

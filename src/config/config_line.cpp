@@ -1,5 +1,6 @@
 #include "config/config_line.h"
 
+#include "platform/utf8.h"
 #include "support/field_list.h"
 #include "support/number_text.h"
 
@@ -76,6 +77,19 @@ ConfigLine ParseConfigLine(const std::u16string& line, const platform::CodePage&
     if (setting == u"OFF") return Accepted(DocumentsCommand{DocumentReading::Off});
     if (setting == u"ON") return Accepted(DocumentsCommand{DocumentReading::On});
     return Refused(u"Unbekannter Wert \"" + value + u"\".");
+  }
+  if (command == u"OCR") {
+    if (fields < 1) return Refused(CountMessage(command));
+    const std::vector<std::u16string_view> values = SplitFields(parameters, kSeparator);
+    const std::u16string setting = keyword(values.front());
+    if (setting == u"OFF" && fields == 1) return Accepted(RecognitionCommand{false, {}});
+    if (setting == u"OFF") return Refused(CountMessage(command));
+    if (setting != u"ON")
+      return Refused(u"Unbekannter Wert \"" + std::u16string(values.front()) + u"\".");
+    RecognitionCommand recognition{true, {}};
+    for (std::size_t i = 1; i < values.size(); ++i)
+      recognition.Languages.push_back(platform::ToUtf8(values[i]));
+    return Accepted(std::move(recognition));
   }
   if (command == u"FILETYPE") {
     if (fields == 2) {

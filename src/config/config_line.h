@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "platform/system.h"
 #include "platform/text_encoding.h"
@@ -26,6 +27,12 @@ struct SearchModeCommand {
 struct DocumentsCommand {
   DocumentReading Reading = DocumentReading::Off;
 };
+/// OCR|ON|lang|lang|...| or OCR|OFF|: whether text in images and scans is recognised, and in
+/// which languages (the engine's codes, as written; none after ON: the default ones).
+struct RecognitionCommand {
+  bool On = false;
+  std::vector<std::string> Languages;
+};
 /// FILETYPE|pattern|size|: files whose name matches, up to size bytes (NaN or negative: any).
 struct FileTypeCommand {
   std::u16string Pattern;
@@ -39,8 +46,9 @@ struct EncodingCommand {
 /// One configuration line as read, with no effect yet: what it asks for, whether it is logged,
 /// and the message it earns when it cannot be carried out.
 struct ConfigLine {
-  using Command = std::variant<std::monostate, FolderCommand, NameCommand, SearchModeCommand,
-                               DocumentsCommand, FileTypeCommand, EncodingCommand>;
+  using Command =
+      std::variant<std::monostate, FolderCommand, NameCommand, SearchModeCommand, DocumentsCommand,
+                   FileTypeCommand, EncodingCommand, RecognitionCommand>;
   /// The command to carry out; none for an empty, unknown or faulty line.
   Command Action;
   /// True for a known command: the line is written to the log before anything else happens.

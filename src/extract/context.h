@@ -10,7 +10,7 @@
 namespace extract::detail {
 
 /// The document kinds told apart by their first bytes.
-enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound, Archive };
+enum class Kind { None, Zip, Pdf, Rtf, Html, Xml, Mail, Mbox, Compound, Archive, Image };
 
 /// How many leading bytes Recognise looks at.
 inline constexpr std::size_t kHeadBytes = 4096;
@@ -60,6 +60,8 @@ class Context {
   /// Processor seconds the extraction of the file has taken so far (of the thread running it, so
   /// a busy machine does not make a document pass its limit that would not on an idle one).
   double Elapsed() const;
+  /// Leaves seconds spent out of Elapsed: work that has limits of its own (recognising a scan).
+  void Discount(double seconds) { started_ += seconds; }
   /// Ends the extraction at a limit; the reason outweighs any earlier one.
   void Exceed(std::string reason);
   /// Records that the document being read (the file or a nested one) is damaged; what could be
@@ -76,6 +78,10 @@ class Context {
   void Disown() { disowned_ = disowned_ || depth_ == 1; }
   /// The limits in force.
   const Limits& limits() const { return limits_; }
+  /// How images and scanned pages are read.
+  const Recognition& recognition() const { return recognition_; }
+  /// Sets how images and scanned pages are read; its engine must outlive the context.
+  void Recognise(const Recognition& recognition) { recognition_ = recognition; }
   /// 1 for the file itself, one more per level of nesting.
   int Depth() const { return depth_; }
   /// Reserves room to hold bytes in memory; false when all held would pass the whole-bytes limit.
@@ -111,6 +117,7 @@ class Context {
   bool stopped_ = false;
   bool closed_ = false;  // the sink takes nothing more
   bool disowned_ = false;
+  Recognition recognition_;
   int depth_ = 1;
   std::string reason_;
   Utf8Composer composer_;  // the text stream's letters, held back until their marks are seen

@@ -227,13 +227,22 @@ void ExtractKind(Context& context, ByteSource& source, Kind kind, std::string_vi
     case Kind::Archive:
       ExtractArchive(context, source);
       break;
+    case Kind::Image: {
+      // Recognition has its own limits; its time does not count against reading text.
+      const double before = context.Elapsed();
+      ExtractImage(context, source, held);
+      context.Discount(context.Elapsed() - before);
+      break;
+    }
   }
   context.Separate();
 }
 
 void ExtractNested(Context& context, std::string_view bytes) {
   const Kind kind = Recognise(bytes.substr(0, kHeadBytes));
-  if (kind == Kind::None || context.Stopped() || !context.Enter()) return;
+  // Pictures inside documents (a letterhead's logo) are not recognised: only image files and
+  // scanned pages are.
+  if (kind == Kind::None || kind == Kind::Image || context.Stopped() || !context.Enter()) return;
   MemorySource source(bytes);
   ExtractKind(context, source, kind, bytes);
   context.Leave();
@@ -375,7 +384,8 @@ bool MayBeDocument(std::string_view head) {
   return detail::Recognise(head) != detail::Kind::None || detail::MayBeIsoImage(head);
 }
 
-Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
+Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits,
+                   const Recognition& recognition) {
   std::string head(detail::kHeadBytes, '\0');
   std::size_t count = 0, done = 0;
   while (done < head.size()) {
@@ -397,6 +407,7 @@ Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits) {
   }
   if (kind == detail::Kind::None) return {Outcome::NotADocument, {}};
   detail::Context context(sink, limits, source.Size());
+  context.Recognise(recognition);
   detail::ExtractKind(context, source, kind);
   return context.Finish();
 }

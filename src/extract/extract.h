@@ -60,6 +60,17 @@ struct Limits {
   double MaxSeconds = 60;                            ///< the time one file's extraction may take
   double MaxPageSeconds = 10;                        ///< the time one page of a PDF may take
   std::uint64_t MaxToken = std::uint64_t{16} << 20;  ///< one tag, comment or declaration of markup
+  std::uint64_t MaxPixels = 100'000'000;  ///< of an image or page to recognise, checked first
+  int MaxRecognisedPages = 2000;  ///< pages of a document whose scanned pages are recognised
+};
+
+class Recognizer;
+
+/// How the text in images and in PDF pages without text (scans) is read.
+struct Recognition {
+  Recognizer* Engine = nullptr;  ///< none: such text is not read
+  /// Without an engine: why, listed with the file ("Texterkennung aus", "Sprache fehlt").
+  std::string OffReason = "Texterkennung aus";
 };
 
 /// What became of a file.
@@ -97,6 +108,8 @@ bool KnownByHead(std::string_view head);
 
 /// Recognises the document kind by content, never by name, and streams its texts to the sink.
 /// Text already given stays given when the extraction stops at a limit or a damaged part.
-Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits = {});
+/// Images and scanned pages are read as recognition says.
+Result ExtractText(ByteSource& source, TextSink& sink, const Limits& limits = {},
+                   const Recognition& recognition = {});
 
 }  // namespace extract

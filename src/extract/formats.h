@@ -23,5 +23,11 @@ void ExtractCompound(Context& context, ByteSource& source);
 /// A compressed stream (gzip, bzip2, xz, lzma, zstd) or a tar, cpio, 7z, ISO 9660 or RAR archive:
 /// every member as raw bytes and, when it is one, as a document.
 void ExtractArchive(Context& context, ByteSource& source);
+/// An image file (PNG, JPEG, TIFF with all its pages, BMP, GIF, WebP): its recognised text.
+void ExtractImage(Context& context, ByteSource& source, std::string_view held);
+/// The recognised text of page index (from 0, of pages) of a PDF whose bytes are document, for
+/// a page that carries no text of its own; page is a poppler::page.
+void RecogniseScannedPage(Context& context, std::string_view document, const void* page, int index,
+                          int pages);
 
 }  // namespace extract::detail

@@ -147,6 +147,13 @@ void ExtractPdf(Context& context, ByteSource& source, std::string_view held) {
         context.Text("\n");
       }
       if (MaybeCut(view)) context.Fail("Seite unvollst\xC3\xA4ndig: " + std::to_string(index + 1));
+    } else {
+      // A page without text of its own is a scan, or blank: recognition reads it. Its time is
+      // bounded by the recognition's own limit, not by the limits on reading text.
+      const double before = context.Elapsed();
+      RecogniseScannedPage(context, bytes, page.get(), index, pages);
+      context.Text("\n");
+      context.Discount(context.Elapsed() - before);
     }
     if (!PageDone(context, context.Elapsed() - started)) break;
   }

@@ -82,6 +82,20 @@ bool ContainsLower(std::string_view text, std::string_view needle) {
   return LowerAscii(text).find(needle) != std::string::npos;
 }
 
+// The image formats the recognition reads, by their signatures.
+bool IsImage(std::string_view head) {
+  if (StartsWith(head, "\x89PNG\r\n\x1A\n") || StartsWith(head, "\xFF\xD8\xFF") ||
+      StartsWith(head, std::string_view("II*\0", 4)) ||
+      StartsWith(head, std::string_view("MM\0*", 4)) || StartsWith(head, "GIF87a") ||
+      StartsWith(head, "GIF89a")) {
+    return true;
+  }
+  if (head.size() >= 12 && StartsWith(head, "RIFF") && head.substr(8, 4) == "WEBP") return true;
+  // "BM" alone starts many a text; a bitmap's header has four reserved zero bytes after its size.
+  return head.size() >= 26 && StartsWith(head, "BM") &&
+         head.substr(6, 4) == std::string_view("\0\0\0\0", 4);
+}
+
 }  // namespace
 
 bool MayBeIsoImage(std::string_view head) {
@@ -99,6 +113,7 @@ Kind Recognise(std::string_view head) {
   }
   if (StartsWith(head, "{\\rtf")) return Kind::Rtf;
   if (LooksLikeArchive(head)) return Kind::Archive;
+  if (IsImage(head)) return Kind::Image;
   if (head.find('\0') != std::string_view::npos) return Kind::None;
 
   std::string_view text = head;

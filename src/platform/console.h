@@ -15,4 +15,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 /// and a console show them as UTF-8.
 void PrepareStandardOutput();
 
+/// True when standard error is a terminal a person watches (a progress line is shown there).
+bool StandardErrorIsTerminal();
+
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/console.h"
 
+#include <unistd.h>
+
 namespace platform {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
@@ -8,6 +10,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 
 void PrepareStandardOutput() {
   // Linux passes bytes through, and terminals take UTF-8.
+}
+
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
 }
 
 }  // namespace platform

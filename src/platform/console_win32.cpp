@@ -51,4 +51,8 @@ void PrepareStandardOutput() {
   }
 }
 
+bool StandardErrorIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
 }  // namespace platform

@@ -50,6 +50,18 @@ struct TermlessPerson {
   bool EmptyTerm = false;
 };
 
+/// A file whose text recognition read, with its mean confidence.
+struct RecognisedFile {
+  FileId File{};
+  int Pages = 0;
+  int PagesFromCache = 0;
+  int Confidence = 0;  ///< 0 to 100
+};
+
+/// Below this mean confidence a recognised file counts as poorly legible: searched, but a name
+/// in it may have been missed.
+inline constexpr int kLegibleConfidence = 60;
+
 /// A FOLDER line whose tree lies inside, is, or holds the tree of an earlier one, so that the
 /// files they share are recorded twice.
 struct OverlappingFolder {
@@ -66,6 +78,7 @@ struct RunCoverage {
   CappedList<MissedFile> FilesUnreadable;      ///< kept files that could not be read
   CappedList<TermlessPerson> PersonsWithoutTerms;
   CappedList<OverlappingFolder> OverlappingFolders;
+  CappedList<RecognisedFile> PoorlyLegible;  ///< recognised files below kLegibleConfidence
 
   // Entries the walk leaves out on purpose, by reason.
   std::int64_t HiddenEntries = 0;      ///< names starting with a dot (their contents not counted)
@@ -75,7 +88,8 @@ struct RunCoverage {
   std::int64_t FilesTooLarge = 0;      ///< files a pattern matched but over every such rule's limit
   std::int64_t PseudoFileSystems = 0;  ///< folders of pseudo file systems met below a root
 
-  /// Documents and archives with content not read at all (encrypted, unsupported, a limit);
+  /// Documents, archives and scans with content not read at all (encrypted, unsupported, a
+  /// limit, recognition off);
   /// they are listed with their reasons among the files not extracted.
   std::int64_t DocumentsUnread = 0;
   /// Of those, archives that this build cannot read at all (it has no archive library).

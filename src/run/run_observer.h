@@ -21,6 +21,8 @@ class RunObserver {
   virtual void FilesCounted(std::size_t /*files*/, double /*totalBytes*/) {}
   /// Share of the kept bytes searched so far, from 0 to 1.
   virtual void ProgressChanged(double /*searched*/) {}
+  /// The search has finished filesDone files and recognised pagesRecognised pages so far.
+  virtual void SearchAdvanced(std::size_t /*filesDone*/, std::int64_t /*pagesRecognised*/) {}
   /// A NAME line added a person.
   virtual void PersonAdded(PersonId /*person*/) {}
   /// file mentions person.

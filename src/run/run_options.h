@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -30,4 +32,9 @@ struct RunOptions {
   ReadLimits Reading{};
   /// Files searched at once by worker threads; 0: as many as the machine has cores.
   std::int32_t SearchWorkers = 0;
+  /// Where recognised text is kept between runs (a folder, UTF-8). Unset: the user's cache
+  /// folder; empty: no cache, every scan is recognised anew.
+  std::optional<std::string> RecognitionCacheFolder{};
+  /// Seconds since the epoch for the cache's expiry; empty: the system clock.
+  std::function<std::int64_t()> Clock{};
 };

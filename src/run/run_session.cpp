@@ -5,9 +5,38 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/utf8.h"
 #include "support/field_list.h"
 #include "support/path_name.h"
 #include "support/text_file.h"
+
+namespace {
+
+/// Reads the file at path whole into content when it is no larger than the documents whose text
+/// is read; false when it is larger or cannot be read.
+bool ReadDocument(platform::System& system, const std::u16string& path, std::string& content) {
+  std::optional<platform::SystemError> failure;
+  const std::unique_ptr<platform::ReadableFile> file = system.OpenForReading(path, failure);
+  if (!file) return false;
+  const std::int64_t length = file->Length();
+  if (length < 0 || static_cast<std::uint64_t>(length) > DocumentSearch::WholeBytesLimit()) {
+    return false;
+  }
+  content.resize(static_cast<std::size_t>(length));
+  std::size_t done = 0;
+  while (done < content.size()) {
+    std::size_t count = 0;
+    if (file->ReadAt(static_cast<std::int64_t>(done), content.data() + done, content.size() - done,
+                     count) ||
+        count == 0) {
+      return false;
+    }
+    done += count;
+  }
+  return true;
+}
+
+}  // namespace
 
 RunSession::RunSession(RunOptions options, RunObserver& observer)
     : options_(std::move(options)),
@@ -64,6 +93,9 @@ void RunSession::Load() {
   hits_ = HitTable();
   unreadable_.clear();
   notExtracted_.clear();
+  recognised_.clear();
+  pagesRecognised_ = 0;
+  pagesFromCache_ = 0;
   coverage_ = RunCoverage();
   roots_ = RootOverlaps();
 
@@ -76,6 +108,22 @@ void RunSession::Load() {
   settings_.Workers = options_.SearchWorkers > 0
                           ? options_.SearchWorkers
                           : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  // Recognition is on by default where it is built, in German and English, as far as their data
+  // is installed; under Windows rules it is off.
+  settings_.Recognition = RecognitionSettings{};
+  if (!RecognitionReadable()) {
+    settings_.Recognition.State = RecognitionState::NotBuilt;
+  } else if (!System().ReadsDocumentsByDefault()) {
+    settings_.Recognition.State = RecognitionState::Off;
+  } else {
+    for (const char* language : {"deu", "eng"}) {
+      if (RecognitionLanguageInstalled(language))
+        settings_.Recognition.Languages.push_back(language);
+    }
+    settings_.Recognition.State = settings_.Recognition.Languages.empty()
+                                      ? RecognitionState::LanguageMissing
+                                      : RecognitionState::On;
+  }
 
   const char16_t separator = System().PathSeparator();
   const std::u16string program = ProgramPath();
@@ -160,9 +208,45 @@ void RunSession::ExecuteLine(const std::u16string& line) {
           rules_.Add(command.Pattern, command.MaxSize);
         } else if constexpr (std::is_same_v<Command, EncodingCommand>) {
           settings_.Encodings = command.Encodings;
+        } else if constexpr (std::is_same_v<Command, RecognitionCommand>) {
+          SetRecognition(command);
         }
       },
       parsed.Action);
+}
+
+void RunSession::SetRecognition(const RecognitionCommand& command) {
+  if (!command.On) {
+    settings_.Recognition.State = RecognitionState::Off;
+    settings_.Recognition.Languages.clear();
+    return;
+  }
+  if (!RecognitionReadable()) {
+    ReportError(u"Texterkennung ist in dieser Version nicht möglich.");
+    return;
+  }
+  std::vector<std::string> languages = command.Languages;
+  if (languages.empty()) languages = {"deu", "eng"};
+  // One language without data leaves the line without effect.
+  for (const std::string& language : languages) {
+    if (!RecognitionLanguageInstalled(language)) {
+      ReportError(u"OCR-Sprache \"" + platform::FromUtf8(language) + u"\" ist nicht installiert.");
+      return;
+    }
+  }
+  settings_.Recognition.State = RecognitionState::On;
+  settings_.Recognition.Languages = std::move(languages);
+}
+
+RecognisedTextCache* RunSession::Cache() {
+  if (!cache_) {
+    const std::string folder = options_.RecognitionCacheFolder
+                                   ? *options_.RecognitionCacheFolder
+                                   : RecognisedTextCache::DefaultFolder();
+    if (folder.empty() || !RecognitionReadable()) return nullptr;
+    cache_ = std::make_unique<RecognisedTextCache>(folder, options_.Clock);
+  }
+  return cache_.get();
 }
 
 void RunSession::AddPerson(const std::u16string& name, const std::u16string& terms) {
@@ -179,10 +263,23 @@ void RunSession::AddPerson(const std::u16string& name, const std::u16string& ter
 
 void RunSession::Search() {
   if (stopRequested_) return;
+  const bool recognising = settings_.Documents == DocumentReading::On &&
+                           settings_.Recognition.State == RecognitionState::On;
+  settings_.Recognition.Cache = recognising ? Cache() : nullptr;
+  // PDFs and scans are read in helper processes where the helper program is found: beside the
+  // running executable itself, never beside the file that stands in for it (a configuration in
+  // a data folder must not choose a program to run).
+  settings_.Recognition.Helper =
+      settings_.Documents == DocumentReading::On
+          ? FindExtractHelper(platform::ToUtf8(System().ExecutablePath()))
+          : std::string();
   ContentSearch search(System(), catalog_, persons_, settings_, *this);
   activeSearch_ = &search;
-  search.Run();
+  const bool finished = search.Run();
   activeSearch_ = nullptr;
+  // Text of files not met for long is dropped after a whole run, which has met all it can.
+  if (finished && cache_ && pagesRecognised_ > 0 && cache_->Handle() != nullptr) cache_->Expire();
+  if (cache_) cacheProblem_ = cache_->Problem();
 }
 
 void RunSession::End() {
@@ -193,6 +290,11 @@ void RunSession::End() {
 std::optional<platform::SystemError> RunSession::DeleteFound(const std::u16string& path,
                                                              std::optional<FileId> file) {
   log_.Write(u"KILL: " + path);
+  // The text recognised in the file leaves the cache with it: an erased person must not live
+  // on there. Only documents read whole can have such text.
+  std::string content;
+  RecognisedTextCache* cache = cache_ && cache_->Handle() != nullptr ? cache_.get() : nullptr;
+  const bool mayHaveText = cache != nullptr && ReadDocument(System(), path, content);
   // A hit's own path deletes the very file the walk found, reached from its root without
   // following links. Any other text is taken as it is.
   const auto error = file && catalog_.FilePath(*file) == path
@@ -201,6 +303,7 @@ std::optional<platform::SystemError> RunSession::DeleteFound(const std::u16strin
   // The deleted file may be one the search has yet to reach: it must then find it gone.
   if (activeSearch_ != nullptr) activeSearch_->FilesChanged();
   if (error) log_.Write(u"ERROR: " + error->Description);
+  if (!error && mayHaveText) cache->Forget(content);
   return error;
 }
 
@@ -310,8 +413,23 @@ void RunSession::DocumentNotExtracted(FileId file, std::string reason, ContentGa
   notExtracted_.push_back(NotExtractedFile{file, std::move(reason), gap});
 }
 
-void RunSession::FileSearched(FileId, double searched) {
+void RunSession::PagesRecognised(FileId file, const RecognitionCounts& counts) {
+  pagesRecognised_ += counts.Pages;
+  pagesFromCache_ += counts.PagesFromCache;
+  const RecognisedFile entry{file, counts.Pages, counts.PagesFromCache, counts.Confidence};
+  recognised_.push_back(entry);
+  if (counts.Confidence < kLegibleConfidence) coverage_.PoorlyLegible.Add([&] { return entry; });
+}
+
+void RunSession::PageRecognising(FileId file, int page, int pages) {
+  SetStatus(u"Texterkennung: " + catalog_.FileName(file) + u", Seite " +
+            platform::FromUtf8(std::to_string(page)) + u" von " +
+            platform::FromUtf8(std::to_string(pages)));
+}
+
+void RunSession::FileSearched(FileId file, double searched) {
   observer_.ProgressChanged(searched);
+  observer_.SearchAdvanced(static_cast<std::size_t>(file) + 1, pagesRecognised_);
 }
 
 void RunSession::SearchFinished() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,13 @@ class RunSession : private WalkListener, private SearchListener {
   const std::vector<FileId>& UnreadableFiles() const { return unreadable_; }
   /// Documents whose text could not be read, in catalog order; they were searched raw.
   const std::vector<NotExtractedFile>& NotExtractedFiles() const { return notExtracted_; }
+  /// Files whose text recognition read, in catalog order.
+  const std::vector<RecognisedFile>& RecognisedFiles() const { return recognised_; }
+  /// Pages recognised in the run, and of those the pages taken from the cache.
+  std::int64_t PagesRecognised() const { return pagesRecognised_; }
+  std::int64_t PagesFromCache() const { return pagesFromCache_; }
+  /// Why the cache of recognised text could not be used; empty when it could or was not asked.
+  const std::string& RecognitionCacheProblem() const { return cacheProblem_; }
   /// What the run left out of its search so far, and why.
   const RunCoverage& Coverage() const { return coverage_; }
   /// How the run went so far.
@@ -89,6 +97,10 @@ class RunSession : private WalkListener, private SearchListener {
   void ReportError(const std::u16string& text);
   void SetStatus(std::u16string_view text);
   std::u16string ProgramPath() const;
+  /// Carries out an OCR line.
+  void SetRecognition(const RecognitionCommand& command);
+  /// The cache of recognised text, opened when first used; null when the run keeps none.
+  RecognisedTextCache* Cache();
 
   // ---- What the walk and the search tell. ----
   void FolderEntered(FolderId folder) override;
@@ -101,6 +113,8 @@ class RunSession : private WalkListener, private SearchListener {
   void HitFound(PersonId person, FileId file) override;
   void FileUnreadable(FileId file, const platform::SystemError& failure) override;
   void DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) override;
+  void PagesRecognised(FileId file, const RecognitionCounts& counts) override;
+  void PageRecognising(FileId file, int page, int pages) override;
   void FileSearched(FileId file, double searched) override;
   void SearchFinished() override;
   bool Checkpoint() override;
@@ -118,6 +132,11 @@ class RunSession : private WalkListener, private SearchListener {
   HitTable hits_;
   std::vector<FileId> unreadable_;
   std::vector<NotExtractedFile> notExtracted_;
+  std::vector<RecognisedFile> recognised_;
+  std::int64_t pagesRecognised_ = 0;
+  std::int64_t pagesFromCache_ = 0;
+  std::unique_ptr<RecognisedTextCache> cache_;
+  std::string cacheProblem_;
   RunCoverage coverage_;
   RootOverlaps roots_;
   RunOutcome outcome_;

@@ -71,13 +71,18 @@ class ContentSearch::Searcher {
  public:
   using KeepGoing = std::function<bool()>;
 
+  /// Told before a page of file number index (from 0) is recognised (page from 1, of pages).
+  using PageProgress = std::function<void(std::int32_t index, int page, int pages)>;
+
   Searcher(const PersonTable& persons, const SearchSettings& settings, const CodePage& codePage,
-           const KeepGoing& keepGoing)
+           const KeepGoing& keepGoing, PageProgress progress)
       : terms_(persons.All(), MatchingOf(settings.Mode), codePage, FormsOf(settings.Encodings),
-               keepGoing) {
+               keepGoing),
+        progress_(std::move(progress)) {
     if (settings.Documents == DocumentReading::On) {
-      documents_ =
-          std::make_unique<DocumentSearch>(persons.All(), MatchingOf(settings.Mode), codePage);
+      documents_ = std::make_unique<DocumentSearch>(
+          persons.All(), MatchingOf(settings.Mode), codePage, settings.Recognition,
+          [this](int page, int pages) { progress_(current_, page, pages); });
     }
   }
 
@@ -90,6 +95,7 @@ class ContentSearch::Searcher {
     // The file comes in blocks, so memory does not grow with its size. A large file lets the
     // caller answer between its blocks.
     reader.Start(number);
+    current_ = number - 1;
     terms_.Begin();
     std::string_view block;
     std::optional<platform::SystemError> failure;
@@ -158,14 +164,18 @@ class ContentSearch::Searcher {
     bytes.resize(done);
     // A long extraction asks now and then whether to go on.
     bool stopped = false;
-    result.NotExtracted = documents_->Search(bytes, terms_, [&] {
+    DocumentResult found = documents_->Search(bytes, terms_, [&] {
       if (!stopped && !keepGoing()) stopped = true;
       return !stopped;
     });
+    result.NotExtracted = std::move(found.NotExtracted);
+    result.Recognised = found.Recognised;
     return !stopped;
   }
 
   TermSearch terms_;
+  PageProgress progress_;
+  std::int32_t current_ = 0;                   ///< the file being searched
   std::unique_ptr<DocumentSearch> documents_;  ///< none when documents are not read
 };
 
@@ -191,8 +201,11 @@ bool ContentSearch::Run() {
   listener_.SearchStarted();
   const CodePage codePage = SearchCodePage(system_.CodePage());
   // Preparing many terms takes a while; the window answers meanwhile and may stop it.
-  searcher_ =
-      std::make_unique<Searcher>(persons_, settings_, codePage, [this] { return Checkpoint(); });
+  searcher_ = std::make_unique<Searcher>(
+      persons_, settings_, codePage, [this] { return Checkpoint(); },
+      [this](std::int32_t number, int page, int pages) {
+        TellPage({number, page, pages});
+      });
   if (stopped_ || !searcher_->Complete()) return false;
   fileCount_ = static_cast<std::int32_t>(catalog_.FileCount());
   const bool done = settings_.Workers > 1 && fileCount_ > 1 ? RunWorkers() : RunAlone();
@@ -205,6 +218,7 @@ void ContentSearch::Apply(FileId file, const FileResult& result) {
     listener_.FileUnreadable(file, *result.Failure);
     return;
   }
+  if (result.Recognised.Pages > 0) listener_.PagesRecognised(file, result.Recognised);
   if (result.NotExtracted) {
     listener_.DocumentNotExtracted(file, result.NotExtracted->Reason, result.NotExtracted->Gap);
   }
@@ -322,9 +336,12 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
             });
       }
       if (searcher_ == nullptr) {
-        searcher_ =
-            std::make_unique<Searcher>(persons_, settings_, SearchCodePage(system_.CodePage()),
-                                       [this] { return Checkpoint(); });
+        searcher_ = std::make_unique<Searcher>(
+            persons_, settings_, SearchCodePage(system_.CodePage()),
+            [this] { return Checkpoint(); },
+            [this](std::int32_t number, int page, int pages) {
+              TellPage({number, page, pages});
+            });
         if (!searcher_->Complete()) return false;
       }
       FileResult own;
@@ -344,6 +361,7 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
     if (woken && slot.Now == Slot::State::Ready && slot.Index == index) continue;
     // The window answers while the workers search; a stop there ends them at once.
     lock.unlock();
+    TellPageNews();
     const bool goOn = Checkpoint();
     lock.lock();
     if (!goOn) return false;
@@ -406,6 +424,20 @@ void ContentSearch::Store(const Claim& claim, FileResult result) {
   }
 }
 
+void ContentSearch::TellPage(const PageNews& news) {
+  listener_.PageRecognising(IdOf<FileId>(static_cast<std::size_t>(news.Index)), news.Page,
+                            news.Pages);
+}
+
+void ContentSearch::TellPageNews() {
+  std::optional<PageNews> news;
+  {
+    const std::lock_guard lock(pageMutex_);
+    news.swap(page_);
+  }
+  if (news) TellPage(*news);
+}
+
 void ContentSearch::Work() {
   const CodePage codePage = SearchCodePage(system_.CodePage());
   std::unique_ptr<Searcher> searcher;
@@ -418,7 +450,12 @@ void ContentSearch::Work() {
   try {
     if (searcher == nullptr) {
       searcher = std::make_unique<Searcher>(
-          persons_, settings_, codePage, [this] { return !halt_.load(std::memory_order_relaxed); });
+          persons_, settings_, codePage, [this] { return !halt_.load(std::memory_order_relaxed); },
+          [this](std::int32_t number, int page, int pages) {
+            // Told on the caller's thread when it next waits or answers a checkpoint.
+            const std::lock_guard pageLock(pageMutex_);
+            page_ = PageNews{number, page, pages};
+          });
     }
   } catch (const std::bad_alloc&) {
     searcher.reset();  // no room for another scanner: the other workers and the caller go on

@@ -35,6 +35,10 @@ class SearchListener {
   /// file is a document whose text could not be read wholly; its raw bytes were searched; gap
   /// tells whether content went unread.
   virtual void DocumentNotExtracted(FileId file, std::string reason, ContentGap gap) = 0;
+  /// Text of file was recognised, or taken from the cache of recognised text.
+  virtual void PagesRecognised(FileId /*file*/, const RecognitionCounts& /*counts*/) {}
+  /// Page page (from 1, of pages) of file is being recognised.
+  virtual void PageRecognising(FileId /*file*/, int /*page*/, int /*pages*/) {}
   /// file is done; searched is the share of all bytes searched so far, from 0 to 1.
   virtual void FileSearched(FileId file, double searched) = 0;
   /// Every file was searched.
@@ -71,6 +75,7 @@ class ContentSearch {
     std::vector<PersonId> Hits;                    ///< in person order
     std::optional<platform::SystemError> Failure;  ///< set when the file could not be read
     std::optional<NotExtractedFile> NotExtracted;  ///< why its document text was not read
+    RecognitionCounts Recognised;                  ///< pages recognised in it
   };
 
  private:
@@ -107,6 +112,16 @@ class ContentSearch {
   void Store(const Claim& claim, FileResult result);
   /// Ends the workers and waits for them.
   void EndWorkers();
+  /// A page being recognised, told to the listener on the caller's thread.
+  struct PageNews {
+    std::int32_t Index = 0;
+    int Page = 0;
+    int Pages = 0;
+  };
+  /// Tells the listener of a page being recognised.
+  void TellPage(const PageNews& news);
+  /// Tells the listener of the page a worker recognises now, if any came since last time.
+  void TellPageNews();
   /// The listener's checkpoint, remembered once it said stop.
   bool Checkpoint();
 
@@ -137,5 +152,7 @@ class ContentSearch {
   bool sessionWaiting_ = false;
   bool over_ = false;  ///< the workers are to end
   std::atomic<bool> halt_{false};
+  std::mutex pageMutex_;                      ///< guards page_
+  std::optional<PageNews> page_;              ///< the latest page a worker began to recognise
   std::atomic<std::uint64_t> generation_{0};  ///< raised when files changed on disk
 };

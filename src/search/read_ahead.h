@@ -127,7 +127,7 @@ class ReadAhead {
   bool consumerWaiting_ = false;
   std::uint64_t generation_ = 0;   ///< raised by Restart
   std::int32_t restartAfter_ = 0;  ///< the current file at the last Restart
-  std::deque<ToOpen> requests_;   ///< files to read, in order
+  std::deque<ToOpen> requests_;    ///< files to read, in order
   std::deque<Opened> opened_;      ///< opened and not yet read, in order
   std::deque<Piece> pieces_;       ///< read and not yet consumed, in order
   std::size_t bytesQueued_ = 0;    ///< block bytes held in pieces_

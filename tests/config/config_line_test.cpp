@@ -24,6 +24,11 @@ std::string Describe(const ConfigLine& parsed) {
     text += documents->Reading == DocumentReading::On ? u"ON" : u"OFF";
   if (const auto* type = std::get_if<FileTypeCommand>(&action))
     text += type->Pattern + u" " + NumberText(type->MaxSize);
+  if (const auto* ocr = std::get_if<RecognitionCommand>(&action)) {
+    text += ocr->On ? u"ON" : u"OFF";
+    for (const std::string& language : ocr->Languages)
+      text += u" " + U16(language);
+  }
   const auto* chosen = std::get_if<EncodingCommand>(&action);
   if (chosen && chosen->Encodings.Has(TextEncoding::Ansi)) text += u"ANSI ";
   if (chosen && chosen->Encodings.Has(TextEncoding::Utf8)) text += u"UTF-8 ";
@@ -55,6 +60,9 @@ TEST(ConfigLineTest, EachLineIsReadIntoOneCommandOrOneMessage) {
       {"ENCODING|UTF-8| latin1 |", encoding + " latin1 \"."}, {"ENCODING||", encoding + "\"."},
       {"DOCUMENTS| off |", "+OFF"}, {"documents|on|", "+ON"},
       {"DOCUMENTS| Ein |", "+!Unbekannter Wert \" Ein \"."},
+      {"ocr| on |", "+ON"}, {"OCR|ON|deu| pol|", "+ON deu  pol"}, {"OCR|Off|", "+OFF"},
+      {"OCR|Ein|deu|", "+!Unbekannter Wert \"Ein\"."}, {"OCR|OFF|deu|", count("OCR")},
+      {"OCR", count("OCR")},
       // Too few or too many fields, or no bar at all.
       {"FOLDER|/a", count("FOLDER")}, {"FOLDER", count("FOLDER")}, {"NAME|Nord", count("NAME")},
       {"FOLDER|/a|/b|", count("FOLDER")}, {"FILETYPE", count("FILETYPE")},
@@ -98,6 +106,7 @@ TEST(ConfigLineTest, UnderWindowsRulesOnlyTheCodePageIsSearchedAndNoDocumentIsRe
   run.session->Load();
   EXPECT_TRUE(run.session->Settings().Encodings == platform::TextEncodings{TextEncoding::Ansi});
   EXPECT_EQ(run.session->Settings().Documents, DocumentReading::Off);
+  EXPECT_NE(run.session->Settings().Recognition.State, RecognitionState::On);
 }
 
 }  // namespace

@@ -119,7 +119,8 @@ TEST(DocumentTextTest, ReasonsNameTheCause) {
              "</office:document-styles>"}}),
        "kein Inhalt"},
       {"Word document with an empty body", samples::Docx({}), "kein Inhalt"},
-      {"PDF that only draws lines", pdfWithoutText, "kein Inhalt"},
+      // Without recognition a page that draws but holds no text may be a scan: not read.
+      {"PDF that only draws lines", pdfWithoutText, "Texterkennung aus"},
       {"zip encrypted", Zip({{"a.txt", "geheim"}}, "zip:encryption=zipcrypt"), "verschlüsselt"},
       {"PDF damaged", "%PDF-1.4\nnothing else\n", "beschädigt (PDF)"},
       {"PDF damaged inside a zip", Zip({{"a.pdf", "%PDF-1.4\nnothing else\n"}}),

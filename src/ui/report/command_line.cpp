@@ -34,6 +34,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       request.Version = true;
     } else if (argument == "--strict") {
       request.Strict = true;
+    } else if (argument == "--no-cache") {
+      request.NoCache = true;
+    } else if (argument == "--clear-cache") {
+      request.ClearCache = true;
+    } else if (argument == "--progress") {
+      request.ProgressChoice = ReportRequest::Progress::Always;
+    } else if (argument == "--no-progress") {
+      request.ProgressChoice = ReportRequest::Progress::Never;
     } else if (value("--format", text)) {
       if (!parsed.Error.empty()) return parsed;
       if (text == "text") {
@@ -85,6 +93,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (request.Help || request.Version) return parsed;
+  if (configs.empty() && request.ClearCache) return parsed;  // only the cache is cleared
   if (configs.size() != 1) {
     parsed.Error =
         configs.empty() ? "no configuration file given" : "more than one configuration file given";
@@ -95,8 +104,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] [--strict] "
-         "[--threads N] CONFIG\n"
+  return "usage: fundort-report [--format text|json|csv] [--log FILE | --no-log] [--strict]\n"
+         "                      [--threads N] [--no-cache] [--clear-cache]\n"
+         "                      [--progress | --no-progress] CONFIG\n"
+         "       fundort-report --clear-cache\n"
          "\n"
          "Runs the search that CONFIG describes, without a window, and prints which files\n"
          "mention which person, and what could not be searched.\n"
@@ -108,6 +119,10 @@ std::string UsageText() {
          "  --strict                a person without search terms makes the run incomplete\n"
          "  --threads N             search N files at once (default: one per core; 1 searches\n"
          "                          on one thread with read-ahead); the output is the same\n"
+         "  --no-cache              neither use nor fill the cache of recognised text\n"
+         "  --clear-cache           empty the cache of recognised text first (alone: only that)\n"
+         "  --progress              show a progress line on stderr (default: when a terminal)\n"
+         "  --no-progress           show no progress line\n"
          "  --help                  show this help\n"
          "  --version               show the program's version\n"
          "\n"
@@ -117,6 +132,7 @@ std::string UsageText() {
          "Exit status: 0 completed, 1 completed with configuration messages,\n"
          "2 usage error or configuration file missing or unreadable, 3 the report could not be\n"
          "written, 4 completed without messages but part of the trees could not be searched\n"
-         "(a missing or unreadable folder, an unreadable file; with --strict also a person\n"
-         "without search terms), 130 stopped by a signal.\n";
+         "(a missing or unreadable folder, an unreadable file, a scan whose text was not\n"
+         "recognised; with --strict also a person without search terms), 130 stopped by a\n"
+         "signal.\n";
 }

@@ -19,6 +19,12 @@ struct ReportRequest {
   bool Strict = false;
   /// Files searched at once; 0: as many as the machine has cores.
   std::int32_t Threads = 0;
+  /// Recognised text is neither taken from nor kept in the cache.
+  bool NoCache = false;
+  /// The cache of recognised text is emptied before the run (or, without CONFIG, alone).
+  bool ClearCache = false;
+  /// The progress line on stderr: when stderr is a terminal, always, or never.
+  enum class Progress { Terminal, Always, Never } ProgressChoice = Progress::Terminal;
 };
 
 /// The result of reading the command line: a request, or the reason it is unusable.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -29,7 +30,15 @@ class ConsoleObserver : public RunObserver {
   /// Asks for the run to stop at its next checkpoint; callable from any thread.
   void RequestStop() { ownStop_.store(true, std::memory_order_relaxed); }
 
+  /// Shows one progress line on stderr, rewritten in place, from now on.
+  void ShowProgress() { progress_ = true; }
+  /// Clears the progress line, if one is shown.
+  void ClearProgress();
+
   void ErrorReported(std::u16string_view text, std::int32_t configurationLine) override;
+  void FilesCounted(std::size_t files, double totalBytes) override;
+  void SearchAdvanced(std::size_t filesDone, std::int64_t pagesRecognised) override;
+  void ProgressChanged(double searched) override { searched_ = searched; }
   bool Checkpoint() override {
     return !ownStop_.load(std::memory_order_relaxed) && !stop_.load(std::memory_order_relaxed);
   }
@@ -42,4 +51,16 @@ class ConsoleObserver : public RunObserver {
   std::string config_;
   const std::atomic<bool>& stop_;
   std::vector<ReportedError> errors_;
+  bool progress_ = false;
+  bool lineShown_ = false;
+  std::size_t files_ = 0;
+  double totalBytes_ = 0;
+  double searched_ = 0;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point shown_{};
 };
+
+/// The progress line: files done of all, megabytes searched of all, pages recognised, time
+/// elapsed, and an estimate of the time left once a share is done.
+std::string ProgressLine(std::size_t filesDone, std::size_t files, double searched,
+                         double totalBytes, std::int64_t pages, double seconds);

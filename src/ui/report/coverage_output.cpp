@@ -86,6 +86,11 @@ std::string CoverageJson(const RunSession& session) {
            return "\"name\": " + Json(person.Name) + ", \"line\": " + Number(person.Line) +
                   ", \"emptyTerm\": " + (person.EmptyTerm ? "true" : "false");
          });
+  out += ",\n  \"poorlyLegible\": " +
+         JsonList(coverage.PoorlyLegible, [&session](const RecognisedFile& file) {
+           return "\"path\": " + Json(session.Catalog().FilePath(file.File)) +
+                  ", \"confidence\": " + Number(file.Confidence);
+         });
   out += ",\n  \"overlappingFolders\": " +
          JsonList(coverage.OverlappingFolders, [](const OverlappingFolder& folder) {
            return JsonPath("path", folder.Path) + ", \"line\": " + Number(folder.Line) +
@@ -119,6 +124,16 @@ std::string CoverageText(const RunSession& session) {
              return Line(person.Name) + " (Zeile " + Number(person.Line) +
                     (person.EmptyTerm ? ", leerer Suchbegriff)" : ")");
            });
+  for (const NotExtractedFile& file : session.NotExtractedFiles()) {
+    if (file.Gap == ContentGap::Unread) {
+      out += "  nicht gelesener Text: " + Line(session.Catalog().FilePath(file.File)) + ": " +
+             TextField(file.Reason) + "\n";
+    }
+  }
+  TextList(out, "schlecht lesbar", coverage.PoorlyLegible, [&session](const RecognisedFile& file) {
+    return Line(session.Catalog().FilePath(file.File)) + " (Erkennung " + Number(file.Confidence) +
+           " %, ein Name kann fehlen)";
+  });
   TextList(out, "doppelt durchsucht", coverage.OverlappingFolders,
            [](const OverlappingFolder& folder) {
              return Line(folder.Path) + " (Zeile " + Number(folder.Line) +
@@ -164,6 +179,16 @@ std::string CoverageWarnings(const std::string& config, const RunSession& sessio
   }
   for (const MissedFile& file : coverage.FilesUnreadable.Entries)
     out += FilePath(session, file) + ": " + Line(file.Reason) + "\n";
+  for (const NotExtractedFile& file : session.NotExtractedFiles()) {
+    if (file.Gap == ContentGap::Unread) {
+      out += Line(session.Catalog().FilePath(file.File)) +
+             ": Text nicht gelesen: " + TextField(file.Reason) + "\n";
+    }
+  }
+  if (!session.RecognitionCacheProblem().empty()) {
+    out += "fundort-report: Zwischenspeicher der Texterkennung nicht benutzbar: " +
+           TextField(session.RecognitionCacheProblem()) + "\n";
+  }
 
   const auto unnamed = [&out](const auto& list, const char* what) {
     if (!list.Truncated()) return;

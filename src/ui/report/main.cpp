@@ -67,6 +67,7 @@ RunOptions OptionsFor(const ReportRequest& request) {
       options.Log = LogDestination::None;
       break;
   }
+  if (request.NoCache) options.RecognitionCacheFolder = std::string();
   return options;
 }
 
@@ -95,6 +96,15 @@ int main(int argc, char** argv) {
     return kUsageOrConfigurationError;
   }
   const ReportRequest& request = parsed.Request;
+  if (request.ClearCache) {
+    const std::string folder = RecognisedTextCache::DefaultFolder();
+    if (!folder.empty() && !RecognisedTextCache::Clear(folder)) {
+      std::fprintf(stderr, "fundort-report: cannot clear the cache in %s: %s\n", folder.c_str(),
+                   std::strerror(errno));
+      return kUsageOrConfigurationError;
+    }
+    if (request.Config.empty()) return kCompleted;
+  }
   if (const std::string conflict = LogConflict(platform::OperatingSystem(), request);
       !conflict.empty()) {
     std::fprintf(stderr, "fundort-report: %s\n", conflict.c_str());
@@ -102,6 +112,11 @@ int main(int argc, char** argv) {
   }
 
   ConsoleObserver observer(request.Config, stopRequested);
+  if (request.ProgressChoice == ReportRequest::Progress::Always ||
+      (request.ProgressChoice == ReportRequest::Progress::Terminal &&
+       platform::StandardErrorIsTerminal())) {
+    observer.ShowProgress();
+  }
   RunSession session(OptionsFor(request), observer);
 
   session.Load();
@@ -115,6 +130,7 @@ int main(int argc, char** argv) {
   // A request that came before the run is its first step's: no configuration line is carried out.
   if (stopRequests.Requested() || !observer.Checkpoint()) session.RequestStop();
   session.Run();
+  observer.ClearProgress();
   session.End();
   const RunOutcome outcome = session.Outcome();
   // The run goes on without the lines it could not log, but does not pass for complete.

@@ -86,6 +86,10 @@ std::string TextReport(const ReportData& data) {
   if (!session.NotExtractedFiles().empty()) out += "Dokumente, nur als Bytes durchsucht:\n";
   for (const NotExtractedFile& entry : session.NotExtractedFiles())
     out += "  " + OneLine(catalog.FilePath(entry.File)) + " (" + TextField(entry.Reason) + ")\n";
+  if (session.PagesRecognised() > 0) {
+    out += "Texterkennung: " + Integer(session.PagesRecognised()) + " Seiten, davon " +
+           Integer(session.PagesFromCache()) + " aus dem Zwischenspeicher\n";
+  }
   return out + CoverageText(session);
 }
 
@@ -134,10 +138,23 @@ std::string JsonReport(const ReportData& data) {
     const NotExtractedFile& entry = session.NotExtractedFiles()[i];
     out += (i == 0 ? "" : ", ");
     out += "{" + JsonPath("file", catalog.FilePath(entry.File)) +
-           ", \"reason\": " + JsonString(entry.Reason) + "}";
+           ", \"reason\": " + JsonString(entry.Reason) +
+           ", \"unread\": " + (entry.Gap != ContentGap::DamagedPart ? "true" : "false") + "}";
   }
+  // What recognition read: pages in all, pages from the cache, and each file's confidence.
+  out += "],\n \"recognition\": {\"pages\": " + Integer(session.PagesRecognised()) +
+         ", \"fromCache\": " + Integer(session.PagesFromCache()) + ", \"files\": [";
+  for (std::size_t i = 0; i < session.RecognisedFiles().size(); ++i) {
+    const RecognisedFile& entry = session.RecognisedFiles()[i];
+    out += (i == 0 ? "" : ", ");
+    out += "{\"file\": " + JsonString(Display(catalog.FilePath(entry.File))) +
+           ", \"pages\": " + Integer(entry.Pages) +
+           ", \"fromCache\": " + Integer(entry.PagesFromCache) +
+           ", \"confidence\": " + Integer(entry.Confidence) + "}";
+  }
+  out += "]}";
   // Every error the run reported came in a "Fehler" box in the window.
-  out += "],\n \"messages\": [";
+  out += ",\n \"messages\": [";
   for (std::size_t i = 0; i < data.Errors.size(); ++i) {
     out += (i == 0 ? "" : ", ");
     out += "{\"title\": \"Fehler\", \"text\": " + JsonString(Display(data.Errors[i].Text)) +

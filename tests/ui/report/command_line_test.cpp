@@ -44,4 +44,19 @@ TEST(CommandLineTest, ReadsOptionsAndExactlyOneConfiguration) {
   EXPECT_TRUE(ParseCommandLine({"--help"}).Request.Help);
 }
 
+// Faults: --clear-cache alone refused for want of CONFIG; the cache and progress options lost.
+TEST(CommandLineTest, CacheAndProgressOptions) {
+  using Progress = ReportRequest::Progress;
+  const ParsedCommandLine alone = ParseCommandLine({"--clear-cache"});
+  EXPECT_EQ(alone.Error, "");
+  EXPECT_TRUE(alone.Request.ClearCache && alone.Request.Config.empty());
+  EXPECT_EQ(ParseCommandLine({"--no-cache"}).Error, "no configuration file given");
+  const ReportRequest request =
+      ParseCommandLine({"--no-cache", "--progress", "--clear-cache", "a.cfg"}).Request;
+  EXPECT_TRUE(request.NoCache && request.ClearCache);
+  EXPECT_EQ(request.ProgressChoice, Progress::Always);
+  EXPECT_EQ(ParseCommandLine({"--no-progress", "a.cfg"}).Request.ProgressChoice, Progress::Never);
+  EXPECT_EQ(ParseCommandLine({"a.cfg"}).Request.ProgressChoice, Progress::Terminal);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,14 +25,14 @@ TEST(DocumentsReportTest, ADocumentsTextIsFoundAndTheUnreadableDocumentIsListed)
   const std::pair<std::string, std::string> formats[] = {
       {"text", "Erika Müller (1)\n  " + root + "/a.docx\nDokumente, nur als Bytes durchsucht:\n  " +
                    root + "/i.zip (verschlüsselt)\n"},
-      {"json",
-       "\"notExtracted\": [{\"file\": \"" + root + "/i.zip\", \"reason\": \"verschlüsselt\"}]"},
+      {"json", "\"notExtracted\": [{\"file\": \"" + root +
+                   "/i.zip\", \"reason\": \"verschlüsselt\", \"unread\": true}]"},
   };
   for (const auto& [format, expected] : formats) {
     const ProcessResult result = RunProcess(
         {FUNDORT_REPORT_BINARY, "--no-log", "--format", format, program.ConfigPath().string()});
     EXPECT_EQ(result.ExitStatus, 4);  // the encrypted member was not read: incomplete
-    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(result.Err, root + "/i.zip: Text nicht gelesen: verschlüsselt\n");
     EXPECT_NE(result.Out.find(expected), std::string::npos) << result.Out;
   }
 }
@@ -73,6 +75,39 @@ TEST(DocumentsReportTest, ArchivesAreSearchedAndOnlyUnreadContentLeavesTheRunInc
         RunProcess({FUNDORT_REPORT_BINARY, "--no-log", program.ConfigPath().string()});
     EXPECT_EQ(result.ExitStatus, c.exitStatus) << result.Out;
     EXPECT_NE(result.Out.find(Replace(c.out, "@", root)), std::string::npos) << result.Out;
+  }
+}
+
+// Faults: a scan's name missed, a blind run passing for complete (exit 0), a scan not listed,
+// the pages recognised missing from the JSON.
+TEST(DocumentsReportTest, ScansAreRecognisedOrTheRunIsIncomplete) {
+  InstalledProgram program("daten");
+  std::ifstream scan(std::string(FUNDORT_SOURCE_DIR) + "/tests/extract/scans/clean.png",
+                     std::ios::binary);
+  program.dir().Write("Daten/scan.png", std::string(std::istreambuf_iterator<char>(scan), {}));
+  const std::string root = (program.dir().path() / "Daten").string();
+  const std::string folder = "FILETYPE|*|\r\nFOLDER|" + root + "|\r\nNAME|Erika|Mustermann|\r\n";
+  const struct {
+    std::string ocr;
+    int exit;
+    std::string out, err;
+  } cases[] = {
+      {"OCR|ON|deu|\r\n", 0,
+       "\"recognition\": {\"pages\": 1, \"fromCache\": 0, \"files\": [{\"file\": \"" + root +
+           "/scan.png\", \"pages\": 1",
+       ""},
+      {"OCR|OFF|\r\n", 4, "\"reason\": \"Texterkennung aus\", \"unread\": true",
+       root + "/scan.png: Text nicht gelesen: Texterkennung aus\n"},
+  };
+  for (const auto& c : cases) {
+    program.WriteConfig(c.ocr + folder);
+    const ProcessResult result =
+        RunProcess({FUNDORT_REPORT_BINARY, "--no-log", "--no-cache", "--no-progress", "--format",
+                    "json", program.ConfigPath().string()});
+    EXPECT_EQ(result.ExitStatus, c.exit) << c.ocr;
+    EXPECT_EQ(result.Err, c.err) << c.ocr;
+    EXPECT_NE(result.Out.find(c.out), std::string::npos) << result.Out;
+    EXPECT_EQ(result.Out.find("\"hits\": 1") != std::string::npos, c.exit == 0) << c.ocr;
   }
 }
 

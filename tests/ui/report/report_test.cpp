@@ -78,7 +78,8 @@ TEST(ReportTest, OutputExitStatusMessagesCoverageAndWhereTheLogGoes) {
         "{\"number\": 2, \"name\": \"Ilse Weiß\", \"terms\": [\"Weiß\"], \"hits\": 2, \"files\": "
         "[\"$R/a, \\\"b\\\".txt\", \"" + bad + "\"], \"filesBytes\": [null, \"$B\"]}],\n "
         "\"sortedNames\": [\"Ilse Weiß\", \"Müller, Erika\"],\n \"unreadable\": [],\n "
-        "\"notExtracted\": [],\n \"messages\": "
+        "\"notExtracted\": [],\n \"recognition\": {\"pages\": 0, \"fromCache\": 0, \"files\": "
+        "[]},\n \"messages\": "
         "[{\"title\": \"Fehler\", \"text\": \"Unbekannter Befehl: \\\"FOO\\\"\", \"line\": 5}, "
         "{\"title\": \"Fehler\", \"text\": \"Unbekannter Suchmodus \\\"fast\\\".\", \"line\": 6}"
         "],\n \"coverage\": {\"stopped\": false,\n"},

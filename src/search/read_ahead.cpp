@@ -15,8 +15,7 @@ platform::SystemError OutOfMemory() {
 ReadAhead::ReadAhead(platform::System& system, std::int32_t fileCount,
                      std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits,
                      Locate locate)
-    : system_(system),
-      fileCount_(fileCount),
+    : fileCount_(fileCount),
       pathOf_(std::move(pathOf)),
       limits_(limits),
       locate_(std::move(locate)),

@@ -111,7 +111,6 @@ class ReadAhead {
   /// Drops the first queued piece; with the lock held.
   void DropFront();
 
-  platform::System& system_;
   const std::int32_t fileCount_;
   const std::function<std::u16string(std::int32_t)> pathOf_;
   const ReadLimits limits_;

@@ -19,6 +19,9 @@ namespace {
 constexpr int kRetryBelow = 70;
 /// Images whose longer side is shorter than this are scaled up before the first reading.
 constexpr int kSmallSide = 800;
+/// Images whose longer side is shorter than this are read once more, scaled up, when they read
+/// poorly (a screenshot at screen resolution).
+constexpr int kRetrySide = 1400;
 /// The scale for small images, and the most pixels an image scaled up may have.
 constexpr float kUpscale = 3.0F;
 constexpr double kMaxScaledPixels = 30e6;
@@ -153,7 +156,11 @@ std::optional<PageText> Recognizer::RecogniseImage(void* image, int resolution) 
     if (larger) return read(larger.get(), 300);
   }
   PageText first = read(pix, resolution);
-  if (first.Confidence >= kRetryBelow || !canScale) return first;
+  // Only a smallish image is read again: a full page that reads poorly is noisy or blurred, and
+  // scaling it up multiplies the time without making its letters any clearer.
+  if (first.Confidence >= kRetryBelow || !canScale || std::max(width, height) >= kRetrySide) {
+    return first;
+  }
   const PixPtr larger = scaled();
   if (!larger) return first;
   PageText second = read(larger.get(), 300);

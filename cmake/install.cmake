@@ -3,6 +3,11 @@
 include(GNUInstallDirs)
 
 install(TARGETS fundort-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The helper that reads PDFs and recognises scans in a process of its own, where the programs
+# look for it when it is not beside them.
+if(TARGET fundort-extract)
+  install(TARGETS fundort-extract RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/fundort)
+endif()
 if(TARGET fundort AND NOT WIN32)
   install(TARGETS fundort RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
@@ -84,7 +89,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(TARGET fundort)
   # The window needs a platform plugin to show itself, which no library names.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, tesseract-ocr-deu, tesseract-ocr-eng")
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

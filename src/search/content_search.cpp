@@ -226,17 +226,21 @@ void ContentSearch::Apply(FileId file, const FileResult& result) {
     listener_.HitFound(person, file);
 }
 
-bool ContentSearch::RunAlone() {
-  // The reader asks for paths on this thread only; its helper touches no table.
-  reader_ = std::make_unique<ReadAhead>(
+std::unique_ptr<ReadAhead> ContentSearch::MakeReader(const ReadLimits& limits) {
+  return std::make_unique<ReadAhead>(
       system_, fileCount_,
       [this](std::int32_t number) {
         return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
       },
-      settings_.Reading,
+      limits,
       [this](std::int32_t number) {
         return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
       });
+}
+
+bool ContentSearch::RunAlone() {
+  // The reader asks for paths on this thread only; its helper touches no table.
+  reader_ = MakeReader(settings_.Reading);
   const double totalSize = catalog_.TotalSize();
   double searchedSize = 0;
   for (std::int32_t index = 0; index < fileCount_; ++index) {
@@ -325,15 +329,7 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
         ReadLimits limits = settings_.Reading;
         limits.Thread = ReadThread::Caller;
         limits.FilesAhead = 0;
-        reader_ = std::make_unique<ReadAhead>(
-            system_, fileCount_,
-            [this](std::int32_t number) {
-              return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
-            },
-            limits,
-            [this](std::int32_t number) {
-              return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
-            });
+        reader_ = MakeReader(limits);
       }
       if (searcher_ == nullptr) {
         searcher_ = std::make_unique<Searcher>(
@@ -477,15 +473,7 @@ void ContentSearch::Work() {
       // After a restart the files may come again from an earlier one: a fresh reader takes any.
       if (reader == nullptr || claim.Index <= last) {
         reader.reset();
-        reader = std::make_unique<ReadAhead>(
-            system_, fileCount_,
-            [this](std::int32_t number) {
-              return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
-            },
-            limits,
-            [this](std::int32_t number) {
-              return catalog_.Locate(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
-            });
+        reader = MakeReader(limits);
       }
       last = claim.Index;
       searched = searcher->Search(*reader, claim.Index + 1, keepGoing, result);

@@ -96,6 +96,8 @@ class ContentSearch {
 
   /// Tells a file's result to the listener.
   void Apply(FileId file, const FileResult& result);
+  /// A reader of the catalog's files in the walk's order, with the given limits.
+  std::unique_ptr<ReadAhead> MakeReader(const ReadLimits& limits);
   /// Searches every file on this thread, the next ones read ahead by a helper.
   bool RunAlone();
   /// Searches with worker threads, telling results in order; false when stopped.

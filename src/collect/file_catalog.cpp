@@ -1,6 +1,7 @@
 #include "collect/file_catalog.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/utf8.h"
 
@@ -55,7 +56,33 @@ std::u16string FileCatalog::NameOf(NameSpan span) const {
   return name;
 }
 
+std::size_t FileCatalog::FolderCount() const {
+  const std::shared_lock lock(guard_.Mutex);
+  return folders_.size();
+}
+
+std::size_t FileCatalog::FileCount() const {
+  const std::shared_lock lock(guard_.Mutex);
+  return files_.size();
+}
+
+double FileCatalog::TotalSize() const {
+  const std::shared_lock lock(guard_.Mutex);
+  return totalSize_;
+}
+
+bool FileCatalog::IsRoot(FolderId folder) const {
+  const std::shared_lock lock(guard_.Mutex);
+  return Folder(folder).Parent < 0;
+}
+
+std::int64_t FileCatalog::FileSize(FileId file) const {
+  const std::shared_lock lock(guard_.Mutex);
+  return File(file).Size;
+}
+
 FolderId FileCatalog::AddRoot(std::u16string_view path) {
+  const std::unique_lock lock(guard_.Mutex);
   // One trailing separator goes, so that "/data/" and "/data" are the same folder and the root
   // "/" is kept as "" (the separator comes back when the path is composed).
   if (!path.empty() && path.back() == separator_) path.remove_suffix(1);
@@ -64,12 +91,14 @@ FolderId FileCatalog::AddRoot(std::u16string_view path) {
 }
 
 FolderId FileCatalog::AddFolder(FolderId parent, std::u16string_view name) {
+  const std::unique_lock lock(guard_.Mutex);
   folders_.push_back(FolderEntry{Store(name), static_cast<std::int32_t>(parent)});
   return IdOf<FolderId>(folders_.size() - 1);
 }
 
 FileId FileCatalog::AddFile(FolderId folder, std::u16string_view name, std::int64_t size,
                             std::optional<platform::FileIdentity> identity) {
+  const std::unique_lock lock(guard_.Mutex);
   const NameSpan span = Store(name);
   files_.push_back(FileEntry{span.Offset, span.Length | (identity ? kIdentityKnown : 0U),
                              static_cast<std::int32_t>(folder), size,
@@ -79,6 +108,11 @@ FileId FileCatalog::AddFile(FolderId folder, std::u16string_view name, std::int6
 }
 
 std::u16string FileCatalog::FolderPath(FolderId folder) const {
+  const std::shared_lock lock(guard_.Mutex);
+  return PathOf(folder);
+}
+
+std::u16string FileCatalog::PathOf(FolderId folder) const {
   // Collect the chain from the folder up to its root, then build the text once, root first.
   std::vector<std::int32_t> chain{static_cast<std::int32_t>(folder)};
   while (folders_[static_cast<std::size_t>(chain.back())].Parent >= 0)
@@ -92,17 +126,20 @@ std::u16string FileCatalog::FolderPath(FolderId folder) const {
 }
 
 std::u16string FileCatalog::FilePath(FileId file) const {
+  const std::shared_lock lock(guard_.Mutex);
   const FileEntry& entry = File(file);
-  std::u16string path = FolderPath(IdOf<FolderId>(static_cast<std::size_t>(entry.Folder)));
+  std::u16string path = PathOf(IdOf<FolderId>(static_cast<std::size_t>(entry.Folder)));
   AppendName(NameOf(entry), path);
   return path;
 }
 
 std::u16string FileCatalog::FileName(FileId file) const {
+  const std::shared_lock lock(guard_.Mutex);
   return NameOf(NameOf(File(file)));
 }
 
 platform::FoundFile FileCatalog::Locate(FileId file) const {
+  const std::shared_lock lock(guard_.Mutex);
   const FileEntry& entry = File(file);
   const bool identityKnown = (entry.NameLengthAndIdentity & kIdentityKnown) != 0;
   platform::FoundFile found{.Root = {},
@@ -116,6 +153,6 @@ platform::FoundFile FileCatalog::Locate(FileId file) const {
     folder = folders_[static_cast<std::size_t>(folder)].Parent;
   }
   std::reverse(found.Names.begin(), found.Names.end());
-  found.Root = FolderPath(IdOf<FolderId>(static_cast<std::size_t>(folder)));
+  found.Root = PathOf(IdOf<FolderId>(static_cast<std::size_t>(folder)));
   return found;
 }

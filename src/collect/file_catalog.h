@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@
 /// shared store, eight bits a character for most names (any 16-bit text, lone surrogates
 /// included, comes back as it went in), and each entry is a few numbers: a million files cost
 /// well under a hundred megabytes. Paths are composed on demand from the folder chain.
+///
+/// One thread may add entries while others read those added before: the walk can fill the
+/// catalog while the search already reads its first files.
 class FileCatalog {
  public:
   /// A catalog whose paths are composed with separator ("/" or "\").
@@ -26,21 +30,21 @@ class FileCatalog {
   FileId AddFile(FolderId folder, std::u16string_view name, std::int64_t size,
                  std::optional<platform::FileIdentity> identity);
 
-  std::size_t FolderCount() const { return folders_.size(); }
-  std::size_t FileCount() const { return files_.size(); }
+  std::size_t FolderCount() const;
+  std::size_t FileCount() const;
   /// The sum of the sizes of all files, in bytes; a double, so that no sum of 64-bit sizes
   /// overflows (it is exact up to 2^53 bytes).
-  double TotalSize() const { return totalSize_; }
+  double TotalSize() const;
 
   /// True when the folder is a root (the start of a FOLDER line's walk).
-  bool IsRoot(FolderId folder) const { return Folder(folder).Parent < 0; }
+  bool IsRoot(FolderId folder) const;
   /// The folder's full path, ending in the separator.
   std::u16string FolderPath(FolderId folder) const;
   /// The file's full path.
   std::u16string FilePath(FileId file) const;
   /// The file's bare name as the system listed it.
   std::u16string FileName(FileId file) const;
-  std::int64_t FileSize(FileId file) const { return File(file).Size; }
+  std::int64_t FileSize(FileId file) const;
   /// The walk's root, the names below it and the identity recorded for the file, so that an
   /// action reaches the very file the walk found.
   platform::FoundFile Locate(FileId file) const;
@@ -64,6 +68,13 @@ class FileCatalog {
     platform::FileIdentity Identity;
   };
   static constexpr std::uint32_t kIdentityKnown = 0x80000000U;
+  /// A lock of the catalog's own: a copied or moved catalog gets a fresh one.
+  struct Guard {
+    Guard() = default;
+    Guard(const Guard& /*other*/) {}
+    Guard& operator=(const Guard& /*other*/) { return *this; }
+    mutable std::shared_mutex Mutex;
+  };
 
   NameSpan Store(std::u16string_view name);
   /// Appends the stored name to text.
@@ -74,8 +85,11 @@ class FileCatalog {
   }
   const FolderEntry& Folder(FolderId folder) const { return folders_[IndexOf(folder)]; }
   const FileEntry& File(FileId file) const { return files_[IndexOf(file)]; }
+  /// FolderPath with the lock held.
+  std::u16string PathOf(FolderId folder) const;
 
   char16_t separator_;
+  Guard guard_;  ///< shared for reading, exclusive for adding
   std::string names_;
   std::vector<FolderEntry> folders_;
   std::vector<FileEntry> files_;

@@ -87,6 +87,8 @@ void RunSession::Load() {
   observer_.FoldersCounted(0);
   observer_.FilesCounted(0, 0);
 
+  walkAhead_.reset();
+  foldersShown_ = 0;
   rules_ = FileTypeRules(System().CodePage());
   catalog_ = FileCatalog(System().PathSeparator());
   persons_ = PersonTable();
@@ -167,6 +169,9 @@ void RunSession::ReadConfiguration() {
     ReportError(u"Die Konfigurationsdatei kann nicht gelesen werden. " + error->Description);
     return;
   }
+  // With several search workers the folders are walked on a thread of their own: the search
+  // starts with the first files while the walk goes on.
+  if (settings_.Workers > 1) walkAhead_ = std::make_unique<WalkAhead>(System(), catalog_);
   while (!reader.AtEnd()) {
     if (stopRequested_) break;
     SetStatus(u"lade Konfigurationen...");
@@ -178,6 +183,7 @@ void RunSession::ReadConfiguration() {
   }
   configLine_ = 0;
   reader.Close();
+  if (walkAhead_) walkAhead_->Close();
   outcome_.Configuration = ConfigurationState::Read;
 }
 
@@ -192,8 +198,14 @@ void RunSession::ExecuteLine(const std::u16string& line) {
       [this](const auto& command) {
         using Command = std::decay_t<decltype(command)>;
         if constexpr (std::is_same_v<Command, FolderCommand>) {
-          FolderWalker(System(), rules_, catalog_, *this)
-              .Walk(ResolvePath(configFolder_, command.Path, System().PathSeparator()));
+          std::u16string path = ResolvePath(configFolder_, command.Path, System().PathSeparator());
+          // The walk ahead takes the rules as they are now: a later FILETYPE line does not
+          // change what this folder's walk keeps.
+          if (walkAhead_) {
+            walkAhead_->Add(std::move(path), rules_, configLine_);
+          } else {
+            FolderWalker(System(), rules_, catalog_, *this).Walk(path);
+          }
         } else if constexpr (std::is_same_v<Command, NameCommand>) {
           AddPerson(command.Name, command.Terms);
         } else if constexpr (std::is_same_v<Command, SearchModeCommand>) {
@@ -262,7 +274,10 @@ void RunSession::AddPerson(const std::u16string& name, const std::u16string& ter
 }
 
 void RunSession::Search() {
-  if (stopRequested_) return;
+  if (stopRequested_) {
+    EndWalk();
+    return;
+  }
   const bool recognising = settings_.Documents == DocumentReading::On &&
                            settings_.Recognition.State == RecognitionState::On;
   settings_.Recognition.Cache = recognising ? Cache() : nullptr;
@@ -273,10 +288,11 @@ void RunSession::Search() {
       settings_.Documents == DocumentReading::On
           ? FindExtractHelper(platform::ToUtf8(System().ExecutablePath()))
           : std::string();
-  ContentSearch search(System(), catalog_, persons_, settings_, *this);
+  ContentSearch search(System(), catalog_, persons_, settings_, *this, walkAhead_.get());
   activeSearch_ = &search;
   const bool finished = search.Run();
   activeSearch_ = nullptr;
+  EndWalk();
   // Text of files not met for long is dropped after a whole run, which has met all it can.
   if (finished && cache_ && pagesRecognised_ > 0 && cache_->Handle() != nullptr) cache_->Expire();
   if (cache_) cacheProblem_ = cache_->Problem();
@@ -284,6 +300,7 @@ void RunSession::Search() {
 
 void RunSession::End() {
   stopRequested_ = true;
+  EndWalk();
   log_.Write(u"EXIT");
 }
 
@@ -319,6 +336,7 @@ void RunSession::SetStatus(std::u16string_view text) {
 
 bool RunSession::Checkpoint() {
   if (stopRequested_) return false;
+  TellWalk();
   if (!observer_.Checkpoint()) stopRequested_ = true;
   return !stopRequested_;
 }
@@ -331,16 +349,21 @@ void RunSession::FolderEntered(FolderId) {
 }
 
 void RunSession::FolderNotListed(FolderId folder, const platform::SystemError& failure) {
+  NoteFolderNotListed(folder, failure, configLine_);
+}
+
+void RunSession::NoteFolderNotListed(FolderId folder, const platform::SystemError& failure,
+                                     std::int32_t line) {
   if (failure.Kind == platform::ErrorKind::PseudoFileSystem) {
     ++coverage_.PseudoFileSystems;
     return;
   }
   // The path is composed only for the listed entries: a tree of many unreadable folders costs
   // one increment per folder past the limit.
-  const auto entry = [this, folder, &failure] {
+  const auto entry = [this, folder, &failure, line] {
     std::u16string path = catalog_.FolderPath(folder);
     if (path.size() > 1) path.pop_back();  // the root "/" keeps its separator
-    return MissedFolder{std::move(path), failure.Description, configLine_};
+    return MissedFolder{std::move(path), failure.Description, line};
   };
   // A FOLDER path that names nothing is a mistake in the configuration; a folder below a root
   // that cannot be listed is a gap in the search.
@@ -349,12 +372,16 @@ void RunSession::FolderNotListed(FolderId folder, const platform::SystemError& f
 }
 
 void RunSession::RootListed(FolderId folder) {
+  NoteRootListed(folder, configLine_);
+}
+
+void RunSession::NoteRootListed(FolderId folder, std::int32_t line) {
   const std::u16string path = catalog_.FolderPath(folder);
-  if (const auto earlierLine = roots_.Note(System(), path, configLine_)) {
+  if (const auto earlierLine = roots_.Note(System(), path, line)) {
     coverage_.OverlappingFolders.Add([&] {
       std::u16string shown = path;
       if (shown.size() > 1) shown.pop_back();
-      return OverlappingFolder{std::move(shown), configLine_, *earlierLine};
+      return OverlappingFolder{std::move(shown), line, *earlierLine};
     });
   }
 }
@@ -364,23 +391,59 @@ void RunSession::FileKept(FileId) {
 }
 
 void RunSession::EntrySkipped(SkippedEntry entry) {
+  WalkEntriesSkipped(entry, 1);
+}
+
+void RunSession::WalkEntriesSkipped(SkippedEntry entry, std::int64_t count) {
   switch (entry) {
     case SkippedEntry::Hidden:
-      ++coverage_.HiddenEntries;
+      coverage_.HiddenEntries += count;
       break;
     case SkippedEntry::FolderLink:
-      ++coverage_.FolderLinks;
+      coverage_.FolderLinks += count;
       break;
     case SkippedEntry::Special:
-      ++coverage_.SpecialFiles;
+      coverage_.SpecialFiles += count;
       break;
     case SkippedEntry::NotAccepted:
-      ++coverage_.FilesNotAccepted;
+      coverage_.FilesNotAccepted += count;
       break;
     case SkippedEntry::TooLarge:
-      ++coverage_.FilesTooLarge;
+      coverage_.FilesTooLarge += count;
       break;
   }
+}
+
+// ---- The walk ahead, told on the session's thread. ----
+
+void RunSession::TellWalk() {
+  if (walkAhead_) walkAhead_->Tell(*this);
+}
+
+void RunSession::EndWalk() {
+  if (!walkAhead_) return;
+  walkAhead_->Stop();
+  walkAhead_->Tell(*this);
+  walkAhead_.reset();
+}
+
+void RunSession::WalkFolderNotListed(FolderId folder, const platform::SystemError& failure,
+                                     std::int32_t line) {
+  NoteFolderNotListed(folder, failure, line);
+}
+
+void RunSession::WalkRootListed(FolderId folder, std::int32_t line) {
+  NoteRootListed(folder, line);
+}
+
+void RunSession::WalkCounted(std::size_t folders, std::size_t files, double size) {
+  if (folders != foldersShown_) {
+    foldersShown_ = folders;
+    observer_.FoldersCounted(folders);
+    // Once the search has begun, the status line shows the file being searched.
+    if (activeSearch_ == nullptr) SetStatus(u"lese Verzeichnis aus...");
+  }
+  observer_.FilesCounted(files, size);
 }
 
 // ---- The search. ----
@@ -433,5 +496,6 @@ void RunSession::FileSearched(FileId file, double searched) {
 }
 
 void RunSession::SearchFinished() {
+  TellWalk();  // the last counts of the walk before the end is told
   SetStatus(u"fertig");
 }

@@ -16,6 +16,7 @@
 #include "run/run_observer.h"
 #include "run/run_options.h"
 #include "run/run_outcome.h"
+#include "run/walk_ahead.h"
 #include "search/content_search.h"
 #include "search/document_search.h"
 #include "search/person_table.h"
@@ -24,7 +25,7 @@
 /// One run of fundort: reads the configuration line by line (settings, file type rules, folder
 /// walks, persons), then searches every kept file for every person, and keeps the activity log.
 /// It owns all of the run's state and tells one observer what changes; it knows no window.
-class RunSession : private WalkListener, private SearchListener {
+class RunSession : private WalkListener, private WalkAhead::Events, private SearchListener {
  public:
   /// A session on options' system that reports to observer, which must outlive it.
   RunSession(RunOptions options, RunObserver& observer);
@@ -101,6 +102,15 @@ class RunSession : private WalkListener, private SearchListener {
   void SetRecognition(const RecognitionCommand& command);
   /// The cache of recognised text, opened when first used; null when the run keeps none.
   RecognisedTextCache* Cache();
+  /// Applies what the walk ahead told since last time.
+  void TellWalk();
+  /// Ends the walk ahead, if any, and applies all it told.
+  void EndWalk();
+  /// A folder of configuration line line could not be listed.
+  void NoteFolderNotListed(FolderId folder, const platform::SystemError& failure,
+                           std::int32_t line);
+  /// The root folder of configuration line line was listed.
+  void NoteRootListed(FolderId folder, std::int32_t line);
 
   // ---- What the walk and the search tell. ----
   void FolderEntered(FolderId folder) override;
@@ -108,6 +118,11 @@ class RunSession : private WalkListener, private SearchListener {
   void RootListed(FolderId folder) override;
   void FileKept(FileId file) override;
   void EntrySkipped(SkippedEntry entry) override;
+  void WalkFolderNotListed(FolderId folder, const platform::SystemError& failure,
+                           std::int32_t line) override;
+  void WalkRootListed(FolderId folder, std::int32_t line) override;
+  void WalkEntriesSkipped(SkippedEntry entry, std::int64_t count) override;
+  void WalkCounted(std::size_t folders, std::size_t files, double size) override;
   void SearchStarted() override;
   void FileStarted(FileId file) override;
   void HitFound(PersonId person, FileId file) override;
@@ -144,4 +159,8 @@ class RunSession : private WalkListener, private SearchListener {
   std::int32_t configLine_ = 0;  ///< the configuration line being carried out; 0 outside
   bool stopRequested_ = false;
   ContentSearch* activeSearch_ = nullptr;  ///< the search under way, if any
+  /// The walk of the configuration's folders on a thread of its own, while the configuration is
+  /// read on and the search begins; none when walking on the session's thread.
+  std::unique_ptr<WalkAhead> walkAhead_;
+  std::size_t foldersShown_ = 0;  ///< the folder count told last by the walk ahead
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -181,12 +182,13 @@ class ContentSearch::Searcher {
 
 ContentSearch::ContentSearch(platform::System& system, const FileCatalog& catalog,
                              const PersonTable& persons, const SearchSettings& settings,
-                             SearchListener& listener)
+                             SearchListener& listener, FileSupply* supply)
     : system_(system),
       catalog_(catalog),
       persons_(persons),
       settings_(settings),
-      listener_(listener) {}
+      listener_(listener),
+      supply_(supply) {}
 
 ContentSearch::~ContentSearch() {
   EndWorkers();
@@ -207,8 +209,17 @@ bool ContentSearch::Run() {
         TellPage({number, page, pages});
       });
   if (stopped_ || !searcher_->Complete()) return false;
-  fileCount_ = static_cast<std::int32_t>(catalog_.FileCount());
-  const bool done = settings_.Workers > 1 && fileCount_ > 1 ? RunWorkers() : RunAlone();
+  if (supply_ != nullptr) {
+    const FileSupply::Files files = supply_->Now();
+    fileCount_ = files.Count;
+    totalSize_ = files.Size;
+    complete_ = files.Complete;
+  } else {
+    fileCount_ = static_cast<std::int32_t>(catalog_.FileCount());
+    totalSize_ = catalog_.TotalSize();
+  }
+  const bool done =
+      settings_.Workers > 1 && (!complete_ || fileCount_ > 1) ? RunWorkers() : RunAlone();
   if (done) listener_.SearchFinished();
   return done;
 }
@@ -226,9 +237,9 @@ void ContentSearch::Apply(FileId file, const FileResult& result) {
     listener_.HitFound(person, file);
 }
 
-std::unique_ptr<ReadAhead> ContentSearch::MakeReader(const ReadLimits& limits) {
+std::unique_ptr<ReadAhead> ContentSearch::MakeReader(const ReadLimits& limits, std::int32_t count) {
   return std::make_unique<ReadAhead>(
-      system_, fileCount_,
+      system_, count,
       [this](std::int32_t number) {
         return catalog_.FilePath(IdOf<FileId>(static_cast<std::size_t>(number - 1)));
       },
@@ -238,10 +249,33 @@ std::unique_ptr<ReadAhead> ContentSearch::MakeReader(const ReadLimits& limits) {
       });
 }
 
+void ContentSearch::Refresh(const FileSupply::Files& files) {
+  if (files.Count < fileCount_) return;
+  totalSize_ = files.Size;
+  complete_ = complete_ || files.Complete;
+  if (files.Count == fileCount_) return;
+  fileCount_ = files.Count;
+  if (workersWaiting_ > 0) workersWake_.notify_all();
+}
+
+bool ContentSearch::AwaitAllFiles() {
+  while (!complete_) {
+    const FileSupply::Files files = supply_->WaitBeyond(fileCount_, kCheckpointPause);
+    {
+      const std::lock_guard lock(mutex_);
+      Refresh(files);
+    }
+    if (!complete_ && !Checkpoint()) return false;
+  }
+  return true;
+}
+
 bool ContentSearch::RunAlone() {
+  // Reading ahead needs to know the files to come: alone, the search begins after the walk.
+  if (!AwaitAllFiles()) return false;
   // The reader asks for paths on this thread only; its helper touches no table.
-  reader_ = MakeReader(settings_.Reading);
-  const double totalSize = catalog_.TotalSize();
+  reader_ = MakeReader(settings_.Reading, fileCount_);
+  const double totalSize = totalSize_;
   double searchedSize = 0;
   for (std::int32_t index = 0; index < fileCount_; ++index) {
     const FileId file = IdOf<FileId>(static_cast<std::size_t>(index));
@@ -278,16 +312,15 @@ bool ContentSearch::RunWorkers() {
       break;
     }
   }
-  const double totalSize = catalog_.TotalSize();
   double searchedSize = 0;
   bool done = true;
-  for (std::int32_t index = 0; index < fileCount_; ++index) {
+  for (std::int32_t index = 0;; ++index) {
     const FileId file = IdOf<FileId>(static_cast<std::size_t>(index));
-    started_ = index;
-    listener_.FileStarted(file);
     FileResult result;
-    if (!Await(index, result)) {
-      done = false;
+    double totalSize = 0;
+    const Awaited awaited = Await(index, result, totalSize);
+    if (awaited != Awaited::Ready) {
+      done = awaited == Awaited::NoSuchFile;
       break;
     }
     Apply(file, result);
@@ -302,8 +335,28 @@ bool ContentSearch::RunWorkers() {
   return done;
 }
 
-bool ContentSearch::Await(std::int32_t index, FileResult& result) {
+ContentSearch::Awaited ContentSearch::Await(std::int32_t index, FileResult& result,
+                                            double& totalSize) {
   std::unique_lock lock(mutex_);
+  // While the walk still fills the catalog, the file may not be in it yet.
+  while (index >= fileCount_) {
+    if (complete_ || supply_ == nullptr) return Awaited::NoSuchFile;
+    lock.unlock();
+    const FileSupply::Files files = supply_->WaitBeyond(index, kCheckpointPause);
+    lock.lock();
+    Refresh(files);
+    if (index < fileCount_ || complete_) continue;
+    lock.unlock();
+    TellPageNews();
+    const bool goOn = Checkpoint();
+    lock.lock();
+    if (!goOn) return Awaited::Stopped;
+  }
+  totalSize = totalSize_;
+  started_ = index;
+  lock.unlock();
+  listener_.FileStarted(IdOf<FileId>(static_cast<std::size_t>(index)));
+  lock.lock();
   Slot& slot = slots_[static_cast<std::size_t>(index % window_)];
   for (;;) {
     if (slot.Now == Slot::State::Ready && slot.Index == index) {
@@ -317,7 +370,7 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
           pendingBytes_ <= kWindowBytes / 2) {
         workersWake_.notify_all();
       }
-      return true;
+      return Awaited::Ready;
     }
     const bool claimed = slot.Now == Slot::State::Claimed && slot.Index == index;
     if (liveWorkers_ == 0 && !claimed) {
@@ -329,7 +382,7 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
         ReadLimits limits = settings_.Reading;
         limits.Thread = ReadThread::Caller;
         limits.FilesAhead = 0;
-        reader_ = MakeReader(limits);
+        reader_ = MakeReader(limits, std::numeric_limits<std::int32_t>::max());
       }
       if (searcher_ == nullptr) {
         searcher_ = std::make_unique<Searcher>(
@@ -338,14 +391,14 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
             [this](std::int32_t number, int page, int pages) {
               TellPage({number, page, pages});
             });
-        if (!searcher_->Complete()) return false;
+        if (!searcher_->Complete()) return Awaited::Stopped;
       }
       FileResult own;
       const bool searched = searcher_->Search(
           *reader_, index + 1, [this] { return Checkpoint(); }, own);
       reader_.reset();  // files may come again after a restart; a fresh reader takes any
       lock.lock();
-      if (!searched) return false;
+      if (!searched) return Awaited::Stopped;
       slot.Now = Slot::State::Ready;
       slot.Result = std::move(own);
       continue;
@@ -360,7 +413,7 @@ bool ContentSearch::Await(std::int32_t index, FileResult& result) {
     TellPageNews();
     const bool goOn = Checkpoint();
     lock.lock();
-    if (!goOn) return false;
+    if (!goOn) return Awaited::Stopped;
   }
 }
 
@@ -374,6 +427,15 @@ bool ContentSearch::ClaimNext(Claim& claim) {
       Slot& slot = slots_[static_cast<std::size_t>(claim.Index % window_)];
       slot = Slot{Slot::State::Claimed, claim.Index, claim.Generation, {}, 0};
       return true;
+    }
+    // Past the files the walk has added so far, the worker waits for the next ones.
+    if (nextClaim_ >= fileCount_ && !complete_ && supply_ != nullptr) {
+      const std::int32_t count = fileCount_;
+      lock.unlock();
+      const FileSupply::Files files = supply_->WaitBeyond(count, kCheckpointPause);
+      lock.lock();
+      Refresh(files);
+      continue;
     }
     // A full window waits for the caller: it must not wait for a batch that cannot grow.
     if (nextClaim_ < fileCount_ && sessionWaiting_) sessionWakes_.notify_one();
@@ -473,7 +535,8 @@ void ContentSearch::Work() {
       // After a restart the files may come again from an earlier one: a fresh reader takes any.
       if (reader == nullptr || claim.Index <= last) {
         reader.reset();
-        reader = MakeReader(limits);
+        // Each worker's reader takes exactly the file asked for, whatever the catalog holds.
+        reader = MakeReader(limits, std::numeric_limits<std::int32_t>::max());
       }
       last = claim.Index;
       searched = searcher->Search(*reader, claim.Index + 1, keepGoing, result);

@@ -15,6 +15,7 @@
 #include "collect/file_catalog.h"
 #include "platform/system.h"
 #include "search/document_search.h"
+#include "search/file_supply.h"
 #include "search/person_table.h"
 #include "search/search_settings.h"
 
@@ -54,12 +55,15 @@ class SearchListener {
 /// their terms stands in it; a person without terms by every file that could be read. With
 /// several workers, files are searched at once on worker threads, each with its own scanner;
 /// their results are told on the caller's thread strictly in catalog order, exactly as one
-/// worker tells them, and only a bounded number of them waits there at a time.
+/// worker tells them, and only a bounded number of them waits there at a time. The catalog may
+/// still be filled by a walk while the workers search its first files.
 class ContentSearch {
  public:
   /// A search of catalog for persons, as settings say, reporting to listener; all must outlive it.
+  /// With a supply, the catalog's files come as supply tells; without, the catalog is whole.
   ContentSearch(platform::System& system, const FileCatalog& catalog, const PersonTable& persons,
-                const SearchSettings& settings, SearchListener& listener);
+                const SearchSettings& settings, SearchListener& listener,
+                FileSupply* supply = nullptr);
   ~ContentSearch();
   ContentSearch(const ContentSearch&) = delete;
   ContentSearch& operator=(const ContentSearch&) = delete;
@@ -96,14 +100,21 @@ class ContentSearch {
 
   /// Tells a file's result to the listener.
   void Apply(FileId file, const FileResult& result);
-  /// A reader of the catalog's files in the walk's order, with the given limits.
-  std::unique_ptr<ReadAhead> MakeReader(const ReadLimits& limits);
+  /// A reader of the catalog's first count files in the walk's order, with the given limits.
+  std::unique_ptr<ReadAhead> MakeReader(const ReadLimits& limits, std::int32_t count);
+  /// Takes what the supply tells of the catalog's files; with mutex_ held.
+  void Refresh(const FileSupply::Files& files);
+  /// Waits until the catalog's files are complete, answering checkpoints; false when stopped.
+  bool AwaitAllFiles();
+  /// What waiting for a file's result came to.
+  enum class Awaited { Ready, NoSuchFile, Stopped };
   /// Searches every file on this thread, the next ones read ahead by a helper.
   bool RunAlone();
   /// Searches with worker threads, telling results in order; false when stopped.
   bool RunWorkers();
-  /// Waits for the result of file index, answering checkpoints meanwhile; false when stopped.
-  bool Await(std::int32_t index, FileResult& result);
+  /// Waits for the result of file index, answering checkpoints meanwhile; NoSuchFile when the
+  /// catalog ended before it. totalSize is then the size of the files known so far.
+  Awaited Await(std::int32_t index, FileResult& result, double& totalSize);
   /// A worker thread's life.
   void Work();
   /// The next file for a worker; false when the search is over.
@@ -132,6 +143,7 @@ class ContentSearch {
   const PersonTable& persons_;
   const SearchSettings& settings_;
   SearchListener& listener_;
+  FileSupply* supply_;
   std::unique_ptr<Searcher> searcher_;  ///< the caller's own
   std::unique_ptr<ReadAhead> reader_;   ///< the caller's reader when searching alone
   bool stopped_ = false;
@@ -142,7 +154,9 @@ class ContentSearch {
   std::condition_variable workersWake_;
   std::vector<std::thread> workers_;
   std::vector<Slot> slots_;
-  std::int32_t fileCount_ = 0;
+  std::int32_t fileCount_ = 0;  ///< files in the catalog so far
+  double totalSize_ = 0;        ///< their sizes summed
+  bool complete_ = true;        ///< no more files come
   std::int32_t window_ = 0;     ///< results that may wait at most
   std::int32_t applied_ = 0;    ///< files whose results were told
   std::int32_t nextClaim_ = 0;  ///< the next file for a worker

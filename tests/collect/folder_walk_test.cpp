@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "platform/code_page.h"
 #include "testing/test_program.h"
 
@@ -28,6 +33,47 @@ TEST(FileCatalogTest, PathsAreComposedFromTheFolderChain) {
     EXPECT_EQ(found.Root + u" " + found.Names[0] + u" " + found.Names[1], composed + u" Old c.txt");
     EXPECT_EQ(found.Identity, (platform::FileIdentity{7, 9}));
   }
+}
+
+// One thread adds folders and files while others read the files added before: every path read
+// is whole and right, however the catalog's storage grows meanwhile.
+TEST(FileCatalogTest, FilesAddedBeforeReadRightWhileTheCatalogGrows) {
+  FileCatalog catalog(u'/');
+  std::atomic<std::int32_t> added{0};
+  constexpr std::int32_t kFiles = 10000;
+  std::thread walker([&] {
+    const FolderId root = catalog.AddRoot(u"/r");
+    FolderId folder = root;
+    for (std::int32_t file = 0; file < kFiles; ++file) {
+      if (file % 50 == 0) folder = catalog.AddFolder(root, u"d" + U16(std::to_string(file / 50)));
+      catalog.AddFile(folder, u"f" + U16(std::to_string(file)) + u".txt", file, std::nullopt);
+      added.store(file + 1, std::memory_order_release);
+    }
+  });
+  std::vector<std::thread> readers;
+  std::atomic<int> wrong{0};
+  for (int reader = 0; reader < 2; ++reader) {
+    readers.emplace_back([&] {
+      for (std::int32_t read = 0; read < kFiles;) {
+        const std::int32_t known = added.load(std::memory_order_acquire);
+        if (read == known) std::this_thread::yield();
+        for (; read < known; ++read) {
+          const FileId file = IdOf<FileId>(static_cast<std::size_t>(read));
+          const std::u16string expected = u"/r/d" + U16(std::to_string(read / 50)) + u"/f" +
+                                          U16(std::to_string(read)) + u".txt";
+          if (catalog.FilePath(file) != expected || catalog.FileSize(file) != read ||
+              catalog.Locate(file).Names.size() != 2) {
+            ++wrong;
+          }
+        }
+      }
+    });
+  }
+  walker.join();
+  for (std::thread& reader : readers)
+    reader.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(catalog.FileCount(), static_cast<std::size_t>(kFiles));
 }
 
 constexpr const char16_t* kSkipped[] = {u"hidden", u"link", u"special", u"other", u"too large"};

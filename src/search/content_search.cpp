@@ -201,13 +201,9 @@ bool ContentSearch::Checkpoint() {
 
 bool ContentSearch::Run() {
   listener_.SearchStarted();
-  const CodePage codePage = SearchCodePage(system_.CodePage());
+  callerThread_ = std::this_thread::get_id();
   // Preparing many terms takes a while; the window answers meanwhile and may stop it.
-  searcher_ = std::make_unique<Searcher>(
-      persons_, settings_, codePage, [this] { return Checkpoint(); },
-      [this](std::int32_t number, int page, int pages) {
-        TellPage({number, page, pages});
-      });
+  searcher_ = MakeSearcher([this] { return Checkpoint(); });
   if (stopped_ || !searcher_->Complete()) return false;
   if (supply_ != nullptr) {
     const FileSupply::Files files = supply_->Now();
@@ -385,12 +381,7 @@ ContentSearch::Awaited ContentSearch::Await(std::int32_t index, FileResult& resu
         reader_ = MakeReader(limits, std::numeric_limits<std::int32_t>::max());
       }
       if (searcher_ == nullptr) {
-        searcher_ = std::make_unique<Searcher>(
-            persons_, settings_, SearchCodePage(system_.CodePage()),
-            [this] { return Checkpoint(); },
-            [this](std::int32_t number, int page, int pages) {
-              TellPage({number, page, pages});
-            });
+        searcher_ = MakeSearcher([this] { return Checkpoint(); });
         if (!searcher_->Complete()) return Awaited::Stopped;
       }
       FileResult own;
@@ -487,6 +478,24 @@ void ContentSearch::TellPage(const PageNews& news) {
                             news.Pages);
 }
 
+void ContentSearch::NotePage(const PageNews& news) {
+  if (std::this_thread::get_id() == callerThread_) {
+    TellPage(news);
+    return;
+  }
+  // Told on the caller's thread when it next waits or answers a checkpoint.
+  const std::lock_guard lock(pageMutex_);
+  page_ = news;
+}
+
+std::unique_ptr<ContentSearch::Searcher> ContentSearch::MakeSearcher(
+    const std::function<bool()>& keepGoing) {
+  return std::make_unique<Searcher>(persons_, settings_, SearchCodePage(system_.CodePage()),
+                                    keepGoing, [this](std::int32_t number, int page, int pages) {
+                                      NotePage({number, page, pages});
+                                    });
+}
+
 void ContentSearch::TellPageNews() {
   std::optional<PageNews> news;
   {
@@ -497,7 +506,6 @@ void ContentSearch::TellPageNews() {
 }
 
 void ContentSearch::Work() {
-  const CodePage codePage = SearchCodePage(system_.CodePage());
   std::unique_ptr<Searcher> searcher;
   {
     // The first worker takes the caller's prepared terms; the others prepare their own
@@ -507,13 +515,7 @@ void ContentSearch::Work() {
   }
   try {
     if (searcher == nullptr) {
-      searcher = std::make_unique<Searcher>(
-          persons_, settings_, codePage, [this] { return !halt_.load(std::memory_order_relaxed); },
-          [this](std::int32_t number, int page, int pages) {
-            // Told on the caller's thread when it next waits or answers a checkpoint.
-            const std::lock_guard pageLock(pageMutex_);
-            page_ = PageNews{number, page, pages};
-          });
+      searcher = MakeSearcher([this] { return !halt_.load(std::memory_order_relaxed); });
     }
   } catch (const std::bad_alloc&) {
     searcher.reset();  // no room for another scanner: the other workers and the caller go on

@@ -133,6 +133,12 @@ class ContentSearch {
   };
   /// Tells the listener of a page being recognised.
   void TellPage(const PageNews& news);
+  /// A page began to be recognised on whichever thread searches it: told at once on the
+  /// caller's thread, else kept for the caller to tell. A searcher prepared by the caller may
+  /// go on in a worker, so the thread is asked at the moment, not when the searcher was made.
+  void NotePage(const PageNews& news);
+  /// Makes a searcher whose page news go through NotePage.
+  std::unique_ptr<Searcher> MakeSearcher(const std::function<bool()>& keepGoing);
   /// Tells the listener of the page a worker recognises now, if any came since last time.
   void TellPageNews();
   /// The listener's checkpoint, remembered once it said stop.
@@ -147,6 +153,7 @@ class ContentSearch {
   std::unique_ptr<Searcher> searcher_;  ///< the caller's own
   std::unique_ptr<ReadAhead> reader_;   ///< the caller's reader when searching alone
   bool stopped_ = false;
+  std::thread::id callerThread_;  ///< the thread Run was called on
 
   // The workers and the ordered window of their results.
   std::mutex mutex_;

@@ -29,6 +29,7 @@ struct ScanFolder {
     RunOptions options = program.Options();
     options.RecognitionCacheFolder = cache.path().string();
     options.Clock = std::move(clock);
+    options.SearchWorkers = 2;  // a scan recognised by a worker, told on the run's thread
     auto run = std::make_unique<TestRun>(std::move(options));
     run->LoadAndRun();
     return run;
@@ -46,7 +47,8 @@ struct ScanFolder {
 };
 
 // Faults: a scan's name not found, a hit from recognised text out of catalog order, a second run
-// recognising again, a deleted file's text living on in the cache.
+// recognising again, a deleted file's text living on in the cache, a worker's page news told to
+// the window from the worker's thread.
 TEST(RecognitionRunTest, ScansAreFoundAndTheirTextCachedUntilDeleted) {
   ScanFolder folder("FILETYPE|*|\n");
   const auto first = folder.Run();
@@ -57,6 +59,7 @@ TEST(RecognitionRunTest, ScansAreFoundAndTheirTextCachedUntilDeleted) {
   EXPECT_EQ(session.PagesFromCache(), 0);
   EXPECT_FALSE(session.Coverage().Incomplete());
   EXPECT_TRUE(first->observer.Errors.empty());
+  EXPECT_EQ(first->observer.CallsOffThread, 0);
 
   const auto second = folder.Run();
   EXPECT_EQ(second->session->PagesRecognised(), 2);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "extract/content_hash.h"
@@ -30,6 +31,12 @@ struct PixDeleter {
   void operator()(Pix* pix) const { pixDestroy(&pix); }
 };
 using PixPtr = std::unique_ptr<Pix, PixDeleter>;
+
+/// The engine keeps some settings in globals of its own (the file its notes go to among them),
+/// so engines are started one at a time and that file is set once: two search workers starting
+/// their engines together, or one starting while another recognises, never write them at once.
+std::mutex engineStart;
+bool notesSilenced = false;  ///< guarded by engineStart
 
 /// The folders where the engine's language data may lie, the one it was built for last.
 std::vector<std::filesystem::path> DataFolders() {
@@ -125,10 +132,14 @@ std::optional<PageText> Recognizer::Page(
 std::optional<PageText> Recognizer::RecogniseImage(void* image, int resolution) {
   Engine& engine = *engine_;
   if (!engine.ready && !engine.failed) {
+    const std::lock_guard lock(engineStart);
     engine.failed = engine.api.Init(nullptr, languages_.c_str(), tesseract::OEM_DEFAULT) != 0;
     engine.ready = !engine.failed;
     // The engine's notes on each page (estimated resolution, empty pages) are no news.
-    if (engine.ready) engine.api.SetVariable("debug_file", "/dev/null");
+    if (engine.ready && !notesSilenced) {
+      engine.api.SetVariable("debug_file", "/dev/null");
+      notesSilenced = true;
+    }
   }
   if (engine.failed) return std::nullopt;
 

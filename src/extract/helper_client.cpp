@@ -271,7 +271,7 @@ int ServeExtractions(int socket, int argc, char** argv) {
   const std::string offReason = argv[2];
   const std::string cacheFolder = argv[3];
   const std::uint64_t memory = std::strtoull(argv[4], nullptr, 10);
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
   // A sanitizer reserves far more address space than it uses; there the limit is left out.
   if (memory > 0) {
     const rlimit limit{memory, memory};

@@ -349,10 +349,10 @@ void RunSession::FolderEntered(FolderId) {
 }
 
 void RunSession::FolderNotListed(FolderId folder, const platform::SystemError& failure) {
-  NoteFolderNotListed(folder, failure, configLine_);
+  WalkFolderNotListed(folder, failure, configLine_);
 }
 
-void RunSession::NoteFolderNotListed(FolderId folder, const platform::SystemError& failure,
+void RunSession::WalkFolderNotListed(FolderId folder, const platform::SystemError& failure,
                                      std::int32_t line) {
   if (failure.Kind == platform::ErrorKind::PseudoFileSystem) {
     ++coverage_.PseudoFileSystems;
@@ -372,10 +372,10 @@ void RunSession::NoteFolderNotListed(FolderId folder, const platform::SystemErro
 }
 
 void RunSession::RootListed(FolderId folder) {
-  NoteRootListed(folder, configLine_);
+  WalkRootListed(folder, configLine_);
 }
 
-void RunSession::NoteRootListed(FolderId folder, std::int32_t line) {
+void RunSession::WalkRootListed(FolderId folder, std::int32_t line) {
   const std::u16string path = catalog_.FolderPath(folder);
   if (const auto earlierLine = roots_.Note(System(), path, line)) {
     coverage_.OverlappingFolders.Add([&] {
@@ -425,15 +425,6 @@ void RunSession::EndWalk() {
   walkAhead_->Stop();
   walkAhead_->Tell(*this);
   walkAhead_.reset();
-}
-
-void RunSession::WalkFolderNotListed(FolderId folder, const platform::SystemError& failure,
-                                     std::int32_t line) {
-  NoteFolderNotListed(folder, failure, line);
-}
-
-void RunSession::WalkRootListed(FolderId folder, std::int32_t line) {
-  NoteRootListed(folder, line);
 }
 
 void RunSession::WalkCounted(std::size_t folders, std::size_t files, double size) {

@@ -106,11 +106,6 @@ class RunSession : private WalkListener, private WalkAhead::Events, private Sear
   void TellWalk();
   /// Ends the walk ahead, if any, and applies all it told.
   void EndWalk();
-  /// A folder of configuration line line could not be listed.
-  void NoteFolderNotListed(FolderId folder, const platform::SystemError& failure,
-                           std::int32_t line);
-  /// The root folder of configuration line line was listed.
-  void NoteRootListed(FolderId folder, std::int32_t line);
 
   // ---- What the walk and the search tell. ----
   void FolderEntered(FolderId folder) override;

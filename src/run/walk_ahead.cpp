@@ -145,11 +145,11 @@ void WalkAhead::FolderEntered(FolderId /*folder*/) {
 }
 
 void WalkAhead::FolderNotListed(FolderId folder, const platform::SystemError& failure) {
-  folderNews_.push_back(FolderNews{folder, failure, false, line_});
+  folderNews_.push_back(FolderNews{folder, failure, line_});
 }
 
 void WalkAhead::RootListed(FolderId folder) {
-  folderNews_.push_back(FolderNews{folder, std::nullopt, true, line_});
+  folderNews_.push_back(FolderNews{folder, std::nullopt, line_});
 }
 
 void WalkAhead::FileKept(FileId /*file*/) {

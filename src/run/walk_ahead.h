@@ -69,7 +69,6 @@ class WalkAhead : public FileSupply, private WalkListener {
   struct FolderNews {
     FolderId Folder{};
     std::optional<platform::SystemError> Failure;
-    bool Root = false;
     std::int32_t Line = 0;
   };
 

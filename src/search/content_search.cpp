@@ -254,14 +254,21 @@ void ContentSearch::Refresh(const FileSupply::Files& files) {
   if (workersWaiting_ > 0) workersWake_.notify_all();
 }
 
+void ContentSearch::WaitForFiles(std::unique_lock<std::mutex>& lock, std::int32_t count) {
+  lock.unlock();
+  const FileSupply::Files files = supply_->WaitBeyond(count, kCheckpointPause);
+  lock.lock();
+  Refresh(files);
+}
+
 bool ContentSearch::AwaitAllFiles() {
+  std::unique_lock lock(mutex_);
   while (!complete_) {
-    const FileSupply::Files files = supply_->WaitBeyond(fileCount_, kCheckpointPause);
-    {
-      const std::lock_guard lock(mutex_);
-      Refresh(files);
-    }
-    if (!complete_ && !Checkpoint()) return false;
+    WaitForFiles(lock, fileCount_);
+    if (complete_) break;
+    lock.unlock();
+    if (!Checkpoint()) return false;
+    lock.lock();
   }
   return true;
 }
@@ -337,10 +344,7 @@ ContentSearch::Awaited ContentSearch::Await(std::int32_t index, FileResult& resu
   // While the walk still fills the catalog, the file may not be in it yet.
   while (index >= fileCount_) {
     if (complete_ || supply_ == nullptr) return Awaited::NoSuchFile;
-    lock.unlock();
-    const FileSupply::Files files = supply_->WaitBeyond(index, kCheckpointPause);
-    lock.lock();
-    Refresh(files);
+    WaitForFiles(lock, index);
     if (index < fileCount_ || complete_) continue;
     lock.unlock();
     TellPageNews();
@@ -421,11 +425,7 @@ bool ContentSearch::ClaimNext(Claim& claim) {
     }
     // Past the files the walk has added so far, the worker waits for the next ones.
     if (nextClaim_ >= fileCount_ && !complete_ && supply_ != nullptr) {
-      const std::int32_t count = fileCount_;
-      lock.unlock();
-      const FileSupply::Files files = supply_->WaitBeyond(count, kCheckpointPause);
-      lock.lock();
-      Refresh(files);
+      WaitForFiles(lock, fileCount_);
       continue;
     }
     // A full window waits for the caller: it must not wait for a batch that cannot grow.

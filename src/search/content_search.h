@@ -104,6 +104,9 @@ class ContentSearch {
   std::unique_ptr<ReadAhead> MakeReader(const ReadLimits& limits, std::int32_t count);
   /// Takes what the supply tells of the catalog's files; with mutex_ held.
   void Refresh(const FileSupply::Files& files);
+  /// Waits a checkpoint's pause at most for more than count files, lock on mutex_ released
+  /// meanwhile, and takes what came.
+  void WaitForFiles(std::unique_lock<std::mutex>& lock, std::int32_t count);
   /// Waits until the catalog's files are complete, answering checkpoints; false when stopped.
   bool AwaitAllFiles();
   /// What waiting for a file's result came to.

@@ -68,7 +68,7 @@ std::size_t FileCatalog::FileCount() const {
 
 double FileCatalog::TotalSize() const {
   const std::shared_lock lock(guard_.Mutex);
-  return totalSize_;
+  return totalSize_ + learned_.Bytes.load();
 }
 
 bool FileCatalog::IsRoot(FolderId folder) const {
@@ -103,8 +103,18 @@ FileId FileCatalog::AddFile(FolderId folder, std::u16string_view name, std::int6
   files_.push_back(FileEntry{span.Offset, span.Length | (identity ? kIdentityKnown : 0U),
                              static_cast<std::int32_t>(folder), size,
                              identity.value_or(platform::FileIdentity{})});
-  totalSize_ += static_cast<double>(size);
+  if (size >= 0) totalSize_ += static_cast<double>(size);
   return IdOf<FileId>(files_.size() - 1);
+}
+
+void FileCatalog::LearnSize(FileId file, std::int64_t size) {
+  // Shared is enough: only this thread writes a size after adding, and only adding, which
+  // holds the lock exclusively, moves the entries.
+  const std::shared_lock lock(guard_.Mutex);
+  std::int64_t& known = files_[IndexOf(file)].Size;
+  if (known >= 0 || size < 0) return;
+  known = size;
+  learned_.Bytes.store(learned_.Bytes.load() + static_cast<double>(size));
 }
 
 std::u16string FileCatalog::FolderPath(FolderId folder) const {

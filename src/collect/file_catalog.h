@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <shared_mutex>
@@ -26,14 +27,21 @@ class FileCatalog {
   FolderId AddRoot(std::u16string_view path);
   /// Adds a folder named name inside parent.
   FolderId AddFolder(FolderId parent, std::u16string_view name);
-  /// Adds a file of folder with its size and the identity the walk listed, if known.
+  /// Adds a file of folder with its size (kSizeLater when it is learned when the file is read)
+  /// and the identity the walk listed, if known.
   FileId AddFile(FolderId folder, std::u16string_view name, std::int64_t size,
                  std::optional<platform::FileIdentity> identity);
+  /// Records the size of a file added with kSizeLater; a size known already stays. Called by
+  /// one thread at a time (the search's), while the walk may still add files.
+  void LearnSize(FileId file, std::int64_t size);
+
+  /// A size not known when the file was added.
+  static constexpr std::int64_t kSizeLater = -1;
 
   std::size_t FolderCount() const;
   std::size_t FileCount() const;
-  /// The sum of the sizes of all files, in bytes; a double, so that no sum of 64-bit sizes
-  /// overflows (it is exact up to 2^53 bytes).
+  /// The sum of the sizes of all files known so far, in bytes; a double, so that no sum of
+  /// 64-bit sizes overflows (it is exact up to 2^53 bytes).
   double TotalSize() const;
 
   /// True when the folder is a root (the start of a FOLDER line's walk).
@@ -44,6 +52,7 @@ class FileCatalog {
   std::u16string FilePath(FileId file) const;
   /// The file's bare name as the system listed it.
   std::u16string FileName(FileId file) const;
+  /// The file's size; kSizeLater until it is learned.
   std::int64_t FileSize(FileId file) const;
   /// The walk's root, the names below it and the identity recorded for the file, so that an
   /// action reaches the very file the walk found.
@@ -75,6 +84,16 @@ class FileCatalog {
     Guard& operator=(const Guard& /*other*/) { return *this; }
     mutable std::shared_mutex Mutex;
   };
+  /// The sizes learned after adding: written by the search's thread, read by any.
+  struct LearnedSize {
+    LearnedSize() = default;
+    LearnedSize(const LearnedSize& other) : Bytes(other.Bytes.load()) {}
+    LearnedSize& operator=(const LearnedSize& other) {
+      Bytes = other.Bytes.load();
+      return *this;
+    }
+    std::atomic<double> Bytes{0};
+  };
 
   NameSpan Store(std::u16string_view name);
   /// Appends the stored name to text.
@@ -93,5 +112,6 @@ class FileCatalog {
   std::string names_;
   std::vector<FolderEntry> folders_;
   std::vector<FileEntry> files_;
-  double totalSize_ = 0;
+  double totalSize_ = 0;  ///< of the sizes known when the files were added
+  LearnedSize learned_;
 };

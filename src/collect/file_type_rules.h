@@ -39,6 +39,11 @@ class FileSize {
     }
     return bytes_;
   }
+  /// The size when it is known without a file system query; empty otherwise.
+  std::optional<std::int64_t> AtHand() {
+    if (known_) return bytes_;
+    return entry_->SizeAtHand();
+  }
 
  private:
   platform::DirectoryEnumeration* entry_ = nullptr;

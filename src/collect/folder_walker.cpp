@@ -49,7 +49,11 @@ bool FolderWalker::ListFolder(FolderId folder) {
           FileSize size(*entries);
           FileRejection why = FileRejection::NoPattern;
           if (rules_.RuleFor(name, size, &why)) {
-            const std::int64_t bytes = size.Bytes();
+            // Sizing a file costs a query per file, as much as reading a small one; the
+            // search learns the size when it opens the file anyway.
+            const std::int64_t bytes = sizes_ == KeptSizes::Asked
+                                           ? size.Bytes()
+                                           : size.AtHand().value_or(FileCatalog::kSizeLater);
             listener_.FileKept(catalog_.AddFile(folder, name, bytes, entries->Identity()));
           } else {
             listener_.EntrySkipped(why == FileRejection::OverSizeLimit ? SkippedEntry::TooLarge

@@ -33,14 +33,20 @@ class WalkListener {
   virtual bool Checkpoint() = 0;
 };
 
+/// Whether the walk asks the file system for the size of every file it keeps.
+enum class KeptSizes {
+  Asked,  ///< every kept file is sized as it is added
+  Later,  ///< only when a rule or the listing knows it; the search learns the others
+};
+
 /// Walks folder trees depth first, entries in the order the system lists them, and adds every
 /// folder and every file a rule accepts to the catalog.
 class FolderWalker {
  public:
   /// A walker over system's folders that adds to catalog what rules accept.
   FolderWalker(platform::System& system, const FileTypeRules& rules, FileCatalog& catalog,
-               WalkListener& listener)
-      : system_(system), rules_(rules), catalog_(catalog), listener_(listener) {}
+               WalkListener& listener, KeptSizes sizes = KeptSizes::Asked)
+      : system_(system), rules_(rules), catalog_(catalog), listener_(listener), sizes_(sizes) {}
 
   /// Walks the tree at path (a FOLDER line's folder); false when the walk was stopped.
   bool Walk(std::u16string_view path);
@@ -53,4 +59,5 @@ class FolderWalker {
   const FileTypeRules& rules_;
   FileCatalog& catalog_;
   WalkListener& listener_;
+  KeptSizes sizes_;
 };

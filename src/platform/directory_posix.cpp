@@ -144,6 +144,11 @@ class PosixEnumeration : public DirectoryEnumeration {
     return size_;
   }
 
+  std::optional<std::int64_t> SizeAtHand() override {
+    // Known when the entry had to be looked at to tell what it is (a link, an unknown type).
+    return sizeKnown_ ? std::optional<std::int64_t>(size_) : std::nullopt;
+  }
+
   std::optional<FileIdentity> Identity() override {
     // The entry's inode comes with the name and shares the folder's device, so no stat is
     // needed. Only a mount point reports another pair when asked, and it is never a kept file.

@@ -101,6 +101,24 @@ class DescendingOpener : public FoundFileOpener {
     return readable;
   }
 
+  std::optional<std::int64_t> ListedSize(const FoundFile& file,
+                                         const std::u16string& path) override {
+    struct stat info {};
+    if (file.Names.empty()) {
+      if (::stat(ToNativePath(path).c_str(), &info) != 0) return std::nullopt;
+    } else {
+      std::optional<SystemError> failure;
+      const int folder = FolderOf(file, failure);
+      const std::u16string& name = file.Names.back();
+      if (folder < 0 || HoldsNul(name) ||
+          ::fstatat(folder, ToNativePath(name).c_str(), &info, 0) != 0) {
+        return std::nullopt;
+      }
+    }
+    // As the walk sizes an entry: what is no regular file now counts as empty.
+    return S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+  }
+
  private:
   /// The open folder that holds file, reached from the root without following a link; negative
   /// with failure set when it cannot be reached.

@@ -53,6 +53,9 @@ class DirectoryEnumeration {
   virtual EntryKind Kind() const = 0;
   /// Size in bytes of the current file; may ask the file system on the first call per entry.
   virtual std::int64_t Size() = 0;
+  /// The current file's size when the listing knows it without asking the file system again;
+  /// empty otherwise.
+  virtual std::optional<std::int64_t> SizeAtHand() { return Size(); }
   /// Identity of the current entry itself (a link is not followed), taken from the listing
   /// without asking the file system where it can be; empty when unknown.
   virtual std::optional<FileIdentity> Identity() = 0;
@@ -121,6 +124,12 @@ class FoundFileOpener {
   /// is followed.
   virtual std::unique_ptr<ReadableFile> Open(const FoundFile& file, const std::u16string& path,
                                              std::optional<SystemError>& failure) = 0;
+  /// The size the file system lists for file (a link the walk found is followed), for a file
+  /// that could not be opened; empty when it cannot tell.
+  virtual std::optional<std::int64_t> ListedSize(const FoundFile& /*file*/,
+                                                 const std::u16string& /*path*/) {
+    return std::nullopt;
+  }
 };
 
 /// The single-byte code page of configuration, log and searched contents.

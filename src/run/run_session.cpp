@@ -89,6 +89,9 @@ void RunSession::Load() {
 
   walkAhead_.reset();
   foldersShown_ = 0;
+  filesShown_ = 0;
+  sizeShown_ = 0;
+  searchedUnshown_ = 0;
   rules_ = FileTypeRules(System().CodePage());
   catalog_ = FileCatalog(System().PathSeparator());
   persons_ = PersonTable();
@@ -424,16 +427,27 @@ void RunSession::EndWalk() {
   if (!walkAhead_) return;
   walkAhead_->Stop();
   walkAhead_->Tell(*this);
+  ShowFileCounts(filesShown_);  // with the sizes the search learned last
   walkAhead_.reset();
 }
 
-void RunSession::WalkCounted(std::size_t folders, std::size_t files, double size) {
+void RunSession::WalkCounted(std::size_t folders, std::size_t files) {
   if (folders != foldersShown_) {
     foldersShown_ = folders;
     observer_.FoldersCounted(folders);
     // Once the search has begun, the status line shows the file being searched.
     if (activeSearch_ == nullptr) SetStatus(u"lese Verzeichnis aus...");
   }
+  ShowFileCounts(files);
+}
+
+void RunSession::ShowFileCounts(std::size_t files) {
+  // The walk ahead leaves most sizes to the search: the total grows as files are read.
+  const double size = catalog_.TotalSize();
+  searchedUnshown_ = 0;
+  if (files == filesShown_ && size == sizeShown_) return;
+  filesShown_ = files;
+  sizeShown_ = size;
   observer_.FilesCounted(files, size);
 }
 
@@ -482,6 +496,9 @@ void RunSession::PageRecognising(FileId file, int page, int pages) {
 }
 
 void RunSession::FileSearched(FileId file, double searched) {
+  // The sizes learned meanwhile are shown now and then, not per file.
+  constexpr std::int32_t kSizeShownEvery = 64;
+  if (walkAhead_ && ++searchedUnshown_ >= kSizeShownEvery) ShowFileCounts(filesShown_);
   observer_.ProgressChanged(searched);
   observer_.SearchAdvanced(static_cast<std::size_t>(file) + 1, pagesRecognised_);
 }

@@ -106,6 +106,8 @@ class RunSession : private WalkListener, private WalkAhead::Events, private Sear
   void TellWalk();
   /// Ends the walk ahead, if any, and applies all it told.
   void EndWalk();
+  /// Shows files as the file count with the total size known now, unless shown already.
+  void ShowFileCounts(std::size_t files);
 
   // ---- What the walk and the search tell. ----
   void FolderEntered(FolderId folder) override;
@@ -117,7 +119,7 @@ class RunSession : private WalkListener, private WalkAhead::Events, private Sear
                            std::int32_t line) override;
   void WalkRootListed(FolderId folder, std::int32_t line) override;
   void WalkEntriesSkipped(SkippedEntry entry, std::int64_t count) override;
-  void WalkCounted(std::size_t folders, std::size_t files, double size) override;
+  void WalkCounted(std::size_t folders, std::size_t files) override;
   void SearchStarted() override;
   void FileStarted(FileId file) override;
   void HitFound(PersonId person, FileId file) override;
@@ -157,5 +159,8 @@ class RunSession : private WalkListener, private WalkAhead::Events, private Sear
   /// The walk of the configuration's folders on a thread of its own, while the configuration is
   /// read on and the search begins; none when walking on the session's thread.
   std::unique_ptr<WalkAhead> walkAhead_;
-  std::size_t foldersShown_ = 0;  ///< the folder count told last by the walk ahead
+  std::size_t foldersShown_ = 0;      ///< the folder count told last by the walk ahead
+  std::size_t filesShown_ = 0;        ///< the file count told last by the walk ahead
+  double sizeShown_ = 0;              ///< the total size shown last with it
+  std::int32_t searchedUnshown_ = 0;  ///< files searched since the total size was last shown
 };

@@ -67,7 +67,7 @@ void WalkAhead::Run(bool onAddingThread) {
     walks_.pop_front();
     lock.unlock();
     line_ = walk.Line;
-    FolderWalker(system_, walk.Rules, catalog_, *this).Walk(walk.Path);
+    FolderWalker(system_, walk.Rules, catalog_, *this, KeptSizes::Later).Walk(walk.Path);
     Publish(false);
     lock.lock();
   }
@@ -120,7 +120,7 @@ void WalkAhead::Tell(Events& events) {
     if (skipped[kind] > 0)
       events.WalkEntriesSkipped(static_cast<SkippedEntry>(kind), skipped[kind]);
   }
-  events.WalkCounted(folderCount, static_cast<std::size_t>(files.Count), files.Size);
+  events.WalkCounted(folderCount, static_cast<std::size_t>(files.Count));
 }
 
 FileSupply::Files WalkAhead::Now() {

@@ -35,8 +35,8 @@ class WalkAhead : public FileSupply, private WalkListener {
     virtual void WalkRootListed(FolderId folder, std::int32_t line) = 0;
     /// count entries were left out for the reason entry.
     virtual void WalkEntriesSkipped(SkippedEntry entry, std::int64_t count) = 0;
-    /// The catalog now holds folders folders and files files of size bytes in all.
-    virtual void WalkCounted(std::size_t folders, std::size_t files, double size) = 0;
+    /// The catalog now holds folders folders and files files.
+    virtual void WalkCounted(std::size_t folders, std::size_t files) = 0;
   };
 
   /// A walker that adds to catalog, which must outlive it, what it finds on system.

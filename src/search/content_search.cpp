@@ -110,6 +110,7 @@ class ContentSearch::Searcher {
       terms_.Feed(block);
     }
     terms_.Finish();
+    result.Size = reader.Length();
     // A file whose reading fails after some blocks counts as unreadable as a whole: what was
     // read of it is no content of the file, so it gives no hit, as if it could not be read.
     if (failure) {
@@ -180,7 +181,7 @@ class ContentSearch::Searcher {
   std::unique_ptr<DocumentSearch> documents_;  ///< none when documents are not read
 };
 
-ContentSearch::ContentSearch(platform::System& system, const FileCatalog& catalog,
+ContentSearch::ContentSearch(platform::System& system, FileCatalog& catalog,
                              const PersonTable& persons, const SearchSettings& settings,
                              SearchListener& listener, FileSupply* supply)
     : system_(system),
@@ -221,6 +222,8 @@ bool ContentSearch::Run() {
 }
 
 void ContentSearch::Apply(FileId file, const FileResult& result) {
+  // A size the walk left to the search is the file's length as it was read.
+  if (catalog_.FileSize(file) == FileCatalog::kSizeLater) catalog_.LearnSize(file, result.Size);
   if (result.Failure) {
     listener_.FileUnreadable(file, *result.Failure);
     return;
@@ -278,7 +281,7 @@ bool ContentSearch::RunAlone() {
   if (!AwaitAllFiles()) return false;
   // The reader asks for paths on this thread only; its helper touches no table.
   reader_ = MakeReader(settings_.Reading, fileCount_);
-  const double totalSize = totalSize_;
+  const FileSupply::Files known{fileCount_, totalSize_, complete_};
   double searchedSize = 0;
   for (std::int32_t index = 0; index < fileCount_; ++index) {
     const FileId file = IdOf<FileId>(static_cast<std::size_t>(index));
@@ -289,10 +292,7 @@ bool ContentSearch::RunAlone() {
       return false;
     }
     Apply(file, result);
-    searchedSize += static_cast<double>(catalog_.FileSize(file));
-    // When every kept file is empty there is nothing to weigh: each searched file then shows the
-    // bar full instead of dividing by zero.
-    listener_.FileSearched(file, totalSize > 0 ? searchedSize / totalSize : 1.0);
+    listener_.FileSearched(file, Progress(index, catalog_.FileSize(file), known, searchedSize));
     if (!Checkpoint()) return false;
   }
   return true;
@@ -320,15 +320,14 @@ bool ContentSearch::RunWorkers() {
   for (std::int32_t index = 0;; ++index) {
     const FileId file = IdOf<FileId>(static_cast<std::size_t>(index));
     FileResult result;
-    double totalSize = 0;
-    const Awaited awaited = Await(index, result, totalSize);
+    FileSupply::Files known;
+    const Awaited awaited = Await(index, result, known);
     if (awaited != Awaited::Ready) {
       done = awaited == Awaited::NoSuchFile;
       break;
     }
     Apply(file, result);
-    searchedSize += static_cast<double>(catalog_.FileSize(file));
-    listener_.FileSearched(file, totalSize > 0 ? searchedSize / totalSize : 1.0);
+    listener_.FileSearched(file, Progress(index, catalog_.FileSize(file), known, searchedSize));
     if (!Checkpoint()) {
       done = false;
       break;
@@ -338,8 +337,22 @@ bool ContentSearch::RunWorkers() {
   return done;
 }
 
+double ContentSearch::Progress(std::int32_t index, std::int64_t size,
+                               const FileSupply::Files& known, double& searchedSize) const {
+  // While a walk still fills the catalog, sizes are mostly learned as files are read: the
+  // share of bytes is not known before the end, the share of files is.
+  if (supply_ != nullptr) {
+    const std::int32_t count = std::max(known.Count, index + 1);
+    return static_cast<double>(index + 1) / static_cast<double>(count);
+  }
+  searchedSize += static_cast<double>(std::max<std::int64_t>(size, 0));
+  // When every kept file is empty there is nothing to weigh: each searched file then shows the
+  // bar full instead of dividing by zero.
+  return known.Size > 0 ? searchedSize / known.Size : 1.0;
+}
+
 ContentSearch::Awaited ContentSearch::Await(std::int32_t index, FileResult& result,
-                                            double& totalSize) {
+                                            FileSupply::Files& known) {
   std::unique_lock lock(mutex_);
   // While the walk still fills the catalog, the file may not be in it yet.
   while (index >= fileCount_) {
@@ -352,7 +365,7 @@ ContentSearch::Awaited ContentSearch::Await(std::int32_t index, FileResult& resu
     lock.lock();
     if (!goOn) return Awaited::Stopped;
   }
-  totalSize = totalSize_;
+  known = FileSupply::Files{fileCount_, totalSize_, complete_};
   started_ = index;
   lock.unlock();
   listener_.FileStarted(IdOf<FileId>(static_cast<std::size_t>(index)));

@@ -61,7 +61,8 @@ class ContentSearch {
  public:
   /// A search of catalog for persons, as settings say, reporting to listener; all must outlive it.
   /// With a supply, the catalog's files come as supply tells; without, the catalog is whole.
-  ContentSearch(platform::System& system, const FileCatalog& catalog, const PersonTable& persons,
+  /// The search records in catalog the sizes the walk left to it.
+  ContentSearch(platform::System& system, FileCatalog& catalog, const PersonTable& persons,
                 const SearchSettings& settings, SearchListener& listener,
                 FileSupply* supply = nullptr);
   ~ContentSearch();
@@ -80,6 +81,8 @@ class ContentSearch {
     std::optional<platform::SystemError> Failure;  ///< set when the file could not be read
     std::optional<NotExtractedFile> NotExtracted;  ///< why its document text was not read
     RecognitionCounts Recognised;                  ///< pages recognised in it
+    /// Its length when opened (as listed when it could not be); negative when unknown.
+    std::int64_t Size = -1;
   };
 
  private:
@@ -115,9 +118,13 @@ class ContentSearch {
   bool RunAlone();
   /// Searches with worker threads, telling results in order; false when stopped.
   bool RunWorkers();
+  /// The share of the search done once file index (of size bytes) is told, of the files
+  /// known; searchedSize sums the sizes told so far.
+  double Progress(std::int32_t index, std::int64_t size, const FileSupply::Files& known,
+                  double& searchedSize) const;
   /// Waits for the result of file index, answering checkpoints meanwhile; NoSuchFile when the
-  /// catalog ended before it. totalSize is then the size of the files known so far.
-  Awaited Await(std::int32_t index, FileResult& result, double& totalSize);
+  /// catalog ended before it. known is then what the catalog holds so far.
+  Awaited Await(std::int32_t index, FileResult& result, FileSupply::Files& known);
   /// A worker thread's life.
   void Work();
   /// The next file for a worker; false when the search is over.
@@ -148,7 +155,7 @@ class ContentSearch {
   bool Checkpoint();
 
   platform::System& system_;
-  const FileCatalog& catalog_;
+  FileCatalog& catalog_;
   const PersonTable& persons_;
   const SearchSettings& settings_;
   SearchListener& listener_;

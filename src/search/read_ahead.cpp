@@ -15,7 +15,8 @@ platform::SystemError OutOfMemory() {
 ReadAhead::ReadAhead(platform::System& system, std::int32_t fileCount,
                      std::function<std::u16string(std::int32_t)> pathOf, ReadLimits limits,
                      Locate locate)
-    : fileCount_(fileCount),
+    : system_(system),
+      fileCount_(fileCount),
       pathOf_(std::move(pathOf)),
       limits_(limits),
       locate_(std::move(locate)),
@@ -262,6 +263,15 @@ void ReadAhead::Start(std::int32_t file) {
   std::unique_lock lock(mutex_);
   TakePiece(lock);
   file_ = piece_.handle;
+}
+
+std::int64_t ReadAhead::Length() {
+  if (file_ != nullptr) return file_->Length();
+  // Rare: only a file that could not be opened is asked for again. An opener of its own, so
+  // the helper's is never shared.
+  const std::optional<std::int64_t> listed = system_.OpenFoundFiles()->ListedSize(
+      locate_ ? locate_(current_) : platform::FoundFile{}, pathOf_(current_));
+  return listed.value_or(-1);
 }
 
 void ReadAhead::TakePiece(std::unique_lock<std::mutex>& lock) {

@@ -44,6 +44,9 @@ class ReadAhead {
   bool Next(std::string_view& block, std::optional<platform::SystemError>& failure);
   /// The current file, open, for reads at an offset; null when it could not be opened.
   const std::shared_ptr<platform::ReadableFile>& File() const { return file_; }
+  /// The current file's length when it was opened or, when it could not be opened, as the
+  /// file system lists it; negative when unknown.
+  std::int64_t Length();
   /// Forgets everything read past the current file, so the next files are read as they are
   /// now (after a file was deleted, for instance).
   void Restart();
@@ -111,6 +114,7 @@ class ReadAhead {
   /// Drops the first queued piece; with the lock held.
   void DropFront();
 
+  platform::System& system_;
   const std::int32_t fileCount_;
   const std::function<std::u16string(std::int32_t)> pathOf_;
   const ReadLimits limits_;

@@ -50,12 +50,15 @@ TEST(SystemPosixTest, EntriesComeSortedWithTheirKindSizeAndIdentityAndNoFolderIs
   std::optional<platform::FileIdentity> identity;  // of b.txt
   while (entries->Next()) {
     const bool file = entries->Kind() == platform::EntryKind::File;
+    // A file's size is at hand only where telling what it is took a query (the link).
+    const std::optional<std::int64_t> atHand = entries->SizeAtHand();
     listed += Utf8(entries->Name()) + ":" + std::to_string(static_cast<int>(entries->Kind())) +
-              (file ? ":" + std::to_string(entries->Size()) : "") + " ";
+              (file ? ":" + std::to_string(entries->Size()) : "") +
+              (atHand ? "@" + std::to_string(*atHand) : "") + " ";
     if (entries->Name() == u"b.txt") identity = entries->Identity();
   }
   // File 1, FolderLink 2, Special 3, Folder 0.
-  EXPECT_EQ(listed, "a-link.txt:1:5 b.txt:1:5 c-dirlink:2 d-broken:3 e-fifo:3 sub:0 ");
+  EXPECT_EQ(listed, "a-link.txt:1:5@5 b.txt:1:5 c-dirlink:2 d-broken:3 e-fifo:3 sub:0 ");
   EXPECT_EQ(identity, Real().IdentityOf(PathIn(dir, "b.txt")));
   entries.reset();
   EXPECT_NE(Real().OpenDirectory(PathIn(dir, "sub/..") + u"/", failure), nullptr);
@@ -162,21 +165,22 @@ TEST(SystemPosixTest, OnlyTheVeryFileTheWalkFoundIsDeleted) {
 TEST(SystemPosixTest, OnlyTheVeryFileTheWalkFoundIsRead) {
   const std::string changed = Utf8(platform::FileChangedSinceWalkError().Description);
   // What is renamed to where after the walk, whether a link then takes its place, the name the
-  // walk found (a.txt, or the link l.txt to new.txt) and what reading it gives.
-  const std::tuple<std::string, std::string, bool, std::u16string, std::string> cases[] = {
-      {"", "", false, u"a.txt", "x"},
-      {"", "", false, u"l.txt", "y"},
-      {"tree/sub", "moved", true, u"a.txt", changed},
-      {"tree/sub/a.txt", "moved.txt", true, u"a.txt", changed},
-      {"tree/new.txt", "tree/sub/a.txt", false, u"a.txt", changed},
-      {"tree/sub/a.txt", "gone.txt", false, u"a.txt", "Datei nicht gefunden"},
+  // walk found (a.txt, or the link l.txt to new.txt), what reading it gives and the size listed
+  // for it now (-1: none; a folder on the way that became a link is not followed).
+  const std::tuple<std::string, std::string, bool, std::u16string, std::string, int> cases[] = {
+      {"", "", false, u"a.txt", "x", 1},
+      {"", "", false, u"l.txt", "yy", 2},
+      {"tree/sub", "moved", true, u"a.txt", changed, -1},
+      {"tree/sub/a.txt", "moved.txt", true, u"a.txt", changed, 1},
+      {"tree/new.txt", "tree/sub/a.txt", false, u"a.txt", changed, 2},
+      {"tree/sub/a.txt", "gone.txt", false, u"a.txt", "Datei nicht gefunden", -1},
   };
   const auto opener = Real().OpenFoundFiles();
-  for (const auto& [from, to, link, name, expected] : cases) {
+  for (const auto& [from, to, link, name, expected, listedSize] : cases) {
     SCOPED_TRACE(from + " to " + to);
     TempDir dir;
     dir.Write("tree/sub/a.txt", "x");
-    dir.Write("tree/new.txt", "y");
+    dir.Write("tree/new.txt", "yy");
     fs::create_symlink("../new.txt", dir.path() / "tree/sub/l.txt");
     struct stat entry {};
     ASSERT_EQ(::lstat((dir.path() / "tree/sub" / Utf8(name)).c_str(), &entry), 0);
@@ -197,6 +201,9 @@ TEST(SystemPosixTest, OnlyTheVeryFileTheWalkFoundIsRead) {
     read.resize(count);
     EXPECT_EQ(failure ? Utf8(failure->Description) : read, expected);
     EXPECT_EQ(file == nullptr, failure.has_value());
+    const std::optional<std::int64_t> size =
+        opener->ListedSize(found, PathIn(dir, "tree/sub/" + Utf8(name)));
+    EXPECT_EQ(size.value_or(-1), listedSize);
   }
 }
 

@@ -96,6 +96,11 @@ TEST(WalkAheadTest, WalkingBesideTheSearchTellsWhatWalkingFirstTells) {
     dir.Write("tree/d" + std::to_string(folder) + "/notes.md", "Nord");
   }
   dir.Write("tree/.hidden/f.txt", "Nord");
+  // Files without a size limit are sized as they are read: a link to a file is sized as the
+  // file it leads to, and one that cannot be read as the folder lists it.
+  fs::create_symlink(dir.path() / "tree/d2/f7.txt", dir.path() / "tree/d3/alias.md");
+  dir.Write("tree/d3/closed.md", std::string(77, 'c'));
+  fs::permissions(dir.path() / "tree/d3/closed.md", fs::perms::none);
   dir.Write("tree/big.txt", std::string(5000, 'n') + "Nord");
   fs::create_directory_symlink(dir.path() / "tree/d1", dir.path() / "tree/link");
   fs::create_directories(dir.path() / "tree/closed");
@@ -117,6 +122,9 @@ TEST(WalkAheadTest, WalkingBesideTheSearchTellsWhatWalkingFirstTells) {
   // The first walk kept no .md file, the second every one of its folder's.
   EXPECT_EQ(std::find(first.begin(), first.end(), "file " + tree + "/d5/notes.md 4"), first.end());
   EXPECT_NE(std::find(first.begin(), first.end(), "file " + tree + "/d3/notes.md 4"), first.end());
+  EXPECT_NE(std::find(first.begin(), first.end(), "file " + tree + "/d3/alias.md 91"), first.end());
+  EXPECT_NE(std::find(first.begin(), first.end(), "file " + tree + "/d3/closed.md 77"),
+            first.end());
   EXPECT_NE(std::find(first.begin(), first.end(), "counts shown whole"), first.end());
   EXPECT_NE(first.back().find("fertig"), std::string::npos);
   for (const std::int32_t workers : {2, 3, 8}) {

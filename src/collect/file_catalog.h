@@ -3,12 +3,12 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
-#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "collect/catalog_ids.h"
+#include "collect/growing_array.h"
 #include "platform/system.h"
 
 /// The folders the walk entered and the files it kept, in walk order. Every name lives in one
@@ -16,12 +16,16 @@
 /// included, comes back as it went in), and each entry is a few numbers: a million files cost
 /// well under a hundred megabytes. Paths are composed on demand from the folder chain.
 ///
-/// One thread may add entries while others read those added before: the walk can fill the
-/// catalog while the search already reads its first files.
+/// One thread may add entries while others read those added before, without a lock: nothing
+/// added ever moves. The walk can fill the catalog while the search already reads its first
+/// files; a reader asks only for entries it knows were added (by the counts, or by what the
+/// adding thread told it after adding them).
 class FileCatalog {
  public:
   /// A catalog whose paths are composed with separator ("/" or "\").
   explicit FileCatalog(char16_t separator) : separator_(separator) {}
+  FileCatalog(FileCatalog&& other) noexcept = default;
+  FileCatalog& operator=(FileCatalog&& other) noexcept = default;
 
   /// Adds a root folder; path loses one trailing separator, so the root "/" is kept as "".
   FolderId AddRoot(std::u16string_view path);
@@ -32,7 +36,8 @@ class FileCatalog {
   FileId AddFile(FolderId folder, std::u16string_view name, std::int64_t size,
                  std::optional<platform::FileIdentity> identity);
   /// Records the size of a file added with kSizeLater; a size known already stays. Called by
-  /// one thread at a time (the search's), while the walk may still add files.
+  /// one thread (the search's, which alone reads the sizes meanwhile) while the walk may still
+  /// add files.
   void LearnSize(FileId file, std::int64_t size);
 
   /// A size not known when the file was added.
@@ -77,21 +82,15 @@ class FileCatalog {
     platform::FileIdentity Identity;
   };
   static constexpr std::uint32_t kIdentityKnown = 0x80000000U;
-  /// A lock of the catalog's own: a copied or moved catalog gets a fresh one.
-  struct Guard {
-    Guard() = default;
-    Guard(const Guard& /*other*/) {}
-    Guard& operator=(const Guard& /*other*/) { return *this; }
-    mutable std::shared_mutex Mutex;
-  };
-  /// The sizes learned after adding: written by the search's thread, read by any.
-  struct LearnedSize {
-    LearnedSize() = default;
-    LearnedSize(const LearnedSize& other) : Bytes(other.Bytes.load()) {}
-    LearnedSize& operator=(const LearnedSize& other) {
+  /// A total written by one thread and read by any; a moved catalog takes it along.
+  struct SharedTotal {
+    SharedTotal() = default;
+    SharedTotal(SharedTotal&& other) noexcept : Bytes(other.Bytes.load()) {}
+    SharedTotal& operator=(SharedTotal&& other) noexcept {
       Bytes = other.Bytes.load();
       return *this;
     }
+    void Add(double bytes) { Bytes.store(Bytes.load(std::memory_order_relaxed) + bytes); }
     std::atomic<double> Bytes{0};
   };
 
@@ -102,16 +101,19 @@ class FileCatalog {
   static NameSpan NameOf(const FileEntry& file) {
     return {file.NameOffset, file.NameLengthAndIdentity & ~kIdentityKnown};
   }
-  const FolderEntry& Folder(FolderId folder) const { return folders_[IndexOf(folder)]; }
-  const FileEntry& File(FileId file) const { return files_[IndexOf(file)]; }
-  /// FolderPath with the lock held.
-  std::u16string PathOf(FolderId folder) const;
+  const FolderEntry& Folder(FolderId folder) const { return *folders_.At(IndexOf(folder)); }
+  const FolderEntry& Folder(std::int32_t index) const {
+    return *folders_.At(static_cast<std::size_t>(index));
+  }
+  const FileEntry& File(FileId file) const { return *files_.At(IndexOf(file)); }
+  /// Appends the folder's full path, ending in the separator, to path.
+  void AppendPath(FolderId folder, std::u16string& path) const;
 
   char16_t separator_;
-  Guard guard_;  ///< shared for reading, exclusive for adding
-  std::string names_;
-  std::vector<FolderEntry> folders_;
-  std::vector<FileEntry> files_;
-  double totalSize_ = 0;  ///< of the sizes known when the files were added
-  LearnedSize learned_;
+  GrowingArray<char, 16> names_;
+  GrowingArray<FolderEntry, 8> folders_;
+  GrowingArray<FileEntry, 10> files_;
+  SharedTotal addedSize_;    ///< of the sizes known when the files were added
+  SharedTotal learnedSize_;  ///< of the sizes learned later
+  std::string encoded_;      ///< room for the name being stored
 };

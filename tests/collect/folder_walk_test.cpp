@@ -33,6 +33,17 @@ TEST(FileCatalogTest, PathsAreComposedFromTheFolderChain) {
     EXPECT_EQ(found.Root + u" " + found.Names[0] + u" " + found.Names[1], composed + u" Old c.txt");
     EXPECT_EQ(found.Identity, (platform::FileIdentity{7, 9}));
   }
+  // A name longer than the storage's first parts is kept whole all the same.
+  FileCatalog catalog(u'/');
+  const std::u16string longRoot = u"/" + std::u16string(150000, u'\u0159');
+  const FileId file = catalog.AddFile(catalog.AddRoot(longRoot), u"x", 1, std::nullopt);
+  EXPECT_EQ(catalog.FilePath(file), longRoot + u"/x");
+}
+
+/// File number file's name; now and then a long one, which may not fit where the last ended.
+std::u16string Name(std::int32_t file) {
+  return u"f" + U16(std::to_string(file)) +
+         (file % 97 == 0 ? std::u16string(1000 + file % 5000, u'\u00fc') : u"") + u".txt";
 }
 
 // One thread adds folders and files while others read the files added before: every path read
@@ -46,7 +57,7 @@ TEST(FileCatalogTest, FilesAddedBeforeReadRightWhileTheCatalogGrows) {
     FolderId folder = root;
     for (std::int32_t file = 0; file < kFiles; ++file) {
       if (file % 50 == 0) folder = catalog.AddFolder(root, u"d" + U16(std::to_string(file / 50)));
-      catalog.AddFile(folder, u"f" + U16(std::to_string(file)) + u".txt", file, std::nullopt);
+      catalog.AddFile(folder, Name(file), file, std::nullopt);
       added.store(file + 1, std::memory_order_release);
     }
   });
@@ -59,8 +70,8 @@ TEST(FileCatalogTest, FilesAddedBeforeReadRightWhileTheCatalogGrows) {
         if (read == known) std::this_thread::yield();
         for (; read < known; ++read) {
           const FileId file = IdOf<FileId>(static_cast<std::size_t>(read));
-          const std::u16string expected = u"/r/d" + U16(std::to_string(read / 50)) + u"/f" +
-                                          U16(std::to_string(read)) + u".txt";
+          const std::u16string expected =
+              u"/r/d" + U16(std::to_string(read / 50)) + u"/" + Name(read);
           if (catalog.FilePath(file) != expected || catalog.FileSize(file) != read ||
               catalog.Locate(file).Names.size() != 2) {
             ++wrong;

@@ -45,12 +45,12 @@ std::int32_t ReaderNumber(FileId file) {
 /// How long the caller waits for a worker's result before it asks its checkpoint again.
 constexpr std::chrono::milliseconds kCheckpointPause{15};
 /// Results that may wait to be told, per worker.
-constexpr std::int32_t kWindowPerWorker = 64;
+constexpr std::int32_t kWindowPerWorker = 256;
 /// Bytes the waiting results may hold (persons hit, reasons) before the workers wait.
 constexpr std::size_t kWindowBytes = std::size_t{8} << 20;
 /// Ready results in order that wake the caller; fewer wake it only at the end or when the
 /// window is full, so small files do not cost a thread switch each.
-constexpr std::int32_t kWakeBatch = 16;
+constexpr std::int32_t kWakeBatch = 64;
 
 platform::SystemError OutOfMemory() {
   return platform::SystemError{platform::ErrorKind::Other, u"Nicht genügend Speicher"};

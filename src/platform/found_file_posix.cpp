@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/errno_error_posix.h"
@@ -24,6 +25,11 @@ class OpenFolder {
   }
   OpenFolder(const OpenFolder&) = delete;
   OpenFolder& operator=(const OpenFolder&) = delete;
+  OpenFolder(OpenFolder&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+  OpenFolder& operator=(OpenFolder&& other) noexcept {
+    Reset(std::exchange(other.descriptor_, -1));
+    return *this;
+  }
 
   int Get() const { return descriptor_; }
   /// Takes over another descriptor, closing the one held.
@@ -101,6 +107,8 @@ class DescendingOpener : public FoundFileOpener {
     return readable;
   }
 
+  bool NeedsPath() const override { return false; }
+
   std::optional<std::int64_t> ListedSize(const FoundFile& file,
                                          const std::u16string& path) override {
     struct stat info {};
@@ -124,49 +132,69 @@ class DescendingOpener : public FoundFileOpener {
   /// with failure set when it cannot be reached.
   int FolderOf(const FoundFile& file, std::optional<SystemError>& failure) {
     const std::size_t depth = file.Names.size() - 1;
-    // Files come mostly folder by folder, and the walk goes depth first: the folder kept is
-    // usually the one wanted or one of its parents.
-    const bool below = folder_.Get() >= 0 && root_ == file.Root && names_.size() <= depth &&
-                       std::equal(names_.begin(), names_.end(), file.Names.begin());
-    if (!below) {
-      names_.clear();
+    // Files come folder by folder, depth first: the folders kept open from the root down are
+    // mostly the wanted one or lead to it, and the next folder is usually a sibling, which costs
+    // one open instead of the whole way from the root.
+    std::size_t kept = 0;
+    if (!folders_.empty() && root_ == file.Root) {
+      kept = 1;
+      while (kept <= names_.size() && kept <= depth && names_[kept - 1] == file.Names[kept - 1] &&
+             folders_[kept].Get() >= 0) {
+        ++kept;
+      }
+    }
+    folders_.erase(folders_.begin() + static_cast<std::ptrdiff_t>(kept), folders_.end());
+    names_.erase(names_.begin() + static_cast<std::ptrdiff_t>(kept > 0 ? kept - 1 : 0),
+                 names_.end());
+    if (folders_.empty()) {
       root_.clear();
       if (HoldsNul(file.Root)) {
-        folder_.Reset(-1);
         failure = ErrorFromErrno(ENOENT);
         return -1;
       }
       // The root is opened as the walk opened it.
-      folder_.Reset(OpenBelow(AT_FDCWD, ToNativePath(file.Root).c_str(), kFolderFlags));
-      if (folder_.Get() < 0) {
+      const int root = OpenBelow(AT_FDCWD, ToNativePath(file.Root).c_str(), kFolderFlags);
+      if (root < 0) {
         failure = ErrorFromErrno(errno);
         return -1;
       }
+      folders_.emplace_back(root);
       root_ = file.Root;
     }
     for (std::size_t level = names_.size(); level < depth; ++level) {
       const std::u16string& name = file.Names[level];
       const int next = HoldsNul(name) ? -1
-                                      : OpenBelow(folder_.Get(), ToNativePath(name).c_str(),
+                                      : OpenBelow(folders_.back().Get(), ToNativePath(name).c_str(),
                                                   kFolderFlags | O_NOFOLLOW);
       if (next < 0) {
         const int error = HoldsNul(name) ? ENOENT : errno;
-        folder_.Reset(-1);
+        folders_.clear();
         names_.clear();
         // A link (ELOOP) or a file (ENOTDIR) now stands where the walk entered a folder.
         failure = error == ELOOP || error == ENOTDIR ? FileChangedSinceWalkError()
                                                      : ErrorFromErrno(error);
         return -1;
       }
-      folder_.Reset(next);
+      folders_.emplace_back(next);
       names_.push_back(name);
     }
-    return folder_.Get();
+    // A very deep tree keeps only its lowest folders open: descriptors are limited, and the walk
+    // needs its own.
+    if (folders_.size() > kMostKept) {
+      for (std::size_t level = folders_.size() - kMostKept; level-- > 1;) {
+        if (folders_[level].Get() < 0) break;
+        folders_[level].Reset(-1);
+      }
+    }
+    return folders_.back().Get();
   }
 
-  OpenFolder folder_{-1};
-  std::u16string root_;                ///< the root folder_ lies below
-  std::vector<std::u16string> names_;  ///< the folders from root_ down to folder_
+  /// Folders kept open below the root at most.
+  static constexpr std::size_t kMostKept = 64;
+
+  std::vector<OpenFolder> folders_;    ///< the root and the folders below it down to the last
+  std::u16string root_;                ///< the root folders_ starts with
+  std::vector<std::u16string> names_;  ///< the names of folders_ after the root
 };
 
 }  // namespace

@@ -124,6 +124,8 @@ class FoundFileOpener {
   /// is followed.
   virtual std::unique_ptr<ReadableFile> Open(const FoundFile& file, const std::u16string& path,
                                              std::optional<SystemError>& failure) = 0;
+  /// False when Open finds a file with Names by them alone: its path may then be left empty.
+  virtual bool NeedsPath() const { return true; }
   /// The size the file system lists for file (a link the walk found is followed), for a file
   /// that could not be opened; empty when it cannot tell.
   virtual std::optional<std::int64_t> ListedSize(const FoundFile& /*file*/,

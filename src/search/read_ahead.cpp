@@ -242,8 +242,12 @@ void ReadAhead::Request() {
   if (requested_ >= current_ && requested_ - current_ >= ahead / 2 + (ahead % 2)) return;
   const std::int32_t last = std::min(fileCount_, current_ + ahead);
   std::vector<ToOpen> batch;
-  for (std::int32_t file = std::max(requested_, current_ - 1) + 1; file <= last; ++file)
-    batch.push_back(ToOpen{file, pathOf_(file), locate_ ? locate_(file) : platform::FoundFile{}});
+  for (std::int32_t file = std::max(requested_, current_ - 1) + 1; file <= last; ++file) {
+    ToOpen request{file, {}, locate_ ? locate_(file) : platform::FoundFile{}};
+    // Composing a path costs more than opening a small file; most openers need none.
+    if (opener_->NeedsPath() || request.found.Names.empty()) request.path = pathOf_(file);
+    batch.push_back(std::move(request));
+  }
   if (batch.empty()) return;
   requested_ = batch.back().file;
   const std::lock_guard lock(mutex_);

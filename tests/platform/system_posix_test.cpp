@@ -207,6 +207,35 @@ TEST(SystemPosixTest, OnlyTheVeryFileTheWalkFoundIsRead) {
   }
 }
 
+// One opener reads files folder after folder, back and forth between siblings, cousins and a
+// tree deeper than the folders it keeps open: each time the very file asked for.
+TEST(SystemPosixTest, OneOpenerReadsFilesAllOverTheTree) {
+  TempDir dir;
+  std::string deep = "a";
+  for (int level = 0; level < 80; ++level)
+    deep += "/l" + std::to_string(level);
+  const std::vector<std::string> files = {"a/b/c/f",   "a/b/d/f", "a/b/c/f",   "a/e/f",
+                                          deep + "/f", "a/b/d/f", deep + "/f", "a/f"};
+  for (const std::string& file : files)
+    dir.Write("tree/" + file, file);
+  const auto opener = Real().OpenFoundFiles();
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    platform::FoundFile found{PathIn(dir, "tree"), {}, std::nullopt};
+    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
+      to = file.find('/', from);
+      found.Names.push_back(U16(file.substr(from, to == std::string::npos ? to : to - from)));
+    }
+    std::optional<platform::SystemError> failure;
+    const auto opened = opener->Open(found, {}, failure);
+    ASSERT_NE(opened, nullptr);
+    std::string read(file.size() + 1, '\0');
+    std::size_t count = 0;
+    EXPECT_FALSE(opened->Read(read.data(), read.size(), count));
+    EXPECT_EQ(read.substr(0, count), file);
+  }
+}
+
 // The editor starts detached, reading and writing nothing, with the path as its one argument; a
 // notepad first in the PATH that may not be executed is passed over.
 TEST(SystemPosixTest, TheEditorIsNotepadElseTheOpenerWithThePathAsOneArgument) {

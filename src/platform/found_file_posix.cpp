@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/errno_error_posix.h"
+#include "platform/file_batch_posix.h"
 #include "platform/native_path_posix.h"
 #include "platform/system_posix.h"
 
@@ -60,6 +62,44 @@ FileIdentity IdentityIn(const struct stat& info) {
 }
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+constexpr int kFileFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+/// A small file read whole when it was opened: read again from memory.
+class ReadWhole : public ReadableFile {
+ public:
+  ReadWhole(std::string bytes, std::int64_t length) : bytes_(std::move(bytes)), length_(length) {}
+
+  std::optional<SystemError> Read(char* buffer, std::size_t size, std::size_t& count) override {
+    count = Copy(position_, buffer, size);
+    position_ += count;
+    return std::nullopt;
+  }
+  std::optional<SystemError> ReadAt(std::int64_t offset, char* buffer, std::size_t size,
+                                    std::size_t& count) override {
+    if (offset < 0) return ErrorFromErrno(EINVAL);
+    count = Copy(static_cast<std::size_t>(offset), buffer, size);
+    return std::nullopt;
+  }
+  std::int64_t Length() const override { return length_; }
+
+ private:
+  std::size_t Copy(std::size_t from, char* buffer, std::size_t size) const {
+    if (from >= bytes_.size()) return 0;
+    const std::size_t count = std::min(size, bytes_.size() - from);
+    std::memcpy(buffer, bytes_.data() + from, count);
+    return count;
+  }
+
+  std::string bytes_;    ///< as read: fewer than length_ when the file shrank meanwhile
+  std::int64_t length_;  ///< when it was opened
+  std::size_t position_ = 0;
+};
+
+/// Where two found files lie in the same folder.
+bool SameFolder(const FoundFile& one, const FoundFile& other) {
+  return one.Names.size() == other.Names.size() && one.Root == other.Root &&
+         std::equal(one.Names.begin(), one.Names.end() - 1, other.Names.begin());
+}
 
 /// Opens found files from their root down by descriptors, keeping the folder of the last one.
 class DescendingOpener : public FoundFileOpener {
@@ -67,6 +107,8 @@ class DescendingOpener : public FoundFileOpener {
   std::unique_ptr<ReadableFile> Open(const FoundFile& file, const std::u16string& path,
                                      std::optional<SystemError>& failure) override {
     failure.reset();
+    if (std::unique_ptr<ReadableFile> opened = TakeAhead(file, failure)) return opened;
+    if (failure) return nullptr;
     if (file.Names.empty()) return OpenForReading(path, failure);
     const int folder = FolderOf(file, failure);
     if (folder < 0) return nullptr;
@@ -76,7 +118,6 @@ class DescendingOpener : public FoundFileOpener {
       return nullptr;
     }
     const std::string native = ToNativePath(name);
-    constexpr int kFileFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     int descriptor = OpenBelow(folder, native.c_str(), kFileFlags | O_NOFOLLOW);
     bool link = false;
     if (descriptor < 0 && errno == ELOOP) {
@@ -108,6 +149,24 @@ class DescendingOpener : public FoundFileOpener {
   }
 
   bool NeedsPath() const override { return false; }
+
+  void OpenAhead(std::vector<FoundFile> files, std::size_t wholeUpTo) override {
+    ahead_.clear();
+    next_ = 0;
+    if (batch_ == nullptr && !batchTried_) {
+      batchTried_ = true;
+      batch_ = FileBatch::Create();
+    }
+    // One by one costs no more than Open alone.
+    if (batch_ == nullptr || files.size() < 2) return;
+    ahead_.reserve(files.size());
+    for (FoundFile& file : files) {
+      ahead_.emplace_back();
+      ahead_.back().Found = std::move(file);
+    }
+    OpenAll();
+    ReadAll(wholeUpTo);
+  }
 
   std::optional<std::int64_t> ListedSize(const FoundFile& file,
                                          const std::u16string& path) override {
@@ -191,6 +250,151 @@ class DescendingOpener : public FoundFileOpener {
 
   /// Folders kept open below the root at most.
   static constexpr std::size_t kMostKept = 64;
+
+  /// A file opened ahead: the open file or why not; not Ready when Open must do it alone.
+  struct Ahead {
+    FoundFile Found;
+    std::unique_ptr<ReadableFile> File;
+    std::optional<SystemError> Failure;
+    bool Ready = false;
+    int Descriptor = -1;  ///< while it is being opened and read
+    std::string Bytes;    ///< what was read of it
+    std::int64_t Length = 0;
+  };
+
+  /// The file opened ahead for file, if it is the next one; failure set when that failed.
+  std::unique_ptr<ReadableFile> TakeAhead(const FoundFile& file,
+                                          std::optional<SystemError>& failure) {
+    if (next_ >= ahead_.size()) return nullptr;
+    Ahead& ahead = ahead_[next_];
+    if (ahead.Found.Root != file.Root || ahead.Found.Names != file.Names) {
+      ahead_.clear();  // asked for others: what was opened ahead is of no use
+      next_ = 0;
+      return nullptr;
+    }
+    ++next_;
+    if (!ahead.Ready) return nullptr;
+    failure = std::move(ahead.Failure);
+    return std::move(ahead.File);
+  }
+
+  /// Opens every file ahead, a folder's files at once: the folder must stay open meanwhile.
+  void OpenAll() {
+    std::vector<std::string> names(ahead_.size());
+    std::vector<FileBatch::Opening> openings;
+    std::vector<std::size_t> which;
+    const auto flush = [&] {
+      std::vector<long> results(openings.size());
+      batch_->Open(openings, results);
+      for (std::size_t index = 0; index < which.size(); ++index)
+        Opened(ahead_[which[index]], results[index]);
+      openings.clear();
+      which.clear();
+    };
+    for (std::size_t index = 0; index < ahead_.size(); ++index) {
+      const FoundFile& file = ahead_[index].Found;
+      // Files by path, links and names the system cannot take are left to Open.
+      if (file.Names.empty() || HoldsNul(file.Names.back())) continue;
+      if (!which.empty() && !SameFolder(ahead_[which.back()].Found, file)) flush();
+      std::optional<SystemError> failure;
+      const int folder = FolderOf(file, failure);
+      if (folder < 0) continue;  // Open tells why
+      names[index] = ToNativePath(file.Names.back());
+      openings.push_back(FileBatch::Opening{folder, names[index].c_str(), kFileFlags | O_NOFOLLOW});
+      which.push_back(index);
+    }
+    if (!which.empty()) flush();
+  }
+
+  /// Takes the result of opening ahead: a normal file, the one the walk found, is kept open.
+  static void Opened(Ahead& ahead, long result) {
+    // A link (ELOOP), and whatever the batch could not do, is left to Open.
+    if (result == -ELOOP || result == FileBatch::kNotDone) return;
+    ahead.Ready = true;
+    if (result < 0) {
+      ahead.Failure = ErrorFromErrno(static_cast<int>(-result));
+      return;
+    }
+    const int descriptor = static_cast<int>(result);
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ahead.Failure = ErrorFromErrno(S_ISDIR(info.st_mode) ? EISDIR : ENXIO);
+      ::close(descriptor);
+      return;
+    }
+    if (ahead.Found.Identity && *ahead.Found.Identity != IdentityIn(info)) {
+      ahead.Failure = FileChangedSinceWalkError();
+      ::close(descriptor);
+      return;
+    }
+    ahead.Descriptor = descriptor;
+    ahead.Length = static_cast<std::int64_t>(info.st_size);
+  }
+
+  /// Reads the small files opened ahead whole and closes them; the larger ones stay open.
+  void ReadAll(std::size_t wholeUpTo) {
+    std::vector<FileBatch::Reading> readings;
+    std::vector<std::size_t> which;
+    for (std::size_t index = 0; index < ahead_.size(); ++index) {
+      Ahead& ahead = ahead_[index];
+      if (ahead.Descriptor < 0) continue;
+      if (ahead.Length < 0 || static_cast<std::uint64_t>(ahead.Length) > wholeUpTo) {
+        FileIdentity identity;
+        ahead.File = ReadableFromDescriptor(ahead.Descriptor, identity, ahead.Failure);
+        ahead.Descriptor = -1;
+        continue;
+      }
+      // One byte more than its length: a file that grew is read as far as its length at the
+      // opening all the same.
+      ahead.Bytes.resize(static_cast<std::size_t>(ahead.Length) + 1);
+      readings.push_back(
+          FileBatch::Reading{ahead.Descriptor, ahead.Bytes.data(), ahead.Bytes.size()});
+      which.push_back(index);
+    }
+    std::vector<long> results(readings.size());
+    batch_->Read(readings, results);
+    std::vector<int> descriptors;
+    for (std::size_t index = 0; index < which.size(); ++index) {
+      Ahead& ahead = ahead_[which[index]];
+      long count = results[index];
+      // What the batch could not read, or read only in part (a signal), is read here.
+      if (count == FileBatch::kNotDone || count == -EAGAIN || count == -EINTR ||
+          (count >= 0 && static_cast<std::size_t>(count) < readings[index].Size &&
+           count < ahead.Length)) {
+        count = ReadRest(ahead.Descriptor, ahead.Bytes, count > 0 ? count : 0);
+      }
+      descriptors.push_back(ahead.Descriptor);
+      ahead.Descriptor = -1;
+      if (count < 0) {
+        ahead.Failure = ErrorFromErrno(static_cast<int>(-count));
+        continue;
+      }
+      ahead.Bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(count),
+                                               static_cast<std::size_t>(ahead.Length)));
+      ahead.File = std::make_unique<ReadWhole>(std::move(ahead.Bytes), ahead.Length);
+    }
+    batch_->Close(descriptors);
+  }
+
+  /// Reads bytes from done on at offsets until the end; the count read in all, or a negative
+  /// errno.
+  static long ReadRest(int descriptor, std::string& bytes, long done) {
+    auto have = static_cast<std::size_t>(done);
+    while (have < bytes.size()) {
+      const ssize_t count =
+          ::pread(descriptor, bytes.data() + have, bytes.size() - have, static_cast<off_t>(have));
+      if (count < 0 && errno == EINTR) continue;
+      if (count < 0) return -errno;
+      if (count == 0) break;
+      have += static_cast<std::size_t>(count);
+    }
+    return static_cast<long>(have);
+  }
+
+  std::unique_ptr<FileBatch> batch_;
+  bool batchTried_ = false;
+  std::vector<Ahead> ahead_;
+  std::size_t next_ = 0;  ///< the next of ahead_ Open should be asked for
 
   std::vector<OpenFolder> folders_;    ///< the root and the folders below it down to the last
   std::u16string root_;                ///< the root folders_ starts with

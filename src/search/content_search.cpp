@@ -48,6 +48,10 @@ constexpr std::chrono::milliseconds kCheckpointPause{15};
 constexpr std::int32_t kWindowPerWorker = 256;
 /// Bytes the waiting results may hold (persons hit, reasons) before the workers wait.
 constexpr std::size_t kWindowBytes = std::size_t{8} << 20;
+/// Files a worker claims and opens at once at most, and how long a file may take to search to
+/// count as fast: runs of fast files are opened together, slow ones claimed one by one.
+constexpr std::int32_t kLongestRun = 32;
+constexpr std::chrono::microseconds kFastFile{500};
 /// Ready results in order that wake the caller; fewer wake it only at the end or when the
 /// window is full, so small files do not cost a thread switch each.
 constexpr std::int32_t kWakeBatch = 64;
@@ -425,15 +429,20 @@ ContentSearch::Awaited ContentSearch::Await(std::int32_t index, FileResult& resu
   }
 }
 
-bool ContentSearch::ClaimNext(Claim& claim) {
+bool ContentSearch::ClaimNext(Claim& claim, std::int32_t most) {
   std::unique_lock lock(mutex_);
   for (;;) {
     if (over_) return false;
     if (nextClaim_ < fileCount_ && nextClaim_ < applied_ + window_ &&
         pendingBytes_ < kWindowBytes) {
-      claim = Claim{nextClaim_++, generation_.load()};
-      Slot& slot = slots_[static_cast<std::size_t>(claim.Index % window_)];
-      slot = Slot{Slot::State::Claimed, claim.Index, claim.Generation, {}, 0};
+      const std::int32_t count =
+          std::min({most, fileCount_ - nextClaim_, applied_ + window_ - nextClaim_});
+      claim = Claim{nextClaim_, generation_.load(), count};
+      for (std::int32_t index = nextClaim_; index < nextClaim_ + count; ++index) {
+        slots_[static_cast<std::size_t>(index % window_)] =
+            Slot{Slot::State::Claimed, index, claim.Generation, {}, 0};
+      }
+      nextClaim_ += count;
       return true;
     }
     // Past the files the walk has added so far, the worker waits for the next ones.
@@ -539,30 +548,50 @@ void ContentSearch::Work() {
   limits.FilesAhead = 0;
   std::unique_ptr<ReadAhead> reader;
   std::int32_t last = -1;
-  Claim claim;
-  while (searcher != nullptr && searcher->Complete() && ClaimNext(claim)) {
-    const auto keepGoing = [this, &claim] {
-      return !halt_.load(std::memory_order_relaxed) && !Withdrawn(claim);
-    };
-    FileResult result;
-    bool searched = false;
-    try {
-      // After a restart the files may come again from an earlier one: a fresh reader takes any.
-      if (reader == nullptr || claim.Index <= last) {
+  // Files that search fast are claimed in runs and opened together; a slow one (a document)
+  // makes the runs short again, so that no worker holds many slow files the others could take.
+  std::int32_t runLength = 1;
+  Claim run;
+  while (searcher != nullptr && searcher->Complete() && ClaimNext(run, runLength)) {
+    const auto started = std::chrono::steady_clock::now();
+    for (std::int32_t offset = 0; offset < run.Count; ++offset) {
+      const Claim claim{run.Index + offset, run.Generation, 1};
+      // A restart took the rest back: they are searched again as they are now, by a fresh
+      // reader, which has opened nothing ahead.
+      if (Withdrawn(claim)) {
         reader.reset();
-        // Each worker's reader takes exactly the file asked for, whatever the catalog holds.
-        reader = MakeReader(limits, std::numeric_limits<std::int32_t>::max());
+        break;
       }
-      last = claim.Index;
-      searched = searcher->Search(*reader, claim.Index + 1, keepGoing, result);
-    } catch (const std::bad_alloc&) {
-      // This file could not be searched for want of memory; it says so, the others go on.
-      result = FileResult{};
-      result.Failure = OutOfMemory();
-      searched = true;
-      reader.reset();
+      const auto keepGoing = [this, &claim] {
+        return !halt_.load(std::memory_order_relaxed) && !Withdrawn(claim);
+      };
+      FileResult result;
+      bool searched = false;
+      try {
+        // After a restart the files may come again from an earlier one: a fresh reader takes any.
+        if (reader == nullptr || claim.Index <= last) {
+          reader.reset();
+          // Each worker's reader takes exactly the file asked for, whatever the catalog holds.
+          reader = MakeReader(limits, std::numeric_limits<std::int32_t>::max());
+        }
+        if (offset == 0) reader->OpenAhead(ReaderNumber(IdOf<FileId>(run.Index)), run.Count);
+        last = claim.Index;
+        searched = searcher->Search(*reader, claim.Index + 1, keepGoing, result);
+      } catch (const std::bad_alloc&) {
+        // This file could not be searched for want of memory; it says so, the others go on.
+        result = FileResult{};
+        result.Failure = OutOfMemory();
+        searched = true;
+        reader.reset();
+      }
+      if (!searched) {
+        reader.reset();
+        break;
+      }
+      Store(claim, std::move(result));
     }
-    if (searched) Store(claim, std::move(result));
+    const auto perFile = (std::chrono::steady_clock::now() - started) / run.Count;
+    runLength = perFile < kFastFile ? std::min(runLength * 2, kLongestRun) : 1;
   }
   const std::lock_guard lock(mutex_);
   --liveWorkers_;

@@ -87,10 +87,12 @@ class ContentSearch {
 
  private:
   class Searcher;
-  /// A file handed to a worker: its number in the catalog and the round of restarts it is of.
+  /// Files handed to a worker: the number of the first in the catalog, how many follow it, and
+  /// the round of restarts they are of.
   struct Claim {
     std::int32_t Index = 0;
     std::uint64_t Generation = 0;
+    std::int32_t Count = 1;
   };
   /// Where a file's result waits, in a ring of window_ places.
   struct Slot {
@@ -127,9 +129,9 @@ class ContentSearch {
   Awaited Await(std::int32_t index, FileResult& result, FileSupply::Files& known);
   /// A worker thread's life.
   void Work();
-  /// The next file for a worker; false when the search is over.
-  bool ClaimNext(Claim& claim);
-  /// Whether a worker's claim was taken back by a restart.
+  /// The next files for a worker, at most most of them; false when the search is over.
+  bool ClaimNext(Claim& claim, std::int32_t most);
+  /// Whether a worker's claim of one file was taken back by a restart.
   bool Withdrawn(const Claim& claim);
   /// Keeps a worker's result unless its claim was withdrawn meanwhile.
   void Store(const Claim& claim, FileResult result);

@@ -269,6 +269,17 @@ void ReadAhead::Start(std::int32_t file) {
   file_ = piece_.handle;
 }
 
+void ReadAhead::OpenAhead(std::int32_t file, std::int32_t count) {
+  // Files at most this long are read whole when opened ahead; the others wait open.
+  constexpr std::size_t kReadWholeUpTo = std::size_t{128} << 10;
+  if (helper_.joinable() || !locate_ || count < 2) return;
+  std::vector<platform::FoundFile> files;
+  files.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t number = file; number < file + count && number <= fileCount_; ++number)
+    files.push_back(locate_(number));
+  opener_->OpenAhead(std::move(files), std::min(kReadWholeUpTo, limits_.BlockBytes));
+}
+
 std::int64_t ReadAhead::Length() {
   if (file_ != nullptr) return file_->Length();
   // Rare: only a file that could not be opened is asked for again. An opener of its own, so

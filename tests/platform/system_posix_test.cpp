@@ -236,6 +236,71 @@ TEST(SystemPosixTest, OneOpenerReadsFilesAllOverTheTree) {
   }
 }
 
+/// Everything the file opened as found gives, or why it could not be opened.
+std::string ReadFound(platform::FoundFileOpener& opener, const platform::FoundFile& found) {
+  std::optional<platform::SystemError> failure;
+  const auto file = opener.Open(found, {}, failure);
+  if (file == nullptr) return failure ? Utf8(failure->Description) : "no failure";
+  std::string all;
+  char block[4096];
+  std::size_t count = 0;
+  while (!file->Read(block, sizeof block, count) && count > 0)
+    all.append(block, count);
+  return all + " (" + std::to_string(file->Length()) + ")";
+}
+
+// Files opened ahead, together, read as when each is opened on its own, whatever became of
+// them: links followed, a replaced file refused, a gone one missed, a large one read in full.
+// A file asked for out of turn is opened alone.
+TEST(SystemPosixTest, FilesOpenedAheadReadAsWhenOpenedOneByOne) {
+  TempDir dir;
+  const std::string large(300000, 'L');
+  // The name, what the walk found there, and what reading it gives after the changes below.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a/small.txt", "small (5)"},
+      {"a/large.txt", large + " (300000)"},
+      {"a/empty.txt", " (0)"},
+      {"b/other.txt", "other (5)"},
+      {"b/link.txt", "target (6)"},
+      {"b/replaced.txt", Utf8(platform::FileChangedSinceWalkError().Description)},
+      {"b/gone.txt", "Datei nicht gefunden"},
+      {"c/last.txt", "last (4)"},
+  };
+  dir.Write("tree/a/small.txt", "small");
+  dir.Write("tree/a/large.txt", large);
+  dir.Write("tree/a/empty.txt", "");
+  dir.Write("tree/b/other.txt", "other");
+  dir.Write("tree/b/target.txt", "target");
+  fs::create_symlink("target.txt", dir.path() / "tree/b/link.txt");
+  dir.Write("tree/b/replaced.txt", "old");
+  dir.Write("tree/b/gone.txt", "gone");
+  dir.Write("tree/c/last.txt", "last");
+  std::vector<platform::FoundFile> found;
+  for (const auto& [name, expected] : cases) {
+    struct stat entry {};
+    ASSERT_EQ(::lstat((dir.path() / "tree" / name).c_str(), &entry), 0);
+    found.push_back(
+        platform::FoundFile{PathIn(dir, "tree"),
+                            {U16(name.substr(0, 1)), U16(name.substr(2))},
+                            platform::FileIdentity{static_cast<std::uint64_t>(entry.st_dev),
+                                                   static_cast<std::uint64_t>(entry.st_ino)}});
+  }
+  dir.Write("tree/b/new.txt", "new");
+  fs::rename(dir.path() / "tree/b/new.txt", dir.path() / "tree/b/replaced.txt");
+  fs::remove(dir.path() / "tree/b/gone.txt");
+
+  const auto opener = Real().OpenFoundFiles();
+  opener->OpenAhead(found, std::size_t{128} << 10);
+  for (std::size_t index = 0; index < cases.size(); ++index) {
+    SCOPED_TRACE(cases[index].first);
+    EXPECT_EQ(ReadFound(*opener, found[index]), cases[index].second);
+  }
+  // Out of turn: the second is asked for first.
+  opener->OpenAhead({found[0], found[3]}, std::size_t{128} << 10);
+  EXPECT_EQ(ReadFound(*opener, found[3]), "other (5)");
+  EXPECT_EQ(ReadFound(*opener, found[0]), "small (5)");
+}
+
 // The editor starts detached, reading and writing nothing, with the path as its one argument; a
 // notepad first in the PATH that may not be executed is passed over.
 TEST(SystemPosixTest, TheEditorIsNotepadElseTheOpenerWithThePathAsOneArgument) {

@@ -330,8 +330,21 @@ def wide_corpus(base):
     return out
 
 
+def flat_corpus(base):
+    """300,000 files of 0.2 to 2 KB in 3,000 folders side by side, half of them in UTF-8."""
+    out = os.path.join(base, "flat300k")
+    marker = os.path.join(out, ".complete")
+    if not os.path.exists(marker):
+        print(f"generating the 3,000-folder corpus in {out} ...", flush=True)
+        subprocess.run([os.path.join(ROOT, "bench", "make-corpus"), "--size", "flat",
+                        "--persons", "10", "--terms", "3", "--mode", "BINARY", "--seed", "1",
+                        "--out", out], check=True)
+        open(marker, "w").close()
+    return out
+
+
 def parallel_round(base, main_corpus, configs, repetitions):
-    """One worker against one per core on the 300,000-file corpus, the medium corpus (BINARY and
+    """One worker against one per core on the two 300,000-file corpora, the medium corpus (BINARY and
     TEXT), the many-persons corpus and the 3 GiB file, beside ripgrep with all its threads (and
     one rg -j1 scan for TEXT); medians and the peak memory with one worker per core."""
     cores = os.cpu_count() or 1
@@ -345,11 +358,13 @@ def parallel_round(base, main_corpus, configs, repetitions):
                              [target], cwd)
 
     wide = wide_corpus(base)
+    flat = flat_corpus(base)
     many, many_configs = many_persons_corpus(base)
     huge = huge_corpus(base, os.path.join(main_corpus, "data"))
     fixed = ["-F", "-f", "patterns-fixed.txt"]
     runs = [
         ("300,000 files BINARY", "fundort.cfg", wide, ["-i"] + fixed, "data"),
+        ("300,000 files in 3,000 folders BINARY", "fundort.cfg", flat, ["-i"] + fixed, "data"),
         ("medium 200x3 BINARY", configs[("200x3", "BINARY")], main_corpus, ["-i"] + fixed, "data"),
         ("medium 200x3 TEXT", configs[("200x3", "TEXT")], main_corpus, fixed, "data"),
         ("many persons 10,000x3 BINARY", many_configs[(10000, "BINARY")], many, ["-i"] + fixed,

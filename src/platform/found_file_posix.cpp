@@ -150,9 +150,13 @@ class DescendingOpener : public FoundFileOpener {
 
   bool NeedsPath() const override { return false; }
 
+  DescendingOpener() = default;
+  ~DescendingOpener() override { DropAhead(); }
+  DescendingOpener(const DescendingOpener&) = delete;
+  DescendingOpener& operator=(const DescendingOpener&) = delete;
+
   void OpenAhead(std::vector<FoundFile> files, std::size_t wholeUpTo) override {
-    ahead_.clear();
-    next_ = 0;
+    DropAhead();
     if (batch_ == nullptr && !batchTried_) {
       batchTried_ = true;
       batch_ = FileBatch::Create();
@@ -268,14 +272,23 @@ class DescendingOpener : public FoundFileOpener {
     if (next_ >= ahead_.size()) return nullptr;
     Ahead& ahead = ahead_[next_];
     if (ahead.Found.Root != file.Root || ahead.Found.Names != file.Names) {
-      ahead_.clear();  // asked for others: what was opened ahead is of no use
-      next_ = 0;
+      DropAhead();  // asked for others: what was opened ahead is of no use
       return nullptr;
     }
     ++next_;
     if (!ahead.Ready) return nullptr;
     failure = std::move(ahead.Failure);
     return std::move(ahead.File);
+  }
+
+  /// Forgets the files opened ahead, closing any still held by a descriptor alone (a batch cut
+  /// short by want of memory).
+  void DropAhead() {
+    for (Ahead& ahead : ahead_) {
+      if (ahead.Descriptor >= 0) ::close(ahead.Descriptor);
+    }
+    ahead_.clear();
+    next_ = 0;
   }
 
   /// Opens every file ahead, a folder's files at once: the folder must stay open meanwhile.
@@ -364,7 +377,6 @@ class DescendingOpener : public FoundFileOpener {
         count = ReadRest(ahead.Descriptor, ahead.Bytes, count > 0 ? count : 0);
       }
       descriptors.push_back(ahead.Descriptor);
-      ahead.Descriptor = -1;
       if (count < 0) {
         ahead.Failure = ErrorFromErrno(static_cast<int>(-count));
         continue;
@@ -374,6 +386,8 @@ class DescendingOpener : public FoundFileOpener {
       ahead.File = std::make_unique<ReadWhole>(std::move(ahead.Bytes), ahead.Length);
     }
     batch_->Close(descriptors);
+    for (const std::size_t index : which)
+      ahead_[index].Descriptor = -1;
   }
 
   /// Reads bytes from done on at offsets until the end; the count read in all, or a negative

@@ -316,31 +316,29 @@ def many_persons_round(base, repetitions):
           f"goal <= 64 MB  {'met' if 0 <= memory <= 64 * 1024 else 'NOT MET'}")
 
 
-def wide_corpus(base):
-    """300,000 small files, 120 MB, 10 persons of 3 terms: where the cost per file decides."""
-    out = os.path.join(base, "wide300k")
+def small_files_corpus(base, name, size_args):
+    """A tree of 300,000 small files of 10 persons of 3 terms, made once: where the cost per file
+    decides."""
+    out = os.path.join(base, name)
     marker = os.path.join(out, ".complete")
     if not os.path.exists(marker):
-        print(f"generating the 300,000-file corpus in {out} ...", flush=True)
-        subprocess.run([os.path.join(ROOT, "bench", "make-corpus"), "--size", "wide",
-                        "--files", "300000", "--megabytes", "120", "--persons", "10",
-                        "--terms", "3", "--mode", "BINARY", "--seed", "1", "--out", out],
-                       check=True)
+        print(f"generating the corpus {name} in {out} ...", flush=True)
+        subprocess.run([os.path.join(ROOT, "bench", "make-corpus")] + size_args +
+                       ["--persons", "10", "--terms", "3", "--mode", "BINARY", "--seed", "1",
+                        "--out", out], check=True)
         open(marker, "w").close()
     return out
+
+
+def wide_corpus(base):
+    """300,000 small files, 120 MB, a few folder levels deep."""
+    return small_files_corpus(base, "wide300k",
+                              ["--size", "wide", "--files", "300000", "--megabytes", "120"])
 
 
 def flat_corpus(base):
     """300,000 files of 0.2 to 2 KB in 3,000 folders side by side, half of them in UTF-8."""
-    out = os.path.join(base, "flat300k")
-    marker = os.path.join(out, ".complete")
-    if not os.path.exists(marker):
-        print(f"generating the 3,000-folder corpus in {out} ...", flush=True)
-        subprocess.run([os.path.join(ROOT, "bench", "make-corpus"), "--size", "flat",
-                        "--persons", "10", "--terms", "3", "--mode", "BINARY", "--seed", "1",
-                        "--out", out], check=True)
-        open(marker, "w").close()
-    return out
+    return small_files_corpus(base, "flat300k", ["--size", "flat"])
 
 
 def parallel_round(base, main_corpus, configs, repetitions):

@@ -59,37 +59,10 @@ Number Take(std::string_view& in) {
   return number;
 }
 
-bool WriteFrame(int socket, char type, std::string_view payload) {
-  std::string head(1, type);
-  Append(head, static_cast<std::uint32_t>(payload.size()));
-  return WriteAll(socket, head.data(), head.size()) &&
-         WriteAll(socket, payload.data(), payload.size());
-}
-
-/// Reads exactly size bytes, waiting until deadline and asking keepGoing while it waits.
-enum class ReadState { Done, Closed, Late, Stopped };
-ReadState ReadAll(int socket, char* data, std::size_t size,
-                  std::chrono::steady_clock::time_point deadline,
-                  const ExtractHelper::KeepGoing& keepGoing) {
-  while (size > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return ReadState::Late;
-    pollfd wait{socket, POLLIN, 0};
-    // The run answers its user (a window repaints, a close is seen) while a page is recognised.
-    const int ready = ::poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready == 0) {
-      if (keepGoing && !keepGoing()) return ReadState::Stopped;
-      continue;
-    }
-    const ssize_t count = ::recv(socket, data, size, 0);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return ReadState::Closed;
-    data += count;
-    size -= static_cast<std::size_t>(count);
-  }
-  return ReadState::Done;
+void AppendFrame(std::string& out, char type, std::string_view payload) {
+  out += type;
+  Append(out, static_cast<std::uint32_t>(payload.size()));
+  out += payload;
 }
 
 /// Reads exactly size bytes in the helper, which waits as long as it takes.
@@ -104,16 +77,47 @@ bool ReadBlocking(int socket, char* data, std::size_t size) {
   return true;
 }
 
-/// The helper's side of the sink: every piece becomes a frame to the client.
-class FrameSink final : public TextSink {
+/// The helper's frames to the client, sent in batches: a call per piece of text would cost more
+/// than extracting it. A batch goes when it is large, when 50 ms have passed since the last
+/// (so the client sees the work go on, and its time limit counts from real silence), and when
+/// a page begins or the file ends.
+class FrameWriter {
  public:
-  explicit FrameSink(int socket) : socket_(socket) {}
-  bool Text(std::string_view utf8) override { return WriteFrame(socket_, kText, utf8); }
-  bool Raw(std::string_view bytes) override { return WriteFrame(socket_, kRaw, bytes); }
-  void Separate() override { WriteFrame(socket_, kSeparate, {}); }
+  explicit FrameWriter(int socket) : socket_(socket) {}
+
+  /// Adds a frame; false when the client is gone.
+  bool Add(char type, std::string_view payload) {
+    AppendFrame(pending_, type, payload);
+    constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
+    constexpr auto kBatchTime = std::chrono::milliseconds(50);
+    if (pending_.size() >= kBatchBytes || std::chrono::steady_clock::now() - sent_ >= kBatchTime)
+      return Flush();
+    return true;
+  }
+  /// Sends what waits; false when the client is gone.
+  bool Flush() {
+    const bool sent = WriteAll(socket_, pending_.data(), pending_.size());
+    pending_.clear();
+    sent_ = std::chrono::steady_clock::now();
+    return sent;
+  }
 
  private:
   int socket_;
+  std::string pending_;
+  std::chrono::steady_clock::time_point sent_ = std::chrono::steady_clock::now();
+};
+
+/// The helper's side of the sink: every piece becomes a frame to the client.
+class FrameSink final : public TextSink {
+ public:
+  explicit FrameSink(FrameWriter& frames) : frames_(frames) {}
+  bool Text(std::string_view utf8) override { return frames_.Add(kText, utf8); }
+  bool Raw(std::string_view bytes) override { return frames_.Add(kRaw, bytes); }
+  void Separate() override { frames_.Add(kSeparate, {}); }
+
+ private:
+  FrameWriter& frames_;
 };
 
 }  // namespace
@@ -158,9 +162,44 @@ bool ExtractHelper::Start() {
   return true;
 }
 
+ExtractHelper::ReadState ExtractHelper::Receive(char* data, std::size_t size,
+                                                std::chrono::steady_clock::time_point deadline,
+                                                const KeepGoing& keepGoing) {
+  while (size > 0) {
+    // What came with an earlier call is taken first: one call takes many frames.
+    if (inboxAt_ < inboxEnd_) {
+      const std::size_t take = std::min(size, inboxEnd_ - inboxAt_);
+      std::memcpy(data, inbox_.get() + inboxAt_, take);
+      inboxAt_ += take;
+      data += take;
+      size -= take;
+      continue;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return ReadState::Late;
+    pollfd wait{socket_, POLLIN, 0};
+    // The run answers its user (a window repaints, a close is seen) while a page is recognised.
+    const int ready = ::poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready == 0) {
+      if (keepGoing && !keepGoing()) return ReadState::Stopped;
+      continue;
+    }
+    if (inbox_ == nullptr) inbox_ = std::make_unique<char[]>(kInboxBytes);
+    const ssize_t count = ::recv(socket_, inbox_.get(), kInboxBytes, 0);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return ReadState::Closed;
+    inboxAt_ = 0;
+    inboxEnd_ = static_cast<std::size_t>(count);
+  }
+  return ReadState::Done;
+}
+
 void ExtractHelper::Stop() {
   if (socket_ >= 0) ::close(socket_);
   socket_ = -1;
+  inboxAt_ = inboxEnd_ = 0;  // a new helper's frames start afresh
   if (child_ > 0) {
     ::kill(child_, SIGKILL);
     ::waitpid(child_, nullptr, 0);
@@ -196,12 +235,12 @@ Result ExtractHelper::Extract(std::string_view content, TextSink& sink, Recognit
   std::string payload;
   for (;;) {
     char head[5];
-    ReadState state = ReadAll(socket_, head, sizeof head, deadline, keepGoing);
+    ReadState state = Receive(head, sizeof head, deadline, keepGoing);
     std::uint32_t size = 0;
     if (state == ReadState::Done) {
       std::memcpy(&size, head + 1, sizeof size);
       payload.resize(size);
-      state = ReadAll(socket_, payload.data(), size, deadline, keepGoing);
+      state = Receive(payload.data(), size, deadline, keepGoing);
     }
     if (state == ReadState::Stopped) {
       Stop();  // the helper's work on this file is of no use any more
@@ -280,6 +319,7 @@ int ServeExtractions(int socket, int argc, char** argv) {
 #else
   (void)memory;
 #endif
+  FrameWriter frames(socket);
   std::unique_ptr<RecognitionCache> cache;
   bool cacheTried = false;
   std::vector<std::string> codes;
@@ -298,11 +338,12 @@ int ServeExtractions(int socket, int argc, char** argv) {
       }
       return cache.get();
     });
-    recognizer->OnPage([socket](int page, int pages) {
+    recognizer->OnPage([&frames](int page, int pages) {
       std::string body;
       Append(body, static_cast<std::uint32_t>(page));
       Append(body, static_cast<std::uint32_t>(pages));
-      WriteFrame(socket, kPage, body);
+      frames.Add(kPage, body);
+      frames.Flush();  // the client shows the page at once
     });
   }
   std::string content;
@@ -324,7 +365,7 @@ int ServeExtractions(int socket, int argc, char** argv) {
         eaten.back()[0] = 1;
       }
       if (recognizer) recognizer->BeginFile();
-      FrameSink sink(socket);
+      FrameSink sink(frames);
       MemorySource source(content);
       const Result result =
           ExtractText(source, sink, Limits{}, Recognition{recognizer.get(), offReason});
@@ -336,7 +377,8 @@ int ServeExtractions(int socket, int argc, char** argv) {
       Append(body, static_cast<std::uint32_t>(summary.PagesFromCache));
       Append(body, static_cast<std::int64_t>(summary.ConfidenceSum));
       body += result.Reason;
-      if (!WriteFrame(socket, kEnd, body)) return 0;
+      frames.Add(kEnd, body);
+      if (!frames.Flush()) return 0;
     } catch (const std::bad_alloc&) {
       return 3;  // the client names the memory limit
     }

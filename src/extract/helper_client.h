@@ -2,8 +2,11 @@
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,11 +58,23 @@ class ExtractHelper {
   bool Start();
   void Stop();
   Result Failed(const std::string& reason);
+  /// What waiting for the helper's bytes came to.
+  enum class ReadState { Done, Closed, Late, Stopped };
+  /// Reads exactly size bytes from the helper, waiting until deadline and asking keepGoing
+  /// while it waits.
+  ReadState Receive(char* data, std::size_t size, std::chrono::steady_clock::time_point deadline,
+                    const KeepGoing& keepGoing);
+
+  /// Bytes taken from the helper with one call at most.
+  static constexpr std::size_t kInboxBytes = std::size_t{64} << 10;
 
   Setup setup_;
   pid_t child_ = -1;
   int socket_ = -1;
   int starts_ = 0;
+  std::unique_ptr<char[]> inbox_;  ///< what came from the helper and was not taken yet
+  std::size_t inboxAt_ = 0;
+  std::size_t inboxEnd_ = 0;
 };
 
 /// The helper program's main: serves requests on the socket until it is closed.

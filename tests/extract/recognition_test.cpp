@@ -291,6 +291,26 @@ TEST(ExtractHelperTest, AFailingHelperEndsOnlyItselfAndTheNextFileIsRead) {
   EXPECT_EQ(helper.Starts(), static_cast<int>(faults.size()) + 2);
 }
 
+// Faults: text lost, cut or out of order where the helper sends many pieces at once and they
+// come back in more than one read.
+TEST(ExtractHelperTest, ALongDocumentComesBackAsReadInProcess) {
+  std::vector<std::string> pages;
+  for (int page = 0; page < 2000; ++page)
+    pages.push_back("Seite " + std::to_string(page) + " " +
+                    std::string(200, static_cast<char>('a' + page % 26)));
+  const std::string document = samples::Pdf(pages);
+  const samples::Extraction here = samples::Extract(document);
+  ASSERT_EQ(here.result.Kind, Outcome::Extracted);
+  ASSERT_GT(here.sink.AllText().size(), std::size_t{3} << 16);  // more than one read takes
+  extract::ExtractHelper helper(HelperSetup());
+  samples::CollectingSink sink;
+  extract::RecognitionSummary summary;
+  const extract::Result there = helper.Extract(document, sink, summary, {});
+  EXPECT_EQ(there.Kind, Outcome::Extracted) << there.Reason;
+  EXPECT_EQ(sink.AllText(), here.sink.AllText());
+  EXPECT_EQ(sink.Total(), here.sink.Total());
+}
+
 // Faults: recognised text, page progress or the pages recognised lost on the way back.
 TEST(ExtractHelperTest, ScansAreRecognisedInTheHelper) {
   extract::ExtractHelper helper(HelperSetup());

@@ -81,26 +81,36 @@ std::optional<FileIdentity> IdentityOf(const std::u16string& path) {
                       static_cast<std::uint64_t>(info.st_ino)};
 }
 
-std::unique_ptr<ReadableFile> ReadableFromDescriptor(int descriptor, FileIdentity& identity,
-                                                     std::optional<SystemError>& failure) {
+std::int64_t RegularFileLength(int descriptor, FileIdentity& identity,
+                               std::optional<SystemError>& failure) {
   // Only a normal file is read: a folder, FIFO, socket or device found in its place is refused.
   // O_NONBLOCK stays set: reads of a normal file ignore it.
   struct stat info {};
   if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
     failure = ErrorFromErrno(S_ISDIR(info.st_mode) ? EISDIR : ENXIO);
     ::close(descriptor);
-    return nullptr;
+    return -1;
   }
   identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                           static_cast<std::uint64_t>(info.st_ino)};
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+std::unique_ptr<ReadableFile> ReadableOfLength(int descriptor, std::int64_t length) {
   // A file of more than one read is read from start to end: the kernel may read further ahead
   // than usual. A smaller one is read in one call, where the hint would only cost a call. Only
   // a hint; a failure changes nothing.
-  constexpr off_t kOneRead = off_t{1} << 20;
-  if (info.st_size > kOneRead) {
+  constexpr std::int64_t kOneRead = std::int64_t{1} << 20;
+  if (length > kOneRead) {
     [[maybe_unused]] const int advised = ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
-  return std::make_unique<PosixReadableFile>(descriptor, static_cast<std::int64_t>(info.st_size));
+  return std::make_unique<PosixReadableFile>(descriptor, length);
+}
+
+std::unique_ptr<ReadableFile> ReadableFromDescriptor(int descriptor, FileIdentity& identity,
+                                                     std::optional<SystemError>& failure) {
+  const std::int64_t length = RegularFileLength(descriptor, identity, failure);
+  return length < 0 ? nullptr : ReadableOfLength(descriptor, length);
 }
 
 std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,

@@ -18,6 +18,12 @@ class PathOpener : public FoundFileOpener {
 
 }  // namespace
 
+std::unique_ptr<ReadableFile> FoundFileOpener::OpenNext(std::optional<SystemError>& failure) {
+  // Only reached when OpenAhead took files, which this opener never does.
+  failure = SystemError{ErrorKind::Other, u"Datei nicht vorab geöffnet"};
+  return nullptr;
+}
+
 std::unique_ptr<FoundFileOpener> System::OpenFoundFiles() {
   return std::make_unique<PathOpener>(*this);
 }

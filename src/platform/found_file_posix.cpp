@@ -107,8 +107,6 @@ class DescendingOpener : public FoundFileOpener {
   std::unique_ptr<ReadableFile> Open(const FoundFile& file, const std::u16string& path,
                                      std::optional<SystemError>& failure) override {
     failure.reset();
-    if (std::unique_ptr<ReadableFile> opened = TakeAhead(file, failure)) return opened;
-    if (failure) return nullptr;
     if (file.Names.empty()) return OpenForReading(path, failure);
     const int folder = FolderOf(file, failure);
     if (folder < 0) return nullptr;
@@ -155,14 +153,18 @@ class DescendingOpener : public FoundFileOpener {
   DescendingOpener(const DescendingOpener&) = delete;
   DescendingOpener& operator=(const DescendingOpener&) = delete;
 
-  void OpenAhead(std::vector<FoundFile> files, std::size_t wholeUpTo) override {
+  bool OpenAhead(std::vector<FoundFile> files, std::size_t wholeUpTo) override {
     DropAhead();
     if (batch_ == nullptr && !batchTried_) {
       batchTried_ = true;
       batch_ = FileBatch::Create();
     }
     // One by one costs no more than Open alone.
-    if (batch_ == nullptr || files.size() < 2) return;
+    if (batch_ == nullptr || files.size() < 2) return false;
+    // Files found by path alone are left to Open, which is given the path.
+    for (const FoundFile& file : files) {
+      if (file.Names.empty()) return false;
+    }
     ahead_.reserve(files.size());
     for (FoundFile& file : files) {
       ahead_.emplace_back();
@@ -170,6 +172,17 @@ class DescendingOpener : public FoundFileOpener {
     }
     OpenAll();
     ReadAll(wholeUpTo);
+    return true;
+  }
+
+  std::unique_ptr<ReadableFile> OpenNext(std::optional<SystemError>& failure) override {
+    failure.reset();
+    if (next_ >= ahead_.size()) return FoundFileOpener::OpenNext(failure);
+    Ahead& ahead = ahead_[next_++];
+    // What the batch left (a link, a folder it could not reach) is opened alone now.
+    if (!ahead.Ready) return Open(ahead.Found, {}, failure);
+    failure = std::move(ahead.Failure);
+    return std::move(ahead.File);
   }
 
   std::optional<std::int64_t> ListedSize(const FoundFile& file,
@@ -266,21 +279,6 @@ class DescendingOpener : public FoundFileOpener {
     std::int64_t Length = 0;
   };
 
-  /// The file opened ahead for file, if it is the next one; failure set when that failed.
-  std::unique_ptr<ReadableFile> TakeAhead(const FoundFile& file,
-                                          std::optional<SystemError>& failure) {
-    if (next_ >= ahead_.size()) return nullptr;
-    Ahead& ahead = ahead_[next_];
-    if (ahead.Found.Root != file.Root || ahead.Found.Names != file.Names) {
-      DropAhead();  // asked for others: what was opened ahead is of no use
-      return nullptr;
-    }
-    ++next_;
-    if (!ahead.Ready) return nullptr;
-    failure = std::move(ahead.Failure);
-    return std::move(ahead.File);
-  }
-
   /// Forgets the files opened ahead, closing any still held by a descriptor alone (a batch cut
   /// short by want of memory).
   void DropAhead() {
@@ -306,8 +304,8 @@ class DescendingOpener : public FoundFileOpener {
     };
     for (std::size_t index = 0; index < ahead_.size(); ++index) {
       const FoundFile& file = ahead_[index].Found;
-      // Files by path, links and names the system cannot take are left to Open.
-      if (file.Names.empty() || HoldsNul(file.Names.back())) continue;
+      // Names the system cannot take are left to Open.
+      if (HoldsNul(file.Names.back())) continue;
       if (!which.empty() && !SameFolder(ahead_[which.back()].Found, file)) flush();
       std::optional<SystemError> failure;
       const int folder = FolderOf(file, failure);
@@ -329,19 +327,16 @@ class DescendingOpener : public FoundFileOpener {
       return;
     }
     const int descriptor = static_cast<int>(result);
-    struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-      ahead.Failure = ErrorFromErrno(S_ISDIR(info.st_mode) ? EISDIR : ENXIO);
-      ::close(descriptor);
-      return;
-    }
-    if (ahead.Found.Identity && *ahead.Found.Identity != IdentityIn(info)) {
+    FileIdentity identity;
+    const std::int64_t length = RegularFileLength(descriptor, identity, ahead.Failure);
+    if (length < 0) return;
+    if (ahead.Found.Identity && *ahead.Found.Identity != identity) {
       ahead.Failure = FileChangedSinceWalkError();
       ::close(descriptor);
       return;
     }
     ahead.Descriptor = descriptor;
-    ahead.Length = static_cast<std::int64_t>(info.st_size);
+    ahead.Length = length;
   }
 
   /// Reads the small files opened ahead whole and closes them; the larger ones stay open.
@@ -351,9 +346,8 @@ class DescendingOpener : public FoundFileOpener {
     for (std::size_t index = 0; index < ahead_.size(); ++index) {
       Ahead& ahead = ahead_[index];
       if (ahead.Descriptor < 0) continue;
-      if (ahead.Length < 0 || static_cast<std::uint64_t>(ahead.Length) > wholeUpTo) {
-        FileIdentity identity;
-        ahead.File = ReadableFromDescriptor(ahead.Descriptor, identity, ahead.Failure);
+      if (static_cast<std::uint64_t>(ahead.Length) > wholeUpTo) {
+        ahead.File = ReadableOfLength(ahead.Descriptor, ahead.Length);
         ahead.Descriptor = -1;
         continue;
       }

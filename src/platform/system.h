@@ -124,11 +124,14 @@ class FoundFileOpener {
   /// is followed.
   virtual std::unique_ptr<ReadableFile> Open(const FoundFile& file, const std::u16string& path,
                                              std::optional<SystemError>& failure) = 0;
-  /// Tells the files Open will be asked for next, in this order. Where the system can, they are
-  /// opened together now (those of at most wholeUpTo bytes read whole too), which costs less
-  /// than one by one; Open then hands each out as it was now. Only a hint: Open stays right for
-  /// any file asked for.
-  virtual void OpenAhead(std::vector<FoundFile> /*files*/, std::size_t /*wholeUpTo*/) {}
+  /// Opens files together where the system can (those of at most wholeUpTo bytes read whole
+  /// too), which costs less than one by one. True when it took them: OpenNext then hands them
+  /// out in this order, each as it was now. False: nothing was done, Open each instead.
+  virtual bool OpenAhead(std::vector<FoundFile> /*files*/, std::size_t /*wholeUpTo*/) {
+    return false;
+  }
+  /// The next of the files OpenAhead took, as Open would give it.
+  virtual std::unique_ptr<ReadableFile> OpenNext(std::optional<SystemError>& failure);
   /// False when Open finds a file with Names by them alone: its path may then be left empty.
   virtual bool NeedsPath() const { return true; }
   /// The size the file system lists for file (a link the walk found is followed), for a file

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,12 @@ bool IsRegularFile(const std::u16string& path);
 std::optional<FileIdentity> IdentityOf(const std::u16string& path);
 std::unique_ptr<ReadableFile> OpenForReading(const std::u16string& path,
                                              std::optional<SystemError>& failure);
+/// The length and identity of the normal file descriptor is open on; anything else is closed
+/// and refused with failure set, and the length is negative.
+std::int64_t RegularFileLength(int descriptor, FileIdentity& identity,
+                               std::optional<SystemError>& failure);
+/// Takes over a descriptor open on a normal file of length bytes, as RegularFileLength told.
+std::unique_ptr<ReadableFile> ReadableOfLength(int descriptor, std::int64_t length);
 /// Takes over a descriptor open for reading: a normal file becomes a ReadableFile and identity
 /// its identity; anything else is closed and refused with failure set.
 std::unique_ptr<ReadableFile> ReadableFromDescriptor(int descriptor, FileIdentity& identity,

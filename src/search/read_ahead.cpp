@@ -75,7 +75,8 @@ bool ReadAhead::Step(std::unique_lock<std::mutex>& lock) {
     lock.unlock();
     Opened opened{file, nullptr, std::nullopt};
     try {
-      opened.handle = opener_->Open(request.found, request.path, opened.failure);
+      opened.handle = request.ahead ? opener_->OpenNext(opened.failure)
+                                    : opener_->Open(request.found, request.path, opened.failure);
       if (opened.handle != nullptr && limits_.Thread == ReadThread::Helper)
         opened.handle->WillRead();
     } catch (const std::bad_alloc&) {
@@ -243,7 +244,14 @@ void ReadAhead::Request() {
   const std::int32_t last = std::min(fileCount_, current_ + ahead);
   std::vector<ToOpen> batch;
   for (std::int32_t file = std::max(requested_, current_ - 1) + 1; file <= last; ++file) {
-    ToOpen request{file, {}, locate_ ? locate_(file) : platform::FoundFile{}};
+    if (file == aheadFrom_ && file < aheadTo_) {
+      // The opener has it, and where it was found.
+      ++aheadFrom_;
+      batch.push_back(ToOpen{file, {}, {}, true});
+      continue;
+    }
+    aheadFrom_ = aheadTo_ = 0;
+    ToOpen request{file, {}, locate_ ? locate_(file) : platform::FoundFile{}, false};
     // Composing a path costs more than opening a small file; most openers need none.
     if (opener_->NeedsPath() || request.found.Names.empty()) request.path = pathOf_(file);
     batch.push_back(std::move(request));
@@ -277,7 +285,11 @@ void ReadAhead::OpenAhead(std::int32_t file, std::int32_t count) {
   files.reserve(static_cast<std::size_t>(count));
   for (std::int32_t number = file; number < file + count && number <= fileCount_; ++number)
     files.push_back(locate_(number));
-  opener_->OpenAhead(std::move(files), std::min(kReadWholeUpTo, limits_.BlockBytes));
+  const auto taken = static_cast<std::int32_t>(files.size());
+  if (opener_->OpenAhead(std::move(files), std::min(kReadWholeUpTo, limits_.BlockBytes))) {
+    aheadFrom_ = file;
+    aheadTo_ = file + taken;
+  }
 }
 
 std::int64_t ReadAhead::Length() {
@@ -353,5 +365,6 @@ void ReadAhead::Restart() {
     if (reading_.file > current_) reading_ = Reading{};
     requested_ = std::min(requested_, current_);
   }
+  aheadFrom_ = aheadTo_ = 0;  // what the opener holds is of before the restart
   helperWakes_.notify_one();
 }

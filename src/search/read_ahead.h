@@ -76,6 +76,7 @@ class ReadAhead {
     std::int32_t file = 0;
     std::u16string path;
     platform::FoundFile found;  ///< no names when the reader was not told where it was found
+    bool ahead = false;         ///< the opener opened it ahead: it is the opener's next
   };
   /// A file opened ahead of its reading, or the failure to open it.
   struct Opened {
@@ -134,9 +135,11 @@ class ReadAhead {
   std::uint64_t generation_ = 0;   ///< raised by Restart
   std::int32_t restartAfter_ = 0;  ///< the current file at the last Restart
   std::deque<ToOpen> requests_;    ///< files to read, in order
-  std::deque<Opened> opened_;      ///< opened and not yet read, in order
-  std::deque<Piece> pieces_;       ///< read and not yet consumed, in order
-  std::size_t bytesQueued_ = 0;    ///< block bytes held in pieces_
+  std::int32_t aheadFrom_ = 0;     ///< the files from here up to aheadTo_ the opener opened ahead
+  std::int32_t aheadTo_ = 0;
+  std::deque<Opened> opened_;    ///< opened and not yet read, in order
+  std::deque<Piece> pieces_;     ///< read and not yet consumed, in order
+  std::size_t bytesQueued_ = 0;  ///< block bytes held in pieces_
   /// Whole-block buffers for reuse. They are never cleared: a block's bytes are only ever read
   /// after being read into it, and room a small file does not use is never touched.
   std::vector<std::unique_ptr<char[]>> spare_;
